@@ -1,0 +1,12 @@
+# vardex_add_gtest(NAME SOURCES... LIBS ...): one GoogleTest executable registered with CTest.
+# Tests run from the source root so that they can reach tests/data and ../shared by relative path.
+function(vardex_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  vardex_test_warnings(${name})
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "VARDEX_SOURCE_DIR=${PROJECT_SOURCE_DIR};VARDEX_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
