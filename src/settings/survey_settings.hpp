@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settings_messages.hpp"
+
 namespace vardex {
 
 /// Parameters of the record generators. Default member values are the start-up defaults.
@@ -41,9 +43,6 @@ struct SettingsForm {
   bool CheckMiters = true;
 };
 
-/// Title and style of every settings message box (information icon, OK button).
-inline constexpr std::string_view kSettingsMessageTitle = "平面水准设置";
-
 /// Outcome of a save: the complete new settings on success, and the message to show either way
 /// ("设置已经保存" on success, else the message of the first failing check).
 struct SetConfigResult {
@@ -52,9 +51,25 @@ struct SetConfigResult {
 };
 
 /// The save rule: checks the form in its fixed order and stops at the first failure.
+///
+///  1. TextPM(0), TextPM(1) numeric (IsNumericText), else PlaneNotNumberMessage(item);
+///  2. TextSZ(0) to TextSZ(6) numeric, else LevellingNotNumberMessage(item); the turning-point
+///     prefix TextSZ(7) is any text, the empty text included;
+///  3. staff maximum - minimum > 0, else kStaffRangeMessage;
+///  4. MidTolPlus - MidTolMinus > 0, else kMidTolMessage;
+///  5. ClosureTolPlus - ClosureTolMinus > 0, else kClosureTolMessage;
+///  6. 0 < QuickTransferValue < (staff maximum - minimum) / 2, both strict, with the staff range
+///     of this same form, else kQuickTransferMessage;
+///  7. the new settings and kSettingsSavedMessage.
+///
+/// A box of numeric form whose value does not fit a double ("1e999") passes steps 1 and 2 but
+/// cannot be converted: the save then ends with LevellingNotNumberMessage(8), the item after the
+/// last one the levelling loop looked at, whichever box it was. The plane pair needs no order.
+/// The prefix is stored untrimmed; the check states map directly to the three switches.
 SetConfigResult SetConfig(const SettingsForm& form);
 
-/// The reverse mapping: each number as text with at most 15 significant digits.
+/// The reverse mapping: each number as GeneralNumberText (at most 15 significant digits, no
+/// trailing zeros, point as separator), the prefix unchanged, the switches as check states.
 SettingsForm GetConfig(const SurveySettings& settings);
 
 }  // namespace vardex
