@@ -1,0 +1,36 @@
+// Header texts of the plane record sheets.
+#include "plane/record_layout.hpp"
+
+#include "leveling/numeric/numeric_helpers.hpp"
+#include "plane/plane_texts.hpp"
+#include "settings/number_text.hpp"
+
+namespace vardex::detail {
+namespace {
+
+std::string Prefixed(std::string_view prefix, double value) {
+  return std::string(prefix) + GeneralNumberText(value);
+}
+
+}  // namespace
+
+std::array<HeaderCell, 10> HeaderCells(const PlanePoint& station, const PlanePoint& back_sight,
+                                       double back_sight_distance, const std::string& azimuth_text,
+                                       int32_t distance_column) {
+  return {{
+      {{3, 2}, station.Name},
+      {{3, 4}, Prefixed(plane_text::kXPrefix, station.X)},
+      {{4, 4}, Prefixed(plane_text::kYPrefix, station.Y)},
+      {{5, 4}, Prefixed(plane_text::kHPrefix, station.H)},
+      {{3, 7}, back_sight.Name},
+      {{3, 10}, Prefixed(plane_text::kXPrefix, back_sight.X)},
+      {{4, 10}, Prefixed(plane_text::kYPrefix, back_sight.Y)},
+      {{5, 10}, Prefixed(plane_text::kHPrefix, back_sight.H)},
+      {{3, distance_column},
+       std::string(plane_text::kBackSightDistancePrefix) + DecimalText(back_sight_distance, 3) +
+           std::string(plane_text::kBackSightDistanceSuffix)},
+      {{4, distance_column}, std::string(plane_text::kBackSightAzimuthPrefix) + azimuth_text},
+  }};
+}
+
+}  // namespace vardex::detail
