@@ -16,8 +16,8 @@ class RandomSource {
   virtual ~RandomSource() = default;
   /// A whole number floor(r * count + lo) for a uniform r in [0, 1); count >= 1 or, for
   /// reversed bounds, count <= 0 as RandomInt computes it. The result lies in [lo, lo + count - 1]
-  /// for count >= 1 and in [lo + count, lo] (that is [hi + 1, lo]) for count <= 0: always lo for
-  /// count 0.
+  /// for count >= 1 and in [lo + count, lo] (that is [hi + 1, lo]) for count <= 0, lo itself only
+  /// for r = 0 (always lo for count 0).
   virtual int32_t Next(int32_t lo, int32_t count) = 0;
 };
 

@@ -1,0 +1,141 @@
+// The number grammar of typed texts and the general text of a double.
+#include "settings/number_text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+
+namespace vardex {
+namespace {
+
+struct ParseCase {
+  std::string text;
+  std::optional<double> value;
+};
+
+TEST(ParseNumericText, AcceptsSignDigitsPointExponentAndBlanks) {
+  const ParseCase cases[] = {
+      {"0", 0.0},       {"12", 12.0},        {"-3", -3.0},       {"+2", 2.0},     {" 2.5 ", 2.5},
+      {"\t4.8\t", 4.8}, {"5.", 5.0},         {".5", 0.5},        {"-.25", -0.25}, {"1e3", 1000.0},
+      {"1E-3", 0.001},  {"-1.5e+2", -150.0}, {"007", 7.0},       {"2.29", 2.29},  {"5.e1", 50.0},
+      {"1e-999", 0.0},  {"0.000", 0.0},      {"  -0.5  ", -0.5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("text \"" + c.text + "\"");
+    EXPECT_TRUE(IsNumericText(c.text));
+    EXPECT_EQ(ParseNumericText(c.text), c.value);
+  }
+}
+
+TEST(ParseNumericText, RefusesEverythingElse) {
+  const std::string cases[] = {
+      "",
+      " ",
+      "+",
+      "-",
+      ".",
+      "-.",
+      "abc",
+      "1e",
+      "1e+",
+      "e5",
+      "1.2.3",
+      "- 3",
+      "--1",
+      "+-1",
+      "nan",
+      "NaN",
+      "inf",
+      "-inf",
+      "infinity",
+      "0x10",
+      "12abc",
+      "1 2",
+      "$5",
+      "5%",
+      "1.5e3.2",
+      "1e 3",
+      "\xEF\xBC\x91",
+      "3\xE3\x80\x80",  // ideographic space is not a blank
+  };
+  for (const auto& text : cases) {
+    SCOPED_TRACE("text \"" + text + "\"");
+    EXPECT_FALSE(IsNumericText(text));
+    EXPECT_EQ(ParseNumericText(text), std::nullopt);
+  }
+}
+
+// A comma is neither decimal separator nor grouping, whatever the user's locale: refused rather
+// than silently read as 0.6, 1 or 1000.
+TEST(ParseNumericText, RefusesTheComma) {
+  for (const std::string text : {"0,6", "1,000", "1,234.5", "-2,5", ",5"}) {
+    SCOPED_TRACE("text \"" + text + "\"");
+    EXPECT_FALSE(IsNumericText(text));
+    EXPECT_EQ(ParseNumericText(text), std::nullopt);
+  }
+}
+
+TEST(ParseNumericText, NumericFormBeyondDoubleRangeHasNoValue) {
+  for (const std::string text : {"1e999", "-1e999", "1e400", "123456e305"}) {
+    SCOPED_TRACE("text \"" + text + "\"");
+    EXPECT_TRUE(IsNumericText(text));
+    EXPECT_EQ(ParseNumericText(text), std::nullopt);
+  }
+  EXPECT_EQ(ParseNumericText("1.7976931348623157e308"), std::numeric_limits<double>::max());
+}
+
+TEST(ParseNumericText, KeepsTheSignOfZero) {
+  EXPECT_TRUE(std::signbit(*ParseNumericText("-0")));
+  EXPECT_TRUE(std::signbit(*ParseNumericText("-1e-999")));
+  EXPECT_FALSE(std::signbit(*ParseNumericText("0")));
+}
+
+struct GeneralCase {
+  double value;
+  std::string text;
+};
+
+TEST(GeneralNumberText, FifteenSignificantDigitsWithoutTrailingZeros) {
+  const GeneralCase cases[] = {
+      {0.2, "0.2"},
+      {4.8, "4.8"},
+      {-3, "-3"},
+      {512.125, "512.125"},
+      {500, "500"},
+      {0, "0"},
+      {-0.0, "0"},
+      {0.1 + 0.2, "0.3"},
+      {1.0 / 3, "0.333333333333333"},
+      {-2.0 / 3, "-0.666666666666667"},
+      {123456789012345.6, "123456789012346"},
+      {999999999999999.4, "999999999999999"},
+      {0.00001, "0.00001"},
+      {1e-15, "0.000000000000001"},
+      {1e15, "1E+15"},
+      {999999999999999.9, "1E+15"},  // rounds up into the exponent form
+      {1e20, "1E+20"},
+      {1.5e-20, "1.5E-20"},
+      {-1.25e100, "-1.25E+100"},
+      {std::numeric_limits<double>::quiet_NaN(), "NaN"},
+      {std::numeric_limits<double>::infinity(), "INF"},
+      {-std::numeric_limits<double>::infinity(), "-INF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(GeneralNumberText(c.value), c.text);
+  }
+}
+
+// What the settings form shows must read back to the same setting.
+TEST(GeneralNumberText, ReadsBackUnchanged) {
+  for (const double value : {0.2, 4.8, 2.29, -0.5, 1e-5, 123.456, -1.5e-20, 7e22, 0.6}) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(ParseNumericText(GeneralNumberText(value)), value);
+  }
+}
+
+}  // namespace
+}  // namespace vardex
