@@ -1,6 +1,8 @@
 // Defaults, the save rule of the settings form, and the form filled from settings.
 #include "settings/survey_settings.hpp"
 
+#include <utility>
+
 #include "settings/number_text.hpp"
 
 namespace vardex {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "host/host_error.hpp"
 #include "leveling/numeric/numeric_helpers.hpp"
