@@ -1,5 +1,6 @@
 // The random sources behind RandomInt: the clock-seeded one of everyday runs, a seeded one for
 // reproducible runs, and a scripted one for tests.
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <string>
@@ -45,7 +46,9 @@ uint64_t ClockTicks() {
 
 class ClockRandomSource final : public RandomSource {
  public:
-  ClockRandomSource() : state_(Mix64(ClockTicks())) {}
+  // Sources made within one clock tick (coarse clocks tick every 100 ns or slower) must not share
+  // a state, or they would draw the same sequence: each also takes a running number.
+  ClockRandomSource() : state_(Mix64(ClockTicks() ^ Mix64(++instances_ * kGoldenGamma))) {}
 
   int32_t Next(int32_t lo, int32_t count) override {
     // Re-seed from the clock, mixed into the state rather than replacing it: two draws within
@@ -55,6 +58,7 @@ class ClockRandomSource final : public RandomSource {
   }
 
  private:
+  static inline std::atomic<uint64_t> instances_{0};
   uint64_t state_;
 };
 
