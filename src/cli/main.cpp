@@ -1,0 +1,165 @@
+// vardex: the command-line tool. Parses the command line, checks every argument before any file
+// is touched, and hands over to one of the commands.
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli/batch.hpp"
+#include "cli/cli_text.hpp"
+#include "cli/commands.hpp"
+#include "cli/exit_codes.hpp"
+#include "cli/settings_options.hpp"
+#include "cli/template_path.hpp"
+
+namespace {
+
+using namespace vardex;
+using namespace vardex::cli;
+
+// CLI11 speaks English; the few errors a user can run into get Chinese words around the option
+// or argument they name.
+std::string TranslateParseError(const CLI::ParseError& error) {
+  const std::string what = error.what();
+  const std::string kind = error.get_name();
+  std::smatch match;
+  std::string message;
+  if (kind == "ExtrasError") {
+    static const std::regex kExtras("not expected: (.*)$");
+    message = std::string(text::kUnexpected) +
+              (std::regex_search(what, match, kExtras) ? match[1].str() : what);
+  } else if (kind == "RequiredError") {
+    static const std::regex kRequired("^(.*) is required$");
+    if (what.rfind("A subcommand", 0) == 0) {
+      message = std::string(text::kNeedCommand);
+    } else {
+      message = std::string(text::kMissing) +
+                (std::regex_search(what, match, kRequired) ? match[1].str() : what);
+    }
+  } else if (kind == "ArgumentMismatch") {
+    static const std::regex kName("^([^: ]+)");
+    message = std::string(text::kNeedsValue) +
+              (std::regex_search(what, match, kName) ? match[1].str() : what);
+  } else if (kind == "ConversionError" || kind == "ValidationError") {
+    message = std::string(text::kNotANumber) + what;
+  } else {
+    message = std::string(text::kUnknown) + what;
+  }
+  return std::string(text::kUsageLead) + message + std::string(text::kSeeHelp);
+}
+
+void UseChineseLabels(CLI::App& app) {
+  auto formatter = std::make_shared<CLI::Formatter>();
+  formatter->label("Usage", "用法");
+  formatter->label("OPTIONS", "选项");
+  formatter->label("SUBCOMMAND", "命令");
+  formatter->label("SUBCOMMANDS", "命令");
+  formatter->label("Positionals", "参数");
+  formatter->label("REQUIRED", "（必需）");
+  formatter->label("TEXT", "文本");
+  formatter->column_width(34);
+  app.formatter(formatter);
+}
+
+// Settings are checked before any file is opened, so a typing error costs nothing.
+std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
+  SetConfigResult result = SetConfig(form);
+  if (!result.settings) {
+    std::fputs(text::SettingsMessage(kSettingsMessageTitle, result.message).c_str(), stderr);
+    std::fputc('\n', stderr);
+  }
+  return result.settings;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{std::string(text::kAppDescription), "vardex"};
+  UseChineseLabels(app);
+  app.option_defaults()->group("选项");
+  app.set_help_flag("-h,--help", std::string(text::kHelpHelp));
+  app.set_version_flag("--version", "vardex " VARDEX_VERSION, std::string(text::kVersionHelp));
+  app.footer(std::string(text::kExitCodes));
+  app.require_subcommand(1);
+
+  NewCommand new_command;
+  CLI::App* new_app = app.add_subcommand("new", std::string(text::kNewDescription));
+  new_app->add_option("PROJECT", new_command.project, std::string(text::kNewFileHelp))
+      ->required()
+      ->type_name("文件");
+  new_app->add_flag("--force", new_command.force, std::string(text::kForceHelp));
+
+  CalcCommand calc_command;
+  std::string output;
+  uint64_t seed = 0;
+  unsigned threads = 0;
+  SettingsOptions calc_settings;
+  CLI::App* calc_app = app.add_subcommand("calc", std::string(text::kCalcDescription));
+  calc_app->add_option("PROJECT", calc_command.inputs, std::string(text::kCalcFilesHelp))
+      ->required()
+      ->type_name("文件");
+  CLI::Option* output_option =
+      calc_app->add_option("-o,--output", output, std::string(text::kOutputHelp))
+          ->type_name("文件");
+  CLI::Option* seed_option =
+      calc_app->add_option("--seed", seed, std::string(text::kSeedHelp))->type_name("整数");
+  calc_app->add_option("-j,--jobs", threads, std::string(text::kJobsHelp))
+      ->type_name("整数")
+      ->check(CLI::Range(1U, 1024U));
+  calc_settings.AddTo(*calc_app);
+
+  CheckCommand check_command;
+  SettingsOptions check_settings;
+  CLI::App* check_app = app.add_subcommand("check", std::string(text::kCheckDescription));
+  check_app->add_option("PROJECT", check_command.inputs, std::string(text::kCheckFilesHelp))
+      ->required()
+      ->type_name("文件");
+  check_settings.AddTo(*check_app);
+  check_command.options = &check_settings;
+
+  for (CLI::App* command : {new_app, calc_app, check_app}) {
+    command->group("命令");
+    command->footer(std::string(text::kExitCodes));
+  }
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::CallForAllHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version);
+  } catch (const CLI::ParseError& error) {
+    std::fputs((TranslateParseError(error) + "\n").c_str(), stderr);
+    return kExitUsage;
+  }
+
+  if (new_app->parsed()) {
+    new_command.templateFile = FindTemplate(ExecutableDir(argv[0]));
+    return RunNew(new_command);
+  }
+  if (calc_app->parsed()) {
+    if (output_option->count() > 0) {
+      if (calc_command.inputs.size() != 1) {
+        std::fprintf(stderr, "%s%s%s\n", text::kUsageLead.data(),
+                     std::string(text::kOutputNeedsOneInput).c_str(), text::kSeeHelp.data());
+        return kExitUsage;
+      }
+      calc_command.output = output;
+    }
+    if (seed_option->count() > 0) calc_command.seed = seed;
+    calc_command.form = calc_settings.Overlay(GetConfig(InitConfig()));
+    std::optional<SurveySettings> settings = ValidatedSettings(calc_command.form);
+    if (!settings) return kExitUsage;
+    calc_command.settings = *settings;
+    calc_command.threads = threads > 0 ? threads : DefaultThreads(calc_command.inputs.size());
+    return RunCalc(calc_command);
+  }
+  return RunCheck(check_command);
+}
