@@ -1,0 +1,262 @@
+// The table check: clean over many random projects, and a finding at the very cell for every
+// kind of damage.
+#include "plane/plane_check.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "plane/plane_tables.hpp"
+#include "plane_test_support.hpp"
+
+namespace vardex {
+namespace {
+
+using plane_test::InputPoint;
+using plane_test::kInput;
+using plane_test::kInspection;
+using plane_test::kStakeOut;
+using plane_test::MakeProjectBook;
+using plane_test::NumberAt;
+using plane_test::Typed;
+using plane_test::TypeInput;
+
+std::string Describe(const std::vector<CheckFinding>& findings) {
+  std::string out;
+  for (const auto& f : findings) {
+    out += f.sheet + "!" + host::FormatCellRef(f.cell) + " " + f.message + "\n";
+  }
+  return out;
+}
+
+bool HasFindingAt(const std::vector<CheckFinding>& findings, const std::string& sheet,
+                  const char* cell) {
+  const host::CellRef ref = *host::ParseCellRef(cell);
+  for (const auto& f : findings) {
+    if (f.sheet == sheet && f.cell == ref) return true;
+  }
+  return false;
+}
+
+/// A random project: names of every kind, offsets and notes, coordinates from the centimetre
+/// range to national grid values.
+std::vector<InputPoint> RandomPoints(std::mt19937_64& engine, int count) {
+  std::uniform_int_distribution<int> kind(0, 5);
+  const double scales[] = {1.0, 1000.0, 3.5e6, 0.01};
+  const double scale = scales[kind(engine) % 4];
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::vector<InputPoint> points;
+  for (int i = 0; i < count; ++i) {
+    InputPoint p;
+    switch (kind(engine)) {
+      case 0:
+        p.name = static_cast<double>(i);
+        break;
+      case 1:
+        p.name = "00" + std::to_string(i);
+        break;  // numeric text
+      case 2:
+        p.name = " K" + std::to_string(i) + "+020 ";
+        break;
+      default:
+        p.name = "P" + std::to_string(i);
+        break;
+    }
+    switch (kind(engine)) {
+      case 0:
+        p.offset = std::round(unit(engine) * 20000) / 1000;
+        break;
+      case 1:
+        p.offset = std::string("K1+200");
+        break;
+      case 2:
+        p.offset = 0.0;
+        break;
+      case 3:
+        p.offset = std::string(" 2.5 ");
+        break;
+      default:
+        break;
+    }
+    p.x = std::round((scale + unit(engine) * scale) * 1000) / 1000;
+    if (kind(engine) == 0) {
+      p.y = std::string("12.5");
+    } else {
+      p.y = std::round(unit(engine) * scale * 1000) / 1000;
+    }
+    points.push_back(p);
+  }
+  return points;
+}
+
+TEST(CheckPlaneTablesTest, RandomProjectsAreCleanAndObeyTheInvariants) {
+  const std::pair<double, double> tolerances[] = {{-5, 5},  {0, 0}, {3, -3},     {-5.5, 4.5},
+                                                  {-20, 1}, {2, 2}, {-0.4, 0.4}, {7, 6}};
+  std::mt19937_64 engine(424242);
+  std::uniform_int_distribution<int> count(0, 45);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int project = 0; project < 48; ++project) {
+    SCOPED_TRACE("project " + std::to_string(project));
+    const auto [minus, plus] = tolerances[project % std::size(tolerances)];
+    SurveySettings settings;
+    settings.PlaneTolMinus = minus;
+    settings.PlaneTolPlus = plus;
+    const long lo = std::lround(minus);  // no ties among these but -5.5 and 4.5
+    const long hi = std::lround(plus);
+    const long low = minus == -5.5 ? -6 : (lo <= hi ? lo : hi + 1);
+    const long high = plus == 4.5 ? 4 : (lo <= hi ? hi : lo);
+
+    host::Workbook book = MakeProjectBook();
+    const int first_count = project % 7 == 0 ? 0 : count(engine);
+    auto points = RandomPoints(engine, first_count);
+    TypeInput(book, std::string("T") + std::to_string(project), unit(engine) * 5000,
+              unit(engine) * 5000, 12.5, 1234.0, unit(engine) * 5000, unit(engine) * 5000, 0,
+              points);
+    auto random = MakeSeededRandomSource(static_cast<uint64_t>(project));
+    GeneratePlaneTables(book, settings, *random);
+    const auto findings = CheckPlaneTables(book, settings);
+    EXPECT_TRUE(findings.empty()) << Describe(findings);
+
+    // The same rules stated directly on the cells, independent of the check.
+    const host::Worksheet& stake_out = book.Sheet(kStakeOut);
+    const host::Worksheet& inspection = book.Sheet(kInspection);
+    for (int row = 8; row < 8 + first_count; ++row) {
+      for (const int column : {11, 13}) {
+        const double deviation = NumberAt(inspection, {row, column});
+        EXPECT_TRUE(deviation >= static_cast<double>(low) && deviation <= static_cast<double>(high))
+            << row << "," << column << " = " << deviation;
+      }
+      const double dx = NumberAt(inspection, {row, 11});
+      const double dy = NumberAt(inspection, {row, 13});
+      EXPECT_NEAR(NumberAt(inspection, {row, 15}), std::hypot(dx, dy), 0.5 + 1e-9);
+      EXPECT_NEAR(NumberAt(inspection, {row, 7}) - NumberAt(stake_out, {row, 3}), dx / 1000, 1e-6);
+      const double difference =
+          NumberAt(stake_out, {row, 11}) * 1000 - NumberAt(stake_out, {row, 9}) * 1000;
+      EXPECT_NEAR(NumberAt(stake_out, {row, 13}), difference, 1e-6);
+    }
+
+    // A second, shorter run leaves nothing of the first behind.
+    const int second_count = first_count / 3;
+    book.Sheet(kInput).SetText({8 + second_count, 1}, "");
+    GeneratePlaneTables(book, settings, *random);
+    const auto second = CheckPlaneTables(book, settings);
+    EXPECT_TRUE(second.empty()) << Describe(second);
+  }
+}
+
+/// A clean three-point project with known draws.
+host::Workbook CleanProject() {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
+            {{std::string("P1"), -2.5, 1010.0, 1010.0},
+             {std::string("P2"), Typed{}, 990.0, 1020.0},
+             {std::string("P3"), std::string("K1+200"), 1000.0, 950.0}});
+  auto random = MakeScriptedRandomSource({3, -2, 0, 5, -5, 1});
+  GeneratePlaneTables(book, SurveySettings{}, *random);
+  return book;
+}
+
+struct Damage {
+  const char* label;
+  const std::string* sheet;
+  const char* cell;
+  Typed value;               // what the damaged cell now holds
+  const std::string* where;  // sheet of the expected finding
+  const char* finding;       // its cell
+};
+
+TEST(CheckPlaneTablesTest, EveryDamageIsReportedAtItsCell) {
+  ASSERT_TRUE(CheckPlaneTables(CleanProject(), SurveySettings{}).empty());
+  const Damage cases[] = {
+      {"renamed point", &kStakeOut, "A9", std::string("P9"), &kStakeOut, "A9"},
+      {"side text lost", &kInspection, "P8", Typed{}, &kInspection, "P8"},
+      {"design X moved", &kStakeOut, "C8", 1010.001, &kStakeOut, "C8"},
+      {"azimuth changed", &kStakeOut, "G9", 0.5, &kStakeOut, "G9"},
+      {"text for a distance", &kStakeOut, "I8", std::string("abc"), &kStakeOut, "I8"},
+      {"measured distance", &kStakeOut, "K10", 50.5, &kStakeOut, "K10"},
+      {"difference", &kStakeOut, "M8", 2.0, &kStakeOut, "M8"},
+      {"half millimetre", &kInspection, "G8", 1010.0035, &kInspection, "G8"},
+      {"outside tolerance", &kInspection, "I9", 1020.006, &kInspection, "I9"},
+      {"measured X read by the stake-out record", &kInspection, "G8", 1010.004, &kStakeOut, "K8"},
+      {"deviation X", &kInspection, "K9", 1.0, &kInspection, "K9"},
+      {"deviation Y as text", &kInspection, "M10", std::string("1 mm"), &kInspection, "M10"},
+      {"position deviation", &kInspection, "O8", 3.0, &kInspection, "O8"},
+      {"station name", &kStakeOut, "B3", std::string("T9"), &kStakeOut, "B3"},
+      {"station X", &kInspection, "D3", std::string("\uFF38\uFF1D1000.5"), &kInspection, "D3"},
+      {"back-sight H", &kStakeOut, "J5", Typed{}, &kStakeOut, "J5"},
+      {"S", &kInspection, "M3", std::string("S = 100  \u7C73"), &kInspection, "M3"},
+      {"alpha", &kStakeOut, "N4", std::string("\u03B1 =  0\u00B000\u203200.00\u2033"), &kStakeOut,
+       "N4"},
+      {"stale row", &kStakeOut, "A11", std::string("old"), &kStakeOut, "A11"},
+      {"stale far down", &kInspection, "Q600", 1.0, &kInspection, "Q600"},
+      {"input edited afterwards", &kInput, "D9", 1021.0, &kInspection, "E9"},
+  };
+  for (const auto& d : cases) {
+    SCOPED_TRACE(d.label);
+    host::Workbook book = CleanProject();
+    host::Worksheet& sheet = book.Sheet(*d.sheet);
+    const host::CellRef cell = *host::ParseCellRef(d.cell);
+    sheet.SetText(cell, "");
+    plane_test::Put(sheet, cell, d.value);
+    const auto findings = CheckPlaneTables(book, SurveySettings{});
+    EXPECT_TRUE(HasFindingAt(findings, *d.where, d.finding)) << Describe(findings);
+  }
+}
+
+TEST(CheckPlaneTablesTest, NarrowerTolerancesFlagTheDeviationsDrawnUnderWiderOnes) {
+  SurveySettings narrow;
+  narrow.PlaneTolMinus = -2;
+  narrow.PlaneTolPlus = 2;
+  const auto findings = CheckPlaneTables(CleanProject(), narrow);
+  // Draws were 3, -2, 0, 5, -5, 1: X of P1 and P3, Y of P2.
+  EXPECT_TRUE(HasFindingAt(findings, kInspection, "G8")) << Describe(findings);
+  EXPECT_TRUE(HasFindingAt(findings, kInspection, "I9")) << Describe(findings);
+  EXPECT_TRUE(HasFindingAt(findings, kInspection, "G10")) << Describe(findings);
+  EXPECT_EQ(findings.size(), 3u) << Describe(findings);
+}
+
+TEST(CheckPlaneTablesTest, OddWorkbooksGiveFindingsNotCrashes) {
+  {
+    host::Workbook book = CleanProject();
+    book.Sheet(kInput).SetText({4, 2}, "north");
+    const auto findings = CheckPlaneTables(book, SurveySettings{});
+    ASSERT_EQ(findings.size(), 1u) << Describe(findings);
+    EXPECT_TRUE(HasFindingAt(findings, kInput, "B4"));
+    EXPECT_NE(findings[0].message.find("north"), std::string::npos);
+  }
+  {
+    host::Workbook book;  // only "Sheet1"
+    const auto findings = CheckPlaneTables(book, SurveySettings{});
+    EXPECT_EQ(findings.size(), 3u) << Describe(findings);
+    EXPECT_TRUE(HasFindingAt(findings, kInput, "A1"));
+  }
+  {
+    // Text in every cell of both tables: many findings, no exception.
+    host::Workbook book = CleanProject();
+    for (const auto& name : {kStakeOut, kInspection}) {
+      for (int row = 1; row <= 30; ++row) {
+        for (int column = 1; column <= 17; ++column) {
+          book.Sheet(name).SetText({row, column}, "x");
+        }
+      }
+    }
+    std::vector<CheckFinding> findings;
+    EXPECT_NO_THROW(findings = CheckPlaneTables(book, SurveySettings{}));
+    EXPECT_TRUE(HasFindingAt(findings, kInspection, "G8"));
+    EXPECT_TRUE(HasFindingAt(findings, kStakeOut, "A12"));
+  }
+}
+
+TEST(CheckPlaneTablesTest, EmptyListLeavesRow8AsItWas) {
+  host::Workbook book = CleanProject();
+  book.Sheet(kInput).SetText({8, 1}, "");
+  auto random = MakeSeededRandomSource(1);
+  GeneratePlaneTables(book, SurveySettings{}, *random);
+  EXPECT_EQ(plane_test::TextAt(book.Sheet(kStakeOut), {8, 1}), "P1");
+  const auto findings = CheckPlaneTables(book, SurveySettings{});
+  EXPECT_TRUE(findings.empty()) << Describe(findings);
+}
+
+}  // namespace
+}  // namespace vardex

@@ -1,0 +1,182 @@
+// Reading the plane block of "数据输入": cells, the end of the list, draws and failures.
+#include "plane/plane_input.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "host/host_error.hpp"
+#include "plane/plane_tables.hpp"
+#include "plane_test_support.hpp"
+
+namespace vardex {
+namespace {
+
+using plane_test::InputPoint;
+using plane_test::kInput;
+using plane_test::MakeProjectBook;
+using plane_test::Typed;
+using plane_test::TypeInput;
+
+TEST(LoadPlaneInputTest, ReadsStationBackSightAndPointsWithScriptedDraws) {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
+            {{std::string("P1"), -2.5, 1010.0, 1010.0},
+             {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
+             {std::string("P3"), 0.0, 1.0, 2.0}});
+  auto random = MakeScriptedRandomSource({3, -2, 5, -5, 0, 1});
+  const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, *random);
+
+  EXPECT_EQ(input.StationPoint.Name, "T1");
+  EXPECT_EQ(input.StationPoint.X, 1000);
+  EXPECT_EQ(input.StationPoint.H, 50.25);
+  EXPECT_EQ(input.BackSightPoint.Name, "512.125");  // a number's value as text
+  EXPECT_EQ(input.BackSightPoint.Y, 990);
+  EXPECT_EQ(input.BackSightPoint.H, 49.5);
+
+  ASSERT_EQ(input.StakePoints.size(), 3u);
+  const StakePoint& p1 = input.StakePoints[0];
+  EXPECT_EQ(p1.Name, "P1");
+  EXPECT_EQ(p1.SideText, "左2.5米");
+  EXPECT_EQ(p1.MeasuredX, 1010 + 0.003);  // X draws first
+  EXPECT_EQ(p1.MeasuredY, 1010 - 0.002);
+
+  const StakePoint& p2 = input.StakePoints[1];
+  EXPECT_EQ(p2.Name, "0");  // a point named 0 does not end the list
+  EXPECT_EQ(p2.SideText, "K1+200");
+  EXPECT_EQ(p2.DesignX, 20.5);  // a numeric text reads as its number
+  EXPECT_EQ(p2.DesignY, 0);     // an empty number cell reads as 0
+  EXPECT_EQ(p2.MeasuredX, 20.5 + 0.005);
+  EXPECT_EQ(p2.MeasuredY, -0.005);
+
+  EXPECT_EQ(input.StakePoints[2].SideText, "中");
+  EXPECT_EQ(input.StakePoints[2].MeasuredX, 1.0);
+  EXPECT_EQ(input.StakePoints[2].MeasuredY, 2.001);
+}
+
+TEST(LoadPlaneInputTest, ListEndsAtFirstEmptyNameAndIgnoresRowsBelow) {
+  host::Workbook book = MakeProjectBook();
+  std::vector<InputPoint> points;
+  for (int i = 0; i < 13; ++i) points.push_back({"N" + std::to_string(i), Typed{}, 1.0, 2.0});
+  points.push_back({Typed{}, Typed{}, Typed{}, Typed{}});
+  // Garbage below the end of the list is never read.
+  points.push_back({std::string("late"), Typed{}, std::string("not a number"), Typed{}});
+  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, points);
+  auto random = MakeSeededRandomSource(7);
+  const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, *random);
+  ASSERT_EQ(input.StakePoints.size(), 13u);
+  EXPECT_EQ(input.StakePoints[12].Name, "N12");
+  EXPECT_EQ(input.StationPoint.Name, "");
+}
+
+TEST(LoadPlaneInputTest, EmptyListDrawsNothing) {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6, {});
+  auto random = MakeScriptedRandomSource({});  // any draw would throw
+  EXPECT_TRUE(LoadPlaneInput(book, SurveySettings{}, *random).StakePoints.empty());
+}
+
+struct ToleranceCase {
+  double minus;
+  double plus;
+  int lo;  // smallest draw RandomInt can give
+  int hi;  // largest
+};
+
+TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
+  const ToleranceCase cases[] = {
+      {-5, 5, -5, 5},     {0, 0, 0, 0},
+      {3, -3, -2, 3},      // reversed bounds: RandomInt's formula gives hi + 1 .. lo
+      {-5.5, 4.5, -6, 4},  // ties to even
+      {-2.5, 3.5, -2, 4}, {2, 2, 2, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.minus) + " .. " + std::to_string(c.plus));
+    host::Workbook book = MakeProjectBook();
+    std::vector<InputPoint> points(150, {std::string("P"), Typed{}, 3512345.678, 512345.678});
+    TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, points);
+    SurveySettings settings;
+    settings.PlaneTolMinus = c.minus;
+    settings.PlaneTolPlus = c.plus;
+    auto random = MakeSeededRandomSource(99);
+    const PlaneInput input = LoadPlaneInput(book, settings, *random);
+    std::set<long> seen;
+    for (const StakePoint& p : input.StakePoints) {
+      for (const double deviation_mm :
+           {(p.MeasuredX - p.DesignX) * 1000, (p.MeasuredY - p.DesignY) * 1000}) {
+        const long whole = std::lround(deviation_mm);
+        EXPECT_NEAR(deviation_mm, static_cast<double>(whole), 1e-3);
+        EXPECT_GE(whole, c.lo);
+        EXPECT_LE(whole, c.hi);
+        seen.insert(whole);
+      }
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(c.hi - c.lo + 1));
+    if (c.lo == 0 && c.hi == 0) {
+      EXPECT_EQ(input.StakePoints[0].MeasuredX, input.StakePoints[0].DesignX);
+    }
+  }
+}
+
+struct BadCell {
+  const char* cell;
+  int row;
+  int column;
+};
+
+TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWritten) {
+  const BadCell cases[] = {{"B4", 4, 2}, {"B6", 6, 2}, {"D4", 4, 4},
+                           {"D6", 6, 4}, {"C8", 8, 3}, {"D9", 9, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cell);
+    host::Workbook book = MakeProjectBook();
+    TypeInput(book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
+              {{std::string("P1"), Typed{}, 1.0, 2.0}, {std::string("P2"), Typed{}, 3.0, 4.0}});
+    book.Sheet(kInput).SetText({c.row, c.column}, "12a");
+    auto random = MakeSeededRandomSource(1);
+    try {
+      GeneratePlaneTables(book, SurveySettings{}, *random);
+      ADD_FAILURE() << "no error";
+    } catch (const host::HostError& e) {
+      EXPECT_EQ(e.Number(), host::kErrTypeMismatch);
+      const std::string message = e.what();
+      EXPECT_NE(message.find(kInput), std::string::npos) << message;
+      EXPECT_NE(message.find(std::string(" ") + c.cell), std::string::npos) << message;
+      EXPECT_NE(message.find("12a"), std::string::npos) << message;
+    }
+    for (const auto& name : {plane_test::kStakeOut, plane_test::kInspection}) {
+      EXPECT_FALSE(book.Sheet(name).UsedRange().has_value()) << name;
+    }
+  }
+}
+
+TEST(LoadPlaneInputTest, MissingInputSheetIsError9) {
+  host::Workbook book;
+  book.AddSheet(plane_test::kStakeOut);
+  auto random = MakeSeededRandomSource(1);
+  try {
+    LoadPlaneInput(book, SurveySettings{}, *random);
+    ADD_FAILURE() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.Number(), host::kErrSubscript);
+    EXPECT_NE(std::string(e.what()).find(kInput), std::string::npos) << e.what();
+  }
+}
+
+TEST(LoadPlaneInputTest, ToleranceBeyond32BitsIsOverflow) {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 1.0, 1.0}});
+  SurveySettings settings;
+  settings.PlaneTolPlus = 3e9;
+  auto random = MakeSeededRandomSource(1);
+  try {
+    LoadPlaneInput(book, settings, *random);
+    ADD_FAILURE() << "no error";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(e.Number(), host::kErrOverflow);
+  }
+}
+
+}  // namespace
+}  // namespace vardex

@@ -1,0 +1,251 @@
+// The stake-out record and the inspection table: worked rows, header texts, clearing, row
+// templating and the errors that must leave both sheets untouched.
+#include "plane/plane_tables.hpp"
+
+#include <gtest/gtest.h>
+
+#include "host/host_error.hpp"
+#include "plane_test_support.hpp"
+
+namespace vardex {
+namespace {
+
+using plane_test::InputPoint;
+using plane_test::kInspection;
+using plane_test::kStakeOut;
+using plane_test::MakeProjectBook;
+using plane_test::NumberAt;
+using plane_test::TextAt;
+using plane_test::Typed;
+using plane_test::TypeInput;
+
+void Generate(host::Workbook& book, std::vector<int32_t> draws) {
+  auto random = MakeScriptedRandomSource(std::move(draws));
+  GeneratePlaneTables(book, SurveySettings{}, *random);
+}
+
+TEST(WritePlaneTablesTest, WorkedRowOnBothSheets) {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
+            {{std::string("P1"), 2.0, 1010.0, 1010.0}});
+  Generate(book, {3, -2});
+
+  const host::Worksheet& s = book.Sheet(kStakeOut);
+  EXPECT_EQ(TextAt(s, {8, 1}), "P1");
+  EXPECT_EQ(TextAt(s, {8, 16}), "右2.米");
+  EXPECT_EQ(NumberAt(s, {8, 3}), 1010);
+  EXPECT_EQ(NumberAt(s, {8, 5}), 1010);
+  EXPECT_EQ(NumberAt(s, {8, 7}), 1.8749999999999982);  // 44.99999999999996 / 24
+  EXPECT_EQ(NumberAt(s, {8, 9}), 14.142);              // typed texts come back as numbers
+  EXPECT_EQ(NumberAt(s, {8, 11}), 14.143);             // 14.1428...
+  EXPECT_EQ(NumberAt(s, {8, 13}), 1);
+  for (const int column : {2, 4, 6, 8, 10, 12, 14, 15, 17}) {
+    EXPECT_TRUE(host::IsEmpty(s.Value({8, column}))) << "column " << column;
+  }
+
+  const host::Worksheet& q = book.Sheet(kInspection);
+  EXPECT_EQ(TextAt(q, {8, 1}), "P1");
+  EXPECT_EQ(NumberAt(q, {8, 7}), 1010 + 0.003);
+  EXPECT_EQ(NumberAt(q, {8, 9}), 1010 - 0.002);
+  EXPECT_EQ(NumberAt(q, {8, 11}), 3);
+  EXPECT_EQ(NumberAt(q, {8, 13}), -2);
+  EXPECT_EQ(NumberAt(q, {8, 15}), 4);  // 3.6055...
+  EXPECT_EQ(&book.ActiveSheet(), &q);
+}
+
+// Full-width Ｘ Ｙ Ｈ and ＝ (U+FF38, U+FF39, U+FF28, U+FF1D), Latin alpha U+0251.
+struct HeaderCase {
+  const char* label;
+  double bx;
+  double by;
+  const char* s_text;
+  const char* alpha_text;
+};
+
+TEST(WritePlaneTablesTest, HeaderTextsCharacterForCharacter) {
+  const HeaderCase cases[] = {
+      {"3-4-5", 103, 104, "S =  5  \u7C73", "\u0251 =  53\u00B007\u203248.37\u2033"},
+      {"coincident", 100, 100, "S =  0  \u7C73", "\u0251 =  0\u00B000\u203200.00\u2033"},
+      {"fraction", 100.5, 100, "S =  0.5  \u7C73", "\u0251 =  0\u00B000\u203200.00\u2033"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    host::Workbook book = MakeProjectBook();
+    TypeInput(book, std::string("K1"), 100, 100, 512.125, std::string("K2"), c.bx, c.by, 500, {});
+    Generate(book, {});
+    for (const auto& [name, column] : {std::pair{kStakeOut, 14}, std::pair{kInspection, 13}}) {
+      SCOPED_TRACE(name);
+      const host::Worksheet& sheet = book.Sheet(name);
+      EXPECT_EQ(TextAt(sheet, {3, 2}), "K1");
+      EXPECT_EQ(TextAt(sheet, {3, 4}), "\uFF38\uFF1D100");
+      EXPECT_EQ(TextAt(sheet, {4, 4}), "\uFF39\uFF1D100");
+      EXPECT_EQ(TextAt(sheet, {5, 4}), "\uFF28\uFF1D512.125");
+      EXPECT_EQ(TextAt(sheet, {3, 7}), "K2");
+      EXPECT_EQ(TextAt(sheet, {5, 10}), "\uFF28\uFF1D500");
+      EXPECT_EQ(TextAt(sheet, {3, column}), c.s_text);
+      EXPECT_EQ(TextAt(sheet, {4, column}), c.alpha_text);
+    }
+  }
+}
+
+TEST(WritePlaneTablesTest, GeneralTextKeepsFifteenDigits) {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, Typed{}, 3512345.12345678, -0.1, 1e-5, Typed{}, 0, 0, 0, {});
+  Generate(book, {});
+  const host::Worksheet& sheet = book.Sheet(kStakeOut);
+  EXPECT_EQ(TextAt(sheet, {3, 4}), "\uFF38\uFF1D3512345.12345678");
+  EXPECT_EQ(TextAt(sheet, {4, 4}), "\uFF39\uFF1D-0.1");
+  EXPECT_EQ(TextAt(sheet, {5, 4}), "\uFF28\uFF1D0.00001");
+}
+
+TEST(WritePlaneTablesTest, DistanceDifferenceUsesTheRoundedDistancesAsWritten) {
+  // Design distance 25.00033, measured 25.00457: I is the text "25." and reads back as 25.
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 10, 0, 0,
+            {{std::string("A"), Typed{}, 17.6779, 17.6779}, {std::string("B"), Typed{}, 3.0, 4.0}});
+  Generate(book, {3, 3, 0, 0});
+  const host::Worksheet& s = book.Sheet(kStakeOut);
+  EXPECT_EQ(NumberAt(s, {8, 9}), 25);
+  EXPECT_EQ(NumberAt(s, {8, 11}), 25.005);
+  EXPECT_EQ(NumberAt(s, {8, 13}), 5);
+  // Zero deviations: equal distances, difference 0, inspection deviations 0.
+  EXPECT_EQ(NumberAt(s, {9, 9}), 5);
+  EXPECT_EQ(NumberAt(s, {9, 11}), 5);
+  EXPECT_EQ(NumberAt(s, {9, 13}), 0);
+  const host::Worksheet& q = book.Sheet(kInspection);
+  EXPECT_EQ(NumberAt(q, {9, 7}), 3);
+  EXPECT_EQ(NumberAt(q, {9, 9}), 4);
+  for (const int column : {11, 13, 15}) EXPECT_EQ(NumberAt(q, {9, column}), 0);
+}
+
+struct DeviationCase {
+  int32_t dx;
+  int32_t dy;
+  double position;
+};
+
+TEST(WritePlaneTablesTest, InspectionDeviationsInMillimetres) {
+  const DeviationCase cases[] = {{3, -4, 5}, {1, 1, 1},  {-5, 5, 7}, {5, 5, 7},
+                                 {0, 0, 0},  {-1, 0, 1}, {2, 2, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
+    host::Workbook book = MakeProjectBook();
+    TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
+              {{std::string("P"), Typed{}, 4321.987, 1234.5}});
+    Generate(book, {c.dx, c.dy});
+    const host::Worksheet& q = book.Sheet(kInspection);
+    EXPECT_EQ(NumberAt(q, {8, 11}), c.dx);
+    EXPECT_EQ(NumberAt(q, {8, 13}), c.dy);
+    EXPECT_EQ(NumberAt(q, {8, 15}), c.position);
+  }
+}
+
+TEST(WritePlaneTablesTest, ShorterRunClearsOldRowsButRow8KeepsItsContents) {
+  host::Workbook book = MakeProjectBook();
+  std::vector<InputPoint> many;
+  for (int i = 0; i < 20; ++i) many.push_back({"P" + std::to_string(i), Typed{}, 1.0 * i, 2.0});
+  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, many);
+  auto random = MakeSeededRandomSource(5);
+  GeneratePlaneTables(book, SurveySettings{}, *random);
+  EXPECT_EQ(TextAt(book.Sheet(kStakeOut), {27, 1}), "P19");
+
+  // Now an empty list: headers are rewritten, rows 9 and below emptied, row 8 stays.
+  book.Sheet(plane_test::kInput).SetText({8, 1}, "");
+  GeneratePlaneTables(book, SurveySettings{}, *random);
+  for (const auto& name : {kStakeOut, kInspection}) {
+    SCOPED_TRACE(name);
+    const host::Worksheet& sheet = book.Sheet(name);
+    EXPECT_EQ(TextAt(sheet, {8, 1}), "P0");
+    for (int row = 9; row <= 40; ++row) {
+      for (int column = 1; column <= 17; ++column) {
+        EXPECT_TRUE(host::IsEmpty(sheet.Value({row, column}))) << row << "," << column;
+      }
+    }
+  }
+}
+
+TEST(WritePlaneTablesTest, ThirteenPointsFillRows8To20) {
+  host::Workbook book = MakeProjectBook();
+  std::vector<InputPoint> points;
+  for (int i = 0; i < 13; ++i) points.push_back({"Q" + std::to_string(i), Typed{}, 10.0, 1.0 * i});
+  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, points);
+  auto random = MakeSeededRandomSource(11);
+  GeneratePlaneTables(book, SurveySettings{}, *random);
+  for (const auto& name : {kStakeOut, kInspection}) {
+    const host::Worksheet& sheet = book.Sheet(name);
+    EXPECT_EQ(TextAt(sheet, {20, 1}), "Q12") << name;
+    EXPECT_TRUE(host::IsEmpty(sheet.Value({21, 1}))) << name;
+  }
+}
+
+/// Snapshot of both plane sheets, to prove that a refused run wrote nothing.
+std::vector<host::CellValue> Snapshot(const host::Workbook& book) {
+  std::vector<host::CellValue> cells;
+  for (const auto& name : {kStakeOut, kInspection}) {
+    const host::Worksheet& sheet = book.Sheet(name);
+    for (int row = 1; row <= 30; ++row) {
+      for (int column = 1; column <= 17; ++column) cells.push_back(sheet.Value({row, column}));
+    }
+  }
+  return cells;
+}
+
+TEST(WritePlaneTablesTest, RefusedRunsLeaveBothSheetsUntouched) {
+  host::Workbook book = MakeProjectBook();
+  TypeInput(book, std::string("old"), 1, 1, 1, std::string("old"), 2, 2, 2,
+            {{std::string("old"), Typed{}, 5.0, 5.0}});
+  Generate(book, {1, 1});
+  const auto before = Snapshot(book);
+
+  PlaneInput too_many;
+  too_many.StakePoints.resize(static_cast<std::size_t>(kMaxStakePoints) + 1);
+  PlaneInput huge;
+  huge.StakePoints.push_back({"far", "", 1e200, -1e200, 1e200, -1e200});
+  PlaneInput huge_station;
+  huge_station.StationPoint = {"S", 1e300, 1e300, 0};
+  huge_station.BackSightPoint = {"B", -1e300, -1e300, 0};
+
+  const std::pair<const PlaneInput*, int> cases[] = {
+      {&too_many, host::kErrCannotOpen},
+      {&huge, host::kErrOverflow},
+      {&huge_station, host::kErrOverflow},
+  };
+  for (const auto& [input, number] : cases) {
+    try {
+      WritePlaneTables(book, *input);
+      ADD_FAILURE() << "no error for error " << number;
+    } catch (const host::HostError& e) {
+      EXPECT_EQ(e.Number(), number) << e.what();
+    }
+    EXPECT_EQ(Snapshot(book), before);
+  }
+
+  // The largest list the cleared rows hold is accepted.
+  PlaneInput most;
+  most.StakePoints.resize(static_cast<std::size_t>(kMaxStakePoints),
+                          StakePoint{"p", "", 1, 1, 1, 1});
+  WritePlaneTables(book, most);
+  EXPECT_EQ(TextAt(book.Sheet(kInspection), {kLastRecordRow, 1}), "p");
+}
+
+TEST(WritePlaneTablesTest, MissingOutputSheetIsError9AndTheOtherStaysEmpty) {
+  for (const bool stake_out_present : {false, true}) {
+    host::Workbook book = MakeProjectBook(stake_out_present, !stake_out_present);
+    TypeInput(book, std::string("S"), 0, 0, 0, std::string("B"), 1, 1, 0,
+              {{std::string("P"), Typed{}, 5.0, 5.0}});
+    auto random = MakeScriptedRandomSource({0, 0});
+    try {
+      GeneratePlaneTables(book, SurveySettings{}, *random);
+      ADD_FAILURE() << "no error";
+    } catch (const host::HostError& e) {
+      EXPECT_EQ(e.Number(), host::kErrSubscript);
+      const std::string missing = stake_out_present ? kInspection : kStakeOut;
+      EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+    const host::Worksheet& present = book.Sheet(stake_out_present ? kStakeOut : kInspection);
+    EXPECT_FALSE(present.UsedRange().has_value());
+  }
+}
+
+}  // namespace
+}  // namespace vardex
