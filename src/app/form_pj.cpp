@@ -58,7 +58,8 @@ FormPj::FormPj(QWidget* parent) : QDialog(parent) {
   for (const FileRow& row : kFileRows) {
     auto* label = new QLabel(tr(row.label), mPanel);
     label->setObjectName(QStringLiteral("LabelInfo_%1").arg(row.index));
-    label->setGeometry(twipsRect(row.labelLeft, row.labelTop, row.labelWidth, 180));
+    label->setGeometry(
+        fitLineHeight(twipsRect(row.labelLeft, row.labelTop, row.labelWidth, 180), font()));
 
     auto* box = new QLineEdit(tr("期待2.0版本"), mPanel);
     box->setObjectName(QStringLiteral("TextPM_%1").arg(row.index));

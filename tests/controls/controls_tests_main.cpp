@@ -1,0 +1,12 @@
+// Runs the Qt tests of the controls library in one QApplication.
+#include <QApplication>
+
+int runCaptionPanelTests(int argc, char* argv[]);
+int runButtonFxTests(int argc, char* argv[]);
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  int failed = runCaptionPanelTests(argc, argv);
+  failed += runButtonFxTests(argc, argv);
+  return failed == 0 ? 0 : 1;
+}
