@@ -522,7 +522,7 @@ Rendered RenderDateTime(const Section& section, double value, const FormatOption
       case TokenKind::kAmPm: {
         const bool morning = hour < 12;
         if (token.text.size() == 5) {
-          out += morning ? token.text.substr(0, 2) : token.text.substr(3, 2);
+          out += morning ? "AM" : "PM";  // in capitals however the code writes it
         } else {
           out += morning ? token.text[0] : token.text[2];
         }
@@ -550,6 +550,7 @@ Rendered RenderDateTime(const Section& section, double value, const FormatOption
 struct Choice {
   const Section* section = nullptr;  ///< null: no section applies, shown as General
   bool magnitudeOnly = false;        ///< the section writes its own sign (or none)
+  bool implicitNegative = false;     ///< the second section of a code without conditions
 };
 
 Choice ChooseSection(const CompiledFormat& format, double value) {
@@ -563,6 +564,7 @@ Choice ChooseSection(const CompiledFormat& format, double value) {
     } else if (value < 0.0) {
       choice.section = &sections[1];
       choice.magnitudeOnly = true;
+      choice.implicitNegative = true;
     } else {
       choice.section = &sections[2];
     }
@@ -579,9 +581,13 @@ Choice ChooseSection(const CompiledFormat& format, double value) {
   return choice;
 }
 
-Rendered RenderSection(const Section& section, double value, bool magnitudeOnly,
+Rendered RenderSection(const Section& section, double value, const Choice& choice,
                        const FormatOptions& options) {
   const double magnitude = std::fabs(value);
+  // General keeps its sign in the plain negative section ("0;General" shows -5 as "-5"), but
+  // not in a section chosen by a condition such as [<-25].
+  const bool magnitudeOnly =
+      choice.magnitudeOnly && !(choice.implicitNegative && section.kind == SectionKind::kGeneral);
   Rendered rendered;
   switch (section.kind) {
     case SectionKind::kGeneral:
@@ -683,7 +689,7 @@ std::string FormatNumber(double value, std::string_view code, const FormatOption
   if (!format->valid) return GeneralWithSign(value);
   const Choice choice = ChooseSection(*format, value);
   if (choice.section == nullptr) return GeneralWithSign(value);
-  Rendered rendered = RenderSection(*choice.section, value, choice.magnitudeOnly, options);
+  Rendered rendered = RenderSection(*choice.section, value, choice, options);
   if (rendered.overflow) return std::string(kCellOverflow);
   return std::move(rendered.text);
 }
@@ -695,7 +701,8 @@ std::string FormatTextValue(std::string_view text, std::string_view code) {
   std::string result;
   for (const Token& token :
        format->sections[static_cast<std::size_t>(format->textSection)].tokens) {
-    if (token.kind == TokenKind::kText) {
+    // General in the text section stands for the text, like "@".
+    if (token.kind == TokenKind::kText || token.kind == TokenKind::kGeneral) {
       result += text;
     } else if (token.kind == TokenKind::kLiteral) {
       result += token.text;
@@ -715,7 +722,7 @@ std::string WorksheetText(double value, std::string_view code, const FormatOptio
   }
   const Choice choice = ChooseSection(*format, value);
   if (choice.section == nullptr) return GeneralWithSign(value);
-  Rendered rendered = RenderSection(*choice.section, value, choice.magnitudeOnly, options);
+  Rendered rendered = RenderSection(*choice.section, value, choice, options);
   if (rendered.overflow) {
     throw HostError(kErrCannotOpen, "TEXT: " + GeneralWithSign(value) +
                                         " is outside the date range of number format " +

@@ -206,6 +206,7 @@ class CodeReader {
     TokenKind kind = TokenKind::kLiteral;
     switch (lower) {
       case 'y':
+      case 'e':  // "e" is the year in full
         kind = TokenKind::kYear;
         break;
       case 'm':
@@ -230,7 +231,7 @@ class CodeReader {
     }
     std::size_t count = 1;
     while (count < rest.size() && LowerAscii(rest[count]) == lower) ++count;
-    Add(section, kind, static_cast<int>(count));
+    Add(section, kind, lower == 'e' ? 4 : static_cast<int>(count));
     return i + count;
   }
 
@@ -391,14 +392,17 @@ bool AnalyseDateTime(Section& section) {
         break;
     }
   }
-  bool secondsSeen = false;
+  bool clockSeen = false;
   std::vector<Token> result;
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     Token& token = tokens[i];
-    if (token.kind == TokenKind::kSecond || token.kind == TokenKind::kElapsedSeconds) {
-      secondsSeen = true;
+    // Decimals after any clock unit are fractions of a second ("hh.000" too).
+    if (token.kind == TokenKind::kSecond || token.kind == TokenKind::kElapsedSeconds ||
+        token.kind == TokenKind::kHour || token.kind == TokenKind::kMinute ||
+        token.kind == TokenKind::kElapsedHours || token.kind == TokenKind::kElapsedMinutes) {
+      clockSeen = true;
     }
-    if (token.kind == TokenKind::kPoint && secondsSeen && i + 1 < tokens.size() &&
+    if (token.kind == TokenKind::kPoint && clockSeen && i + 1 < tokens.size() &&
         tokens[i + 1].kind == TokenKind::kDigit && tokens[i + 1].placeholder == '0') {
       int zeros = 0;
       while (i + 1 < tokens.size() && tokens[i + 1].kind == TokenKind::kDigit &&
