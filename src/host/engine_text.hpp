@@ -1,0 +1,106 @@
+// The workbook engine's user-visible texts, all in one place. Surveyors read them in the command
+// line tool and the desktop app, so they are Chinese and name the file, part, sheet and cell.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vardex::host::text {
+
+inline std::string Quoted(std::string_view s) { return "“" + std::string(s) + "”"; }
+
+// --- opening a workbook ---------------------------------------------------------------------
+inline std::string CannotOpen(std::string_view file, std::string_view reason) {
+  return "无法打开工作簿" + Quoted(file) + "：" + std::string(reason);
+}
+inline constexpr std::string_view kNotZip = "不是有效的 .xlsx 文件（zip 结构损坏）";
+inline constexpr std::string_view kTruncated = "文件不完整（zip 目录缺失或文件被截断）";
+inline constexpr std::string_view kEncrypted = "文件已加密或使用了不支持的压缩方式";
+inline constexpr std::string_view kTooManyParts = "包含的部件过多";
+inline constexpr std::string_view kFileTooLarge = "文件过大";
+inline constexpr std::string_view kNotWorkbook = "不是电子表格工作簿（缺少工作簿部件）";
+inline std::string UnsupportedExtension(std::string_view ext) {
+  return "不支持的文件类型" + Quoted(ext) + "（只能打开 .xlsx、.xlsm、.xltx、.xltm）";
+}
+inline std::string ReadFailed(std::string_view cause) { return "读取失败：" + std::string(cause); }
+inline std::string MissingPart(std::string_view part) { return "缺少部件" + Quoted(part); }
+inline std::string DamagedPart(std::string_view part) {
+  return "部件" + Quoted(part) + "已损坏（解压失败或校验和不符）";
+}
+inline std::string PartTooLarge(std::string_view part, std::size_t limit_mb) {
+  return "部件" + Quoted(part) + "解压后超过 " + std::to_string(limit_mb) +
+         " MB 的上限（疑似压缩炸弹）";
+}
+inline std::string BadXml(std::string_view part, std::size_t offset, std::string_view what) {
+  return "部件" + Quoted(part) + "的 XML 格式错误（第 " + std::to_string(offset) + " 字节处：" +
+         std::string(what) + "）";
+}
+inline std::string BadUtf8(std::string_view part, std::size_t offset) {
+  return "部件" + Quoted(part) + "含有无效的 UTF-8 编码（第 " + std::to_string(offset) +
+         " 字节处）";
+}
+inline std::string BadPartContent(std::string_view part, std::string_view what) {
+  return "部件" + Quoted(part) + "内容无效：" + std::string(what);
+}
+inline std::string BadCell(std::string_view part, std::string_view sheet, std::string_view cell,
+                           std::string_view what) {
+  return "部件" + Quoted(part) + "（工作表" + Quoted(sheet) + "）单元格 " + std::string(cell) +
+         "：" + std::string(what);
+}
+inline std::string BadRow(std::string_view part, std::string_view sheet, std::string_view what) {
+  return "部件" + Quoted(part) + "（工作表" + Quoted(sheet) + "）：" + std::string(what);
+}
+
+// --- saving ---------------------------------------------------------------------------------
+inline std::string CannotSave(std::string_view file, std::string_view cause) {
+  return "无法保存工作簿" + Quoted(file) + "：" + std::string(cause);
+}
+inline constexpr std::string_view kUntitled = "工作簿尚未命名，请用“另存为”指定文件";
+inline std::string SaveWriteFailed(std::string_view temp, std::string_view cause) {
+  return "写入临时文件" + Quoted(temp) + "失败（" + std::string(cause) + "），原文件未改动";
+}
+inline std::string SaveRenameFailed(std::string_view cause) {
+  return "替换原文件失败（" + std::string(cause) + "），原文件未改动";
+}
+inline constexpr std::string_view kTargetIsDirectory = "目标是一个文件夹";
+inline constexpr std::string_view kSaveExtension = "只能保存为 .xlsx 或 .xlsm 文件";
+
+// --- sheets and cells -----------------------------------------------------------------------
+inline std::string NoSuchSheet(std::string_view sheet, std::string_view file) {
+  std::string s = "工作表" + Quoted(sheet) + "不存在";
+  if (!file.empty()) s += "（工作簿" + Quoted(file) + "）";
+  return s;
+}
+inline std::string BadSheetName(std::string_view sheet) {
+  return "工作表名称" + Quoted(sheet) +
+         "无效（不能为空、不能超过 31 个字符、不能含 : \\ / ? * [ ]）";
+}
+inline std::string DuplicateSheet(std::string_view sheet) {
+  return "工作表名称" + Quoted(sheet) + "已存在";
+}
+inline std::string NotFiniteNumber(std::string_view sheet, std::string_view cell) {
+  return "工作表" + Quoted(sheet) + "单元格 " + std::string(cell) + "：数值溢出（不是有限数）";
+}
+inline std::string BadCellRef(std::string_view sheet, std::string_view cell) {
+  return "工作表" + Quoted(sheet) + "：单元格引用" + Quoted(cell) + "超出工作表范围";
+}
+inline std::string BadStyle(std::string_view sheet, std::string_view cell, unsigned style) {
+  return "工作表" + Quoted(sheet) + "单元格 " + std::string(cell) + "：样式编号 " +
+         std::to_string(style) + " 不存在";
+}
+inline constexpr std::string_view kClipboardEmpty = "剪贴板为空，无法粘贴";
+inline std::string PartialMerge(std::string_view sheet, std::string_view range) {
+  return "工作表" + Quoted(sheet) + "：不能对合并单元格" + Quoted(range) + "作部分更改";
+}
+inline std::string ArrayFormulaPart(std::string_view sheet, std::string_view cell) {
+  return "工作表" + Quoted(sheet) + "单元格 " + std::string(cell) + "：不能更改数组公式的某一部分";
+}
+inline std::string InvalidUtf8Text(std::string_view sheet, std::string_view cell) {
+  return "工作表" + Quoted(sheet) + "单元格 " + std::string(cell) + "：文本不是有效的 UTF-8";
+}
+inline std::string TextTooLong(std::string_view sheet, std::string_view cell) {
+  return "工作表" + Quoted(sheet) + "单元格 " + std::string(cell) + "：文本超过 32767 个字符";
+}
+
+}  // namespace vardex::host::text

@@ -1,0 +1,76 @@
+// Custom document properties reader and writer.
+#include "host/xlsx_custom_properties.hpp"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+
+#include "host/xml_util.hpp"
+
+namespace vardex::host::detail {
+namespace {
+
+constexpr const char* kFmtId = "{D5CDD505-2E9C-101B-9397-08002B2CF9AE}";
+
+std::string ValueText(pugi::xml_node property) {
+  for (pugi::xml_node v = property.first_child(); v; v = v.next_sibling())
+    if (v.type() == pugi::node_element) return v.text().get();
+  return {};
+}
+
+}  // namespace
+
+void ReadCustomProperties(std::string_view xml, PropertyMap& out, const std::string& file,
+                          const std::string& part) {
+  pugi::xml_document doc;
+  ParseXml(doc, xml, file, part);
+  for (pugi::xml_node p = doc.document_element().first_child(); p; p = p.next_sibling()) {
+    if (p.type() != pugi::node_element || LocalName(p.name()) != "property") continue;
+    out[Attr(p, "name").as_string()] = ValueText(p);
+  }
+}
+
+std::string WriteCustomProperties(std::string_view original, const PropertyMap& props) {
+  pugi::xml_document doc;
+  if (original.empty() ||
+      !doc.load_buffer(original.data(), original.size(),
+                       pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata)) {
+    doc.reset();
+    doc.append_child(pugi::node_declaration).append_attribute("version") = "1.0";
+    pugi::xml_node root = doc.append_child("Properties");
+    root.append_attribute("xmlns") =
+        "http://schemas.openxmlformats.org/officeDocument/2006/custom-properties";
+    root.append_attribute("xmlns:vt") =
+        "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes";
+  }
+  pugi::xml_node root = doc.document_element();
+  // The prefix bound to the variant types namespace, "vt" by convention.
+  std::string vt = "vt";
+  for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
+    const std::string_view n = a.name();
+    if (n.substr(0, 6) == "xmlns:" &&
+        std::string_view(a.value()) ==
+            "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes")
+      vt = std::string(n.substr(6));
+  }
+  int max_pid = 1;
+  for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
+    if (p.type() == pugi::node_element) max_pid = std::max(max_pid, Attr(p, "pid").as_int());
+  for (const auto& [name, value] : props) {
+    pugi::xml_node property;
+    for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
+      if (p.type() == pugi::node_element && name == Attr(p, "name").as_string()) property = p;
+    if (property && ValueText(property) == value) continue;
+    if (!property) {
+      property = root.append_child("property");
+      property.append_attribute("fmtid") = kFmtId;
+      property.append_attribute("pid") = ++max_pid;
+      property.append_attribute("name") = name.c_str();
+    }
+    while (property.first_child()) property.remove_child(property.first_child());
+    property.append_child((vt + ":lpwstr").c_str()).text().set(value.c_str());
+  }
+  return SaveXml(doc);
+}
+
+}  // namespace vardex::host::detail

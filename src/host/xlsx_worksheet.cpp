@@ -1,0 +1,909 @@
+// Worksheet part reader and writer. The cell data is scanned by hand (it is most of the bytes
+// of a workbook and the scanner records each row's and cell's byte span); the small remainder
+// of the part goes through pugixml for the layout facts.
+#include "host/xlsx_worksheet.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "host/engine_text.hpp"
+#include "host/xml_util.hpp"
+
+namespace vardex::host::detail {
+namespace {
+
+struct ScanError {
+  std::size_t offset;
+  std::string what;
+};
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view Local(std::string_view qname) {
+  const std::size_t colon = qname.find(':');
+  return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+}
+
+// A start or end tag as the scanner sees it.
+struct Tag {
+  std::size_t begin = 0;  // offset of '<'
+  std::size_t end = 0;    // offset past '>'
+  std::string_view qname;
+  std::string_view attrs;  // text between the name and '>' or '/>'
+  bool closing = false;    // </name>
+  bool empty = false;      // <name ... />
+};
+
+// Decodes character and entity references of element text or attribute values.
+void AppendDecoded(std::string& out, std::string_view s, std::size_t offset) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t amp = s.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(s.substr(i));
+      return;
+    }
+    out.append(s.substr(i, amp - i));
+    const std::size_t semi = s.find(';', amp);
+    if (semi == std::string_view::npos || semi - amp > 10)
+      throw ScanError{offset + amp, "无效的实体引用"};
+    const std::string_view ent = s.substr(amp + 1, semi - amp - 1);
+    if (ent == "amp")
+      out += '&';
+    else if (ent == "lt")
+      out += '<';
+    else if (ent == "gt")
+      out += '>';
+    else if (ent == "quot")
+      out += '"';
+    else if (ent == "apos")
+      out += '\'';
+    else if (ent.size() >= 2 && ent[0] == '#') {
+      uint32_t cp = 0;
+      const bool hex = ent[1] == 'x' || ent[1] == 'X';
+      const std::string_view digits = ent.substr(hex ? 2 : 1);
+      auto [p, ec] =
+          std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
+      if (ec != std::errc() || p != digits.data() + digits.size() || cp == 0 || cp > 0x10FFFF ||
+          (cp >= 0xD800 && cp <= 0xDFFF))
+        throw ScanError{offset + amp, "无效的字符引用"};
+      if (cp < 0x80) {
+        out += static_cast<char>(cp);
+      } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+      } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+      } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+      }
+    } else {
+      throw ScanError{offset + amp, "未知的实体引用"};
+    }
+    i = semi + 1;
+  }
+}
+
+class Scanner {
+ public:
+  Scanner(std::string_view doc, std::size_t pos) : doc_(doc), pos_(pos) {}
+  std::size_t Pos() const { return pos_; }
+
+  // The next tag, collecting character data (with CDATA) before it into `text` when given.
+  Tag Next(std::string* text = nullptr) {
+    for (;;) {
+      const std::size_t lt = doc_.find('<', pos_);
+      if (lt == std::string_view::npos) throw ScanError{doc_.size(), "元素未结束"};
+      if (text != nullptr && lt > pos_) AppendDecoded(*text, doc_.substr(pos_, lt - pos_), pos_);
+      pos_ = lt;
+      if (doc_.compare(pos_, 4, "<!--") == 0) {
+        const std::size_t e = doc_.find("-->", pos_ + 4);
+        if (e == std::string_view::npos) throw ScanError{pos_, "注释未结束"};
+        pos_ = e + 3;
+        continue;
+      }
+      if (doc_.compare(pos_, 9, "<![CDATA[") == 0) {
+        const std::size_t e = doc_.find("]]>", pos_ + 9);
+        if (e == std::string_view::npos) throw ScanError{pos_, "CDATA 未结束"};
+        if (text != nullptr) text->append(doc_.substr(pos_ + 9, e - pos_ - 9));
+        pos_ = e + 3;
+        continue;
+      }
+      if (doc_.compare(pos_, 2, "<?") == 0) {
+        const std::size_t e = doc_.find("?>", pos_ + 2);
+        if (e == std::string_view::npos) throw ScanError{pos_, "处理指令未结束"};
+        pos_ = e + 2;
+        continue;
+      }
+      if (doc_.compare(pos_, 2, "<!") == 0) throw ScanError{pos_, "不允许 DOCTYPE"};
+      return ReadTag();
+    }
+  }
+
+  // Skips the content of an element whose start tag was just read.
+  void SkipElement(const Tag& start) {
+    if (start.empty) return;
+    int depth = 1;
+    while (depth > 0) {
+      const Tag t = Next();
+      if (t.closing) {
+        --depth;
+      } else if (!t.empty) {
+        ++depth;
+      }
+    }
+  }
+
+ private:
+  Tag ReadTag() {
+    Tag t;
+    t.begin = pos_;
+    std::size_t i = pos_ + 1;
+    if (i < doc_.size() && doc_[i] == '/') {
+      t.closing = true;
+      ++i;
+    }
+    const std::size_t name_begin = i;
+    while (i < doc_.size() && !IsSpace(doc_[i]) && doc_[i] != '>' && doc_[i] != '/') ++i;
+    if (i == name_begin) throw ScanError{pos_, "标签没有名称"};
+    t.qname = doc_.substr(name_begin, i - name_begin);
+    const std::size_t attrs_begin = i;
+    // '>' may appear inside attribute values; skip quoted text.
+    char quote = 0;
+    for (; i < doc_.size(); ++i) {
+      const char c = doc_[i];
+      if (quote != 0) {
+        if (c == quote)
+          quote = 0;
+        else if (c == '<')
+          throw ScanError{i, "属性值中不能有 <"};
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '>') {
+        break;
+      } else if (c == '<') {
+        throw ScanError{i, "标签未结束"};
+      }
+    }
+    if (i >= doc_.size()) throw ScanError{pos_, "标签未结束"};
+    std::size_t attrs_end = i;
+    if (attrs_end > attrs_begin && doc_[attrs_end - 1] == '/') {
+      t.empty = true;
+      --attrs_end;
+    }
+    if (t.closing && t.empty) throw ScanError{pos_, "结束标签格式错误"};
+    t.attrs = doc_.substr(attrs_begin, attrs_end - attrs_begin);
+    t.end = i + 1;
+    pos_ = t.end;
+    return t;
+  }
+
+  std::string_view doc_;
+  std::size_t pos_;
+};
+
+// Calls f(qname, raw value, offset of the value) for each attribute.
+template <typename F>
+void ForEachAttribute(std::string_view attrs, std::size_t offset, F&& f) {
+  std::size_t i = 0;
+  while (i < attrs.size()) {
+    while (i < attrs.size() && IsSpace(attrs[i])) ++i;
+    if (i >= attrs.size()) break;
+    const std::size_t name_begin = i;
+    while (i < attrs.size() && attrs[i] != '=' && !IsSpace(attrs[i])) ++i;
+    const std::string_view name = attrs.substr(name_begin, i - name_begin);
+    while (i < attrs.size() && IsSpace(attrs[i])) ++i;
+    if (i >= attrs.size() || attrs[i] != '=') throw ScanError{offset + i, "属性格式错误"};
+    ++i;
+    while (i < attrs.size() && IsSpace(attrs[i])) ++i;
+    if (i >= attrs.size() || (attrs[i] != '"' && attrs[i] != '\''))
+      throw ScanError{offset + i, "属性值缺少引号"};
+    const char q = attrs[i++];
+    const std::size_t value_begin = i;
+    while (i < attrs.size() && attrs[i] != q) ++i;
+    if (i >= attrs.size()) throw ScanError{offset + value_begin, "属性值未结束"};
+    f(name, attrs.substr(value_begin, i - value_begin), offset + value_begin);
+    ++i;
+  }
+}
+
+struct CellParse {
+  std::string_view ref, style, type;
+};
+
+class SheetReader {
+ public:
+  SheetReader(Worksheet::Impl& sheet, std::string_view doc, StringPool& pool,
+              std::size_t shared_count)
+      : s_(sheet), doc_(doc), pool_(pool), shared_count_(shared_count), scan_(doc, 0) {}
+
+  void ReadSheetData(std::size_t begin) {
+    scan_ = Scanner(doc_, begin);
+    const Tag open = scan_.Next();
+    if (open.empty) {
+      s_.data_end = open.end;
+      return;
+    }
+    int32_t last_row = 0;
+    for (;;) {
+      const Tag t = scan_.Next();
+      if (t.closing) {
+        if (Local(t.qname) != "sheetData") throw ScanError{t.begin, "结束标签不匹配"};
+        s_.data_end = t.end;
+        break;
+      }
+      if (Local(t.qname) != "row") {
+        scan_.SkipElement(t);
+        continue;
+      }
+      last_row = ReadRow(t, last_row);
+    }
+  }
+
+  // Array formulas cover cells that may only be written as a whole.
+  void MarkArrays() {
+    for (const RangeRef& a : arrays_) {
+      for (int32_t r = a.first.row; r <= a.last.row; ++r) {
+        if (static_cast<std::size_t>(r) > s_.rows.size()) break;
+        for (Cell& c : s_.rows[static_cast<std::size_t>(r - 1)].cells)
+          if (c.column >= a.first.column && c.column <= a.last.column &&
+              a.first != CellRef{r, c.column})
+            c.flags |= Cell::kArrayPart;
+      }
+    }
+  }
+
+  CellRef current{};
+
+ private:
+  int32_t ReadRow(const Tag& t, int32_t last_row) {
+    int32_t r = last_row + 1;
+    bool has_ref = false;
+    float height = 0;
+    bool custom = false, hidden = false;
+    ForEachAttribute(t.attrs, t.begin,
+                     [&](std::string_view name, std::string_view value, std::size_t at) {
+                       if (name == "r") {
+                         uint32_t v = 0;
+                         if (!ParseUint(value, v) || v < 1 || v > static_cast<uint32_t>(kMaxRows))
+                           throw ScanError{at, "行号“" + std::string(value) + "”无效"};
+                         r = static_cast<int32_t>(v);
+                         has_ref = true;
+                       } else if (name == "ht") {
+                         double h = 0;
+                         std::from_chars(value.data(), value.data() + value.size(), h);
+                         height = static_cast<float>(h);
+                       } else if (name == "customHeight") {
+                         custom = value == "1" || value == "true";
+                       } else if (name == "hidden") {
+                         hidden = value == "1" || value == "true";
+                       }
+                     });
+    if (r <= last_row) throw ScanError{t.begin, "行号 " + std::to_string(r) + " 顺序错误或重复"};
+    Row& row = s_.RowAt(r);
+    row.exists = true;
+    row.needs_ref = !has_ref;
+    row.height = height;
+    row.custom_height = custom;
+    row.hidden = hidden;
+    row.attr_offset = static_cast<uint32_t>(t.begin + 1 + t.qname.size());
+    row.attr_length = static_cast<uint32_t>(t.attrs.size());
+    current = {r, 0};
+    if (!t.empty) {
+      for (;;) {
+        const Tag c = scan_.Next();
+        if (c.closing) {
+          if (Local(c.qname) != "row") throw ScanError{c.begin, "结束标签不匹配"};
+          row.raw_length = static_cast<uint32_t>(c.end - t.begin);
+          break;
+        }
+        if (Local(c.qname) != "c") {
+          scan_.SkipElement(c);
+          continue;
+        }
+        ReadCell(c, row, r);
+      }
+    } else {
+      row.raw_length = static_cast<uint32_t>(t.end - t.begin);
+    }
+    row.raw_offset = static_cast<uint32_t>(t.begin);
+    return r;
+  }
+
+  void ReadCell(const Tag& t, Row& row, int32_t r) {
+    int32_t column = row.cells.empty() ? 1 : row.cells.back().column + 1;
+    bool has_ref = false;
+    Cell cell;
+    std::string_view type;
+    ForEachAttribute(t.attrs, t.begin,
+                     [&](std::string_view name, std::string_view value, std::size_t at) {
+                       if (name == "r") {
+                         auto ref = ParseCellRef(value);
+                         if (!ref || ref->row != r)
+                           throw ScanError{at, "单元格引用“" + std::string(value) + "”无效"};
+                         column = ref->column;
+                         has_ref = true;
+                       } else if (name == "s") {
+                         if (!ParseUint(value, cell.style)) throw ScanError{at, "样式编号无效"};
+                       } else if (name == "t") {
+                         type = value;
+                       }
+                     });
+    if (column > kMaxColumns) throw ScanError{t.begin, "列号超出工作表范围"};
+    current = {r, column};
+    if (!row.cells.empty() && row.cells.back().column >= column)
+      throw ScanError{t.begin, "单元格顺序错误或重复"};
+    cell.column = static_cast<uint16_t>(column);
+    if (!has_ref) cell.flags |= Cell::kRawNeedsRef;
+
+    value_.clear();
+    bool has_value = false;
+    std::size_t value_at = t.begin;
+    if (!t.empty) {
+      for (;;) {
+        const Tag c = scan_.Next();
+        if (c.closing) {
+          if (Local(c.qname) != "c") throw ScanError{c.begin, "结束标签不匹配"};
+          cell.raw_length = static_cast<uint32_t>(c.end - t.begin);
+          break;
+        }
+        const std::string_view name = Local(c.qname);
+        if (name == "v") {
+          value_at = c.end;
+          has_value = true;
+          if (!c.empty) ReadText(c);
+        } else if (name == "f") {
+          cell.flags |= Cell::kHasFormula;
+          ReadFormula(c);
+        } else if (name == "is") {
+          has_value = true;
+          ReadInline(c);
+        } else {
+          scan_.SkipElement(c);
+        }
+      }
+    } else {
+      cell.raw_length = static_cast<uint32_t>(t.end - t.begin);
+    }
+    cell.raw_offset = static_cast<uint32_t>(t.begin);
+
+    if (has_value) {
+      if (type.empty() || type == "n") {
+        double v = 0;
+        const char* b = value_.data();
+        const char* e = b + value_.size();
+        while (b < e && IsSpace(*b)) ++b;
+        while (e > b && IsSpace(e[-1])) --e;
+        if (b < e && *b == '+') ++b;
+        auto [p, ec] = std::from_chars(b, e, v);
+        if (b == e) {
+          // An empty <v/> holds nothing.
+        } else if (ec != std::errc() || p != e || !std::isfinite(v)) {
+          throw ScanError{value_at, "数值“" + value_ + "”无效"};
+        } else {
+          cell.kind = CellKind::kNumber;
+          cell.v.number = v;
+        }
+      } else if (type == "s") {
+        uint32_t index = 0;
+        if (!ParseUint(value_, index) || index >= shared_count_)
+          throw ScanError{value_at, "共享字符串编号“" + value_ + "”超出范围"};
+        cell.kind = CellKind::kText;
+        cell.v.text = index;
+      } else if (type == "str" || type == "inlineStr" || type == "d") {
+        DecodeOoxmlEscapes(value_);
+        cell.kind = CellKind::kText;
+        cell.v.text = pool_.Intern(value_);
+      } else if (type == "b") {
+        cell.kind = CellKind::kBool;
+        cell.v.number = value_ == "1" || value_ == "true" ? 1.0 : 0.0;
+      } else if (type == "e") {
+        cell.kind = CellKind::kError;
+        cell.v.text = pool_.Intern(value_);
+      } else {
+        throw ScanError{t.begin, "单元格类型“" + std::string(type) + "”无效"};
+      }
+    }
+    row.cells.push_back(cell);
+  }
+
+  void ReadText(const Tag& start) {
+    const Tag end = scan_.Next(&value_);
+    if (!end.closing || end.qname != start.qname) throw ScanError{end.begin, "元素内容无效"};
+  }
+
+  void ReadFormula(const Tag& start) {
+    std::string_view type, ref;
+    ForEachAttribute(start.attrs, start.begin,
+                     [&](std::string_view name, std::string_view value, std::size_t) {
+                       if (name == "t") type = value;
+                       if (name == "ref") ref = value;
+                     });
+    if (type == "array" && !ref.empty()) {
+      if (auto range = ParseRangeRef(ref)) arrays_.push_back(*range);
+    }
+    scan_.SkipElement(start);
+  }
+
+  // Inline string: the text of <t> elements, directly or in runs; phonetic runs left out.
+  void ReadInline(const Tag& start) {
+    if (start.empty) return;
+    int depth = 1;
+    int skip_depth = 0;
+    while (depth > 0) {
+      const Tag t = scan_.Next();
+      if (t.closing) {
+        if (skip_depth == depth) skip_depth = 0;
+        --depth;
+        continue;
+      }
+      const std::string_view name = Local(t.qname);
+      if (t.empty) continue;
+      ++depth;
+      if (skip_depth != 0) continue;
+      if (name == "rPh") {
+        skip_depth = depth;
+      } else if (name == "t") {
+        const Tag end = scan_.Next(&value_);
+        if (!end.closing) throw ScanError{end.begin, "元素内容无效"};
+        --depth;
+      }
+    }
+  }
+
+  Worksheet::Impl& s_;
+  std::string_view doc_;
+  StringPool& pool_;
+  std::size_t shared_count_;
+  Scanner scan_;
+  std::string value_;
+  std::vector<RangeRef> arrays_;
+};
+
+// Offset of the first top-level start tag named `local` (any prefix), or npos.
+std::size_t FindTag(std::string_view doc, std::string_view local, std::size_t from) {
+  Scanner scan(doc, from);
+  try {
+    for (;;) {
+      const Tag t = scan.Next();
+      if (!t.closing && Local(t.qname) == local) return t.begin;
+    }
+  } catch (const ScanError&) {
+    return std::string_view::npos;
+  }
+}
+
+double AttrDouble(pugi::xml_node n, std::string_view name, double fallback) {
+  pugi::xml_attribute a = Attr(n, name);
+  return a ? a.as_double(fallback) : fallback;
+}
+
+void ReadLayout(Worksheet::Impl& s, const pugi::xml_document& doc) {
+  const pugi::xml_node ws = doc.document_element();
+  SheetLayout& lay = s.layout;
+  if (pugi::xml_node fmt = Child(ws, "sheetFormatPr")) {
+    lay.default_row_height = AttrDouble(fmt, "defaultRowHeight", lay.default_row_height);
+    if (Attr(fmt, "defaultColWidth")) {
+      lay.default_column_width = AttrDouble(fmt, "defaultColWidth", lay.default_column_width);
+    } else if (Attr(fmt, "baseColWidth")) {
+      // Width in characters plus the cell padding the programs add.
+      lay.default_column_width = AttrDouble(fmt, "baseColWidth", 8) + 0.71;
+    }
+  }
+  if (pugi::xml_node cols = Child(ws, "cols")) {
+    for (pugi::xml_node c = cols.first_child(); c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element || LocalName(c.name()) != "col") continue;
+      ColumnInfo info;
+      info.first = std::clamp(Attr(c, "min").as_int(1), 1, kMaxColumns);
+      info.last = std::clamp(Attr(c, "max").as_int(info.first), info.first, kMaxColumns);
+      info.width = AttrDouble(c, "width", 0);
+      info.hidden = Attr(c, "hidden").as_bool();
+      info.style = Attr(c, "style").as_uint();
+      lay.columns.push_back(info);
+    }
+    std::sort(lay.columns.begin(), lay.columns.end(),
+              [](const ColumnInfo& a, const ColumnInfo& b) { return a.first < b.first; });
+  }
+  if (pugi::xml_node views = Child(ws, "sheetViews")) {
+    if (pugi::xml_node view = Child(views, "sheetView")) {
+      if (pugi::xml_node pane = Child(view, "pane")) {
+        const std::string_view state = Attr(pane, "state").as_string();
+        if (state == "frozen" || state == "frozenSplit") {
+          lay.frozen_columns = static_cast<int32_t>(AttrDouble(pane, "xSplit", 0));
+          lay.frozen_rows = static_cast<int32_t>(AttrDouble(pane, "ySplit", 0));
+        }
+      }
+      if (pugi::xml_node sel = Child(view, "selection")) {
+        if (auto cell = ParseCellRef(Attr(sel, "activeCell").as_string()))
+          s.selection = {*cell, *cell};
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, StringPool& pool,
+                   std::size_t shared_count, const std::string& file) {
+  const std::string& doc = *xml;
+  CheckUtf8(doc, file, s.part);
+  s.source = std::move(xml);
+  auto fail = [&](std::size_t offset, const std::string& what) {
+    throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(s.part, offset, what)));
+  };
+  const std::size_t data = FindTag(doc, "sheetData", 0);
+  if (data == std::string::npos) fail(0, "缺少 sheetData 元素");
+  s.data_begin = data;
+  {
+    const std::string_view q(doc.data() + data + 1,
+                             doc.find_first_of(" \t\r\n/>", data) - data - 1);
+    const std::size_t colon = q.find(':');
+    s.prefix = colon == std::string_view::npos ? "" : std::string(q.substr(0, colon + 1));
+  }
+  SheetReader reader(s, doc, pool, shared_count);
+  try {
+    reader.ReadSheetData(data);
+    reader.MarkArrays();
+  } catch (const ScanError& e) {
+    const CellRef at = reader.current;
+    if (at.row > 0 && at.column > 0) {
+      throw HostError(
+          kErrCannotOpen,
+          text::CannotOpen(file, text::BadCell(s.part, s.name, FormatCellRef(at), e.what)));
+    }
+    fail(e.offset, e.what);
+  }
+
+  // The rest of the part, without the cell data, for the layout facts and merged cells.
+  std::string rest = doc.substr(0, s.data_begin) + doc.substr(s.data_end);
+  pugi::xml_document layout;
+  ParseXml(layout, rest, file, s.part);
+  ReadLayout(s, layout);
+  if (pugi::xml_node dim = Child(layout.document_element(), "dimension")) {
+    if (pugi::xml_attribute ref = Attr(dim, "ref")) {
+      const auto at = static_cast<std::size_t>(dim.offset_debug());
+      const std::size_t eq = doc.find("ref=", at);
+      if (at < s.data_begin && eq != std::string::npos && eq < s.data_begin) {
+        s.dim_begin = eq + 5;
+        s.dim_end = doc.find(doc[eq + 4], s.dim_begin);
+      }
+    }
+  }
+  if (pugi::xml_node merges = Child(layout.document_element(), "mergeCells")) {
+    for (pugi::xml_node m = merges.first_child(); m; m = m.next_sibling()) {
+      if (m.type() != pugi::node_element) continue;
+      const std::string_view ref = Attr(m, "ref").as_string();
+      auto range = ParseRangeRef(ref);
+      if (!range)
+        fail(static_cast<std::size_t>(m.offset_debug()), "合并区域“" + std::string(ref) + "”无效");
+      s.merged.push_back(*range);
+    }
+    const std::size_t at =
+        static_cast<std::size_t>(merges.offset_debug()) - 1 - s.data_begin + s.data_end;
+    const std::string close = "</" + std::string(merges.name()) + ">";
+    const std::size_t end_tag = doc.find('>', at);
+    if (doc[end_tag - 1] == '/') {
+      s.merge_begin = at;
+      s.merge_end = end_tag + 1;
+    } else {
+      const std::size_t e = doc.find(close, at);
+      if (e != std::string::npos) {
+        s.merge_begin = at;
+        s.merge_end = e + close.size();
+      }
+    }
+  }
+}
+
+namespace {
+
+// Elements that follow mergeCells in a worksheet; a new mergeCells goes before the first.
+constexpr std::string_view kAfterMerge[] = {"phoneticPr",
+                                            "conditionalFormatting",
+                                            "dataValidations",
+                                            "hyperlinks",
+                                            "printOptions",
+                                            "pageMargins",
+                                            "pageSetup",
+                                            "headerFooter",
+                                            "rowBreaks",
+                                            "colBreaks",
+                                            "customProperties",
+                                            "cellWatches",
+                                            "ignoredErrors",
+                                            "smartTags",
+                                            "drawing",
+                                            "legacyDrawing",
+                                            "legacyDrawingHF",
+                                            "picture",
+                                            "oleObjects",
+                                            "controls",
+                                            "webPublishItems",
+                                            "tableParts",
+                                            "extLst"};
+
+std::size_t MergeInsertPoint(std::string_view doc, std::size_t from) {
+  Scanner scan(doc, from);
+  try {
+    for (;;) {
+      const Tag t = scan.Next();
+      if (t.closing) return t.begin;  // </worksheet>
+      const std::string_view name = Local(t.qname);
+      for (std::string_view after : kAfterMerge)
+        if (name == after) return t.begin;
+      scan.SkipElement(t);
+    }
+  } catch (const ScanError&) {
+    return doc.size();
+  }
+}
+
+void AppendUint(std::string& out, uint64_t v) {
+  char buf[24];
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, p);
+}
+
+void AppendRef(std::string& out, int32_t row, int32_t column) {
+  out += ColumnName(column);
+  AppendUint(out, static_cast<uint64_t>(row));
+}
+
+// The start tag's attributes without r and spans (spans is only a hint and would go stale).
+void AppendRowAttributes(std::string& out, std::string_view attrs) {
+  try {
+    ForEachAttribute(attrs, 0, [&](std::string_view name, std::string_view value, std::size_t at) {
+      if (name == "r" || name == "spans") return;
+      out += ' ';
+      out.append(name);
+      out += '=';
+      out += attrs[at - 1];
+      out.append(value);
+      out += attrs[at - 1];
+    });
+  } catch (const ScanError&) {
+  }
+}
+
+// An original cell with a new style: its start tag with s replaced, the rest unchanged.
+void AppendRestyled(std::string& out, std::string_view raw, uint32_t style, CellRef ref,
+                    bool needs_ref) {
+  std::size_t i = 2;  // past "<c"
+  while (i < raw.size() && raw[i] != ' ' && raw[i] != '>' && raw[i] != '/') ++i;
+  const std::string_view name = raw.substr(1, i - 1);
+  std::size_t end = i;
+  char quote = 0;
+  for (; end < raw.size(); ++end) {
+    if (quote != 0) {
+      if (raw[end] == quote) quote = 0;
+    } else if (raw[end] == '"' || raw[end] == '\'') {
+      quote = raw[end];
+    } else if (raw[end] == '>') {
+      break;
+    }
+  }
+  std::size_t attrs_end = end;
+  if (attrs_end > i && raw[attrs_end - 1] == '/') --attrs_end;
+  out += '<';
+  out.append(name);
+  if (needs_ref) {
+    out += " r=\"";
+    AppendRef(out, ref.row, ref.column);
+    out += '"';
+  }
+  const std::string_view attrs = raw.substr(i, attrs_end - i);
+  try {
+    ForEachAttribute(attrs, 0, [&](std::string_view n, std::string_view value, std::size_t at) {
+      if (n == "s") return;
+      out += ' ';
+      out.append(n);
+      out += '=';
+      out += attrs[at - 1];
+      out.append(value);
+      out += attrs[at - 1];
+    });
+  } catch (const ScanError&) {
+  }
+  if (style != 0) {
+    out += " s=\"";
+    AppendUint(out, style);
+    out += '"';
+  }
+  out.append(raw.substr(attrs_end));
+}
+
+}  // namespace
+
+std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
+                           const std::vector<uint32_t>& shared_index) {
+  const std::string& src = *s.source;
+  std::string out;
+  std::size_t cells = 0;
+  for (const Row& row : s.rows) cells += row.cells.size();
+  out.reserve(src.size() + cells * 40 + s.rows.size() * 24);
+
+  // Before the cell data: verbatim, with the dimension brought up to date.
+  if (s.dim_end > s.dim_begin) {
+    out.append(src, 0, s.dim_begin);
+    std::optional<RangeRef> range;
+    for (std::size_t i = 0; i < s.rows.size(); ++i) {
+      const auto& c = s.rows[i].cells;
+      if (c.empty()) continue;
+      const auto r = static_cast<int32_t>(i + 1);
+      if (!range) {
+        range = RangeRef{{r, c.front().column}, {r, c.back().column}};
+      } else {
+        range->first.column = std::min<int32_t>(range->first.column, c.front().column);
+        range->last.column = std::max<int32_t>(range->last.column, c.back().column);
+        range->last.row = r;
+      }
+    }
+    out += range ? FormatRangeRef(*range) : "A1";
+    out.append(src, s.dim_end, s.data_begin - s.dim_end);
+  } else {
+    out.append(src, 0, s.data_begin);
+  }
+
+  const std::string& p = s.prefix;
+  out += '<';
+  out += p;
+  out += "sheetData>";
+  char num[32];
+  for (std::size_t i = 0; i < s.rows.size(); ++i) {
+    const Row& row = s.rows[i];
+    if (!row.exists && row.cells.empty()) continue;
+    const auto r = static_cast<int32_t>(i + 1);
+    if (!row.dirty && row.raw_length != 0) {
+      if (row.needs_ref) {
+        out += '<';
+        out += p;
+        out += "row r=\"";
+        AppendUint(out, static_cast<uint64_t>(r));
+        out += '"';
+        out.append(src, row.raw_offset + 1 + p.size() + 3, row.raw_length - 1 - p.size() - 3);
+      } else {
+        out.append(src, row.raw_offset, row.raw_length);
+      }
+      continue;
+    }
+    const std::size_t row_start = out.size();
+    out += '<';
+    out += p;
+    out += "row r=\"";
+    AppendUint(out, static_cast<uint64_t>(r));
+    out += '"';
+    const std::size_t bare = out.size();
+    if (row.attr_length != 0)
+      AppendRowAttributes(out, std::string_view(src).substr(row.attr_offset, row.attr_length));
+    if (row.cells.empty()) {
+      if (out.size() == bare) {
+        out.resize(row_start);  // a row with nothing left says nothing
+      } else {
+        out += "/>";
+      }
+      continue;
+    }
+    out += '>';
+    // The row number's digits, reused for every cell reference in the row.
+    auto [row_end, ec] = std::to_chars(num, num + sizeof num, static_cast<uint64_t>(r));
+    const std::string_view row_digits(num, static_cast<std::size_t>(row_end - num));
+    for (const Cell& c : row.cells) {
+      if (c.raw_length != 0) {
+        const std::string_view raw(src.data() + c.raw_offset, c.raw_length);
+        if ((c.flags & Cell::kStyleChanged) != 0) {
+          AppendRestyled(out, raw, c.style, {r, c.column}, (c.flags & Cell::kRawNeedsRef) != 0);
+        } else if ((c.flags & Cell::kRawNeedsRef) != 0) {
+          out.append(raw.substr(0, 2 + p.size()));
+          out += " r=\"";
+          AppendRef(out, r, c.column);
+          out += '"';
+          out.append(raw.substr(2 + p.size()));
+        } else {
+          out.append(raw);
+        }
+        continue;
+      }
+      out += '<';
+      out += p;
+      out += "c r=\"";
+      out += ColumnName(c.column);
+      out.append(row_digits);
+      out += '"';
+      if (c.style != 0) {
+        out += " s=\"";
+        AppendUint(out, c.style);
+        out += '"';
+      }
+      switch (c.kind) {
+        case CellKind::kEmpty:
+          out += "/>";
+          continue;
+        case CellKind::kNumber: {
+          out += '>';
+          out += '<';
+          out += p;
+          out += "v>";
+          char buf[32];
+          auto [e, ec2] = std::to_chars(buf, buf + sizeof buf, c.v.number);
+          out.append(buf, e);
+          break;
+        }
+        case CellKind::kText:
+          out += " t=\"s\"><";
+          out += p;
+          out += "v>";
+          AppendUint(out, shared_index[c.v.text]);
+          break;
+        case CellKind::kBool:
+          out += " t=\"b\"><";
+          out += p;
+          out += "v>";
+          out += c.v.number != 0 ? '1' : '0';
+          break;
+        case CellKind::kError:
+          out += " t=\"e\"><";
+          out += p;
+          out += "v>";
+          AppendEscaped(out, pool.Get(c.v.text));
+          break;
+      }
+      out += "</";
+      out += p;
+      out += "v></";
+      out += p;
+      out += "c>";
+    }
+    out += "</";
+    out += p;
+    out += "row>";
+  }
+  out += "</";
+  out += p;
+  out += "sheetData>";
+
+  // After the cell data: verbatim, with the merged cells replaced when they changed.
+  if (!s.merges_modified) {
+    out.append(src, s.data_end, std::string::npos);
+    return out;
+  }
+  std::string merges;
+  if (!s.merged.empty()) {
+    merges = "<" + p + "mergeCells count=\"" + std::to_string(s.merged.size()) + "\">";
+    for (const RangeRef& m : s.merged) {
+      merges += "<" + p + "mergeCell ref=\"";
+      merges += FormatRangeRef(m);
+      merges += "\"/>";
+    }
+    merges += "</" + p + "mergeCells>";
+  }
+  if (s.merge_end > s.merge_begin) {
+    out.append(src, s.data_end, s.merge_begin - s.data_end);
+    out += merges;
+    out.append(src, s.merge_end, std::string::npos);
+  } else {
+    const std::size_t at = MergeInsertPoint(src, s.data_end);
+    out.append(src, s.data_end, at - s.data_end);
+    out += merges;
+    out.append(src, at, std::string::npos);
+  }
+  return out;
+}
+
+std::string EmptyWorksheetXml() {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+         "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+         "<dimension ref=\"A1\"/><sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>"
+         "<sheetFormatPr defaultRowHeight=\"15\"/><sheetData/>"
+         "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+         "footer=\"0.3\"/></worksheet>";
+}
+
+}  // namespace vardex::host::detail

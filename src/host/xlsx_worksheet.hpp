@@ -1,0 +1,27 @@
+// Worksheet parts: the cell data is read into the model; everything around <sheetData> is kept
+// as it came and written back byte for byte, with only the dimension and merged cells updated.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/workbook_impl.hpp"
+
+namespace vardex::host::detail {
+
+/// Reads a worksheet part into `sheet` (rows, cells, merges, layout). Texts of inline strings
+/// go into `pool`; shared-string cells must index below `shared_count`.
+/// Throws HostError(kErrCannotOpen) naming the file, part, sheet and cell.
+void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xml, StringPool& pool,
+                   std::size_t shared_count, const std::string& file);
+
+/// The worksheet part with the model's cells; untouched rows and cells keep their bytes.
+/// `shared_index` maps string pool ids of written texts to shared-string table indices.
+std::string WriteWorksheet(const Worksheet::Impl& sheet, const StringPool& pool,
+                           const std::vector<uint32_t>& shared_index);
+
+/// The part of a new, empty worksheet.
+std::string EmptyWorksheetXml();
+
+}  // namespace vardex::host::detail

@@ -1,0 +1,339 @@
+// Zip container I/O: minizip walks the directories in both directions (in memory, through its
+// I/O callbacks); libdeflate inflates, deflates and checksums, the rewritten parts in parallel.
+#include "host/xlsx_zip.hpp"
+
+#include <libdeflate.h>
+#include <minizip/unzip.h>
+#include <minizip/zip.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "host/engine_text.hpp"
+#include "host/host_error.hpp"
+
+namespace vardex::host::detail {
+namespace {
+
+// A file in memory for minizip: reads from `data`, or writes into `out` (with seeks back).
+struct MemoryFile {
+  const char* data = nullptr;
+  uint64_t size = 0;
+  std::string* out = nullptr;
+  uint64_t pos = 0;
+  bool failed = false;
+};
+
+voidpf ZCALLBACK MemOpen(voidpf opaque, const void*, int) { return opaque; }
+
+uLong ZCALLBACK MemRead(voidpf, voidpf stream, void* buf, uLong size) {
+  auto* f = static_cast<MemoryFile*>(stream);
+  if (f->pos >= f->size) return 0;
+  const uint64_t n = std::min<uint64_t>(size, f->size - f->pos);
+  std::memcpy(buf, f->data + f->pos, n);
+  f->pos += n;
+  return static_cast<uLong>(n);
+}
+
+uLong ZCALLBACK MemWrite(voidpf, voidpf stream, const void* buf, uLong size) {
+  auto* f = static_cast<MemoryFile*>(stream);
+  if (f->out == nullptr) return 0;
+  std::string& out = *f->out;
+  const auto* bytes = static_cast<const char*>(buf);
+  if (f->pos == out.size()) {
+    out.append(bytes, size);
+  } else {
+    if (f->pos + size > out.size()) out.resize(f->pos + size);
+    std::memcpy(out.data() + f->pos, bytes, size);
+  }
+  f->pos += size;
+  f->size = out.size();
+  f->data = out.data();
+  return size;
+}
+
+ZPOS64_T ZCALLBACK MemTell(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
+
+long ZCALLBACK MemSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  auto* f = static_cast<MemoryFile*>(stream);
+  uint64_t base = 0;
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = f->pos;
+  if (origin == ZLIB_FILEFUNC_SEEK_END) base = f->out ? f->out->size() : f->size;
+  const uint64_t target = base + offset;
+  const uint64_t limit = f->out ? f->out->size() : f->size;
+  if (target > limit) return -1;
+  f->pos = target;
+  return 0;
+}
+
+int ZCALLBACK MemClose(voidpf, voidpf) { return 0; }
+int ZCALLBACK MemError(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->failed; }
+
+zlib_filefunc64_def MemoryFunctions(MemoryFile* file) {
+  zlib_filefunc64_def f{};
+  f.zopen64_file = MemOpen;
+  f.zread_file = MemRead;
+  f.zwrite_file = MemWrite;
+  f.ztell64_file = MemTell;
+  f.zseek64_file = MemSeek;
+  f.zclose_file = MemClose;
+  f.zerror_file = MemError;
+  f.opaque = file;
+  return f;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+[[noreturn]] void Fail(const std::string& file, std::string_view reason) {
+  throw HostError(kErrCannotOpen, text::CannotOpen(file, reason));
+}
+
+// Deflate cannot expand data by more than about 1032:1; a header claiming more is lying.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+
+}  // namespace
+
+Package::Package(std::shared_ptr<const std::string> bytes, std::string display_name)
+    : source_(std::move(bytes)), display_name_(std::move(display_name)) {
+  const std::string& data = *source_;
+  MemoryFile mem;
+  mem.data = data.data();
+  mem.size = data.size();
+  zlib_filefunc64_def funcs = MemoryFunctions(&mem);
+  unzFile zip = unzOpen2_64("package", &funcs);
+  if (zip == nullptr) {
+    const bool looks_like_zip = data.size() >= 4 && data.compare(0, 4, "PK\x03\x04") == 0;
+    Fail(display_name_, looks_like_zip ? text::kTruncated : text::kNotZip);
+  }
+  struct Closer {
+    unzFile z;
+    ~Closer() { unzClose(z); }
+  } closer{zip};
+
+  int status = unzGoToFirstFile(zip);
+  while (status == UNZ_OK) {
+    if (entries_.size() >= kMaxEntries) Fail(display_name_, text::kTooManyParts);
+    unz_file_info64 info{};
+    char name[1024];
+    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        info.size_filename >= sizeof name) {
+      Fail(display_name_, text::kNotZip);
+    }
+    PackageEntry e;
+    e.name.assign(name, info.size_filename);
+    if (!e.name.empty() && e.name.back() != '/') {
+      if ((info.flag & 1) != 0 || (info.compression_method != 0 && info.compression_method != 8))
+        Fail(display_name_, text::kEncrypted);
+      e.method = static_cast<uint16_t>(info.compression_method);
+      e.crc = static_cast<uint32_t>(info.crc);
+      e.compressed_size = info.compressed_size;
+      e.size = info.uncompressed_size;
+      e.dos_date = static_cast<uint32_t>(info.dosDate);
+      int method = 0, level = 0;
+      if (unzOpenCurrentFile2(zip, &method, &level, 1) != UNZ_OK)
+        Fail(display_name_, text::DamagedPart(e.name));
+      const uint64_t pos = unzGetCurrentFileZStreamPos64(zip);
+      unzCloseCurrentFile(zip);
+      if (pos > data.size() || e.compressed_size > data.size() - pos)
+        Fail(display_name_, text::kTruncated);
+      e.raw = std::string_view(data.data() + pos, e.compressed_size);
+      for (const auto& other : entries_) {
+        if (EqualsIgnoreCase(other.name, e.name)) Fail(display_name_, text::DamagedPart(e.name));
+      }
+      entries_.push_back(std::move(e));
+    }
+    status = unzGoToNextFile(zip);
+  }
+  if (status != UNZ_END_OF_LIST_OF_FILE) Fail(display_name_, text::kTruncated);
+}
+
+const PackageEntry* Package::Find(std::string_view name) const noexcept {
+  for (const auto& e : entries_)
+    if (e.name == name) return &e;
+  for (const auto& e : entries_)
+    if (EqualsIgnoreCase(e.name, name)) return &e;
+  return nullptr;
+}
+
+void Package::AddMemoryEntry(std::string name, std::string content) {
+  PackageEntry e;
+  e.name = std::move(name);
+  e.size = content.size();
+  e.content = std::make_shared<const std::string>(std::move(content));
+  entries_.push_back(std::move(e));
+}
+
+std::string Package::Read(std::string_view name) const {
+  const PackageEntry* e = Find(name);
+  if (e == nullptr) Fail(display_name_, text::MissingPart(name));
+  if (e->content) return *e->content;
+  if (e->size > kMaxPartBytes || e->size > e->compressed_size * kMaxDeflateRatio + 4096) {
+    Fail(display_name_, text::PartTooLarge(e->name, static_cast<std::size_t>(kMaxPartBytes >> 20)));
+  }
+  std::string out(static_cast<std::size_t>(e->size), '\0');
+  if (e->method == 0) {
+    if (e->compressed_size != e->size) Fail(display_name_, text::DamagedPart(e->name));
+    std::memcpy(out.data(), e->raw.data(), out.size());
+  } else {
+    libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+    if (d == nullptr) throw std::bad_alloc();
+    std::size_t actual = 0;
+    const libdeflate_result r = libdeflate_deflate_decompress(d, e->raw.data(), e->raw.size(),
+                                                              out.data(), out.size(), &actual);
+    libdeflate_free_decompressor(d);
+    if (r != LIBDEFLATE_SUCCESS || actual != out.size())
+      Fail(display_name_, text::DamagedPart(e->name));
+  }
+  if (libdeflate_crc32(0, out.data(), out.size()) != e->crc)
+    Fail(display_name_, text::DamagedPart(e->name));
+  return out;
+}
+
+uint32_t DosNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  if (tm.tm_year < 80) return 0x00210000;  // 1980-01-01
+  return static_cast<uint32_t>(((tm.tm_year - 80) << 25) | ((tm.tm_mon + 1) << 21) |
+                               (tm.tm_mday << 16) | (tm.tm_hour << 11) | (tm.tm_min << 5) |
+                               (tm.tm_sec / 2));
+}
+
+namespace {
+
+struct Compressed {
+  std::string bytes;
+  uint32_t crc = 0;
+  uint64_t size = 0;
+  uint16_t method = 8;
+};
+
+void CompressEntry(OutputEntry& entry, libdeflate_compressor* c, Compressed& out) {
+  std::string data = entry.produce ? entry.produce() : std::move(entry.data);
+  out.size = data.size();
+  out.crc = libdeflate_crc32(0, data.data(), data.size());
+  out.bytes.resize(libdeflate_deflate_compress_bound(c, data.size()));
+  const std::size_t n =
+      libdeflate_deflate_compress(c, data.data(), data.size(), out.bytes.data(), out.bytes.size());
+  if (n == 0 || n >= data.size()) {
+    // Tiny parts do not shrink: store them.
+    out.bytes = std::move(data);
+    out.method = 0;
+  } else {
+    out.bytes.resize(n);
+    out.bytes.shrink_to_fit();
+  }
+}
+
+}  // namespace
+
+std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& options) {
+  std::vector<Compressed> compressed(entries.size());
+  std::vector<std::size_t> work;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].copy == nullptr) work.push_back(i);
+  // Large parts first so that the workers finish together.
+  std::sort(work.begin(), work.end(), [&](std::size_t a, std::size_t b) {
+    return (entries[a].produce ? 1 : 0) > (entries[b].produce ? 1 : 0);
+  });
+
+  const int level = std::clamp(options.level, 1, 12);
+  unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
+  threads = std::clamp<unsigned>(threads, 1,
+                                 static_cast<unsigned>(std::max<std::size_t>(work.size(), 1)));
+  std::atomic<std::size_t> next{0};
+  std::exception_ptr error;
+  std::mutex error_mutex;
+  auto worker = [&] {
+    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+    if (c == nullptr) {
+      std::lock_guard lock(error_mutex);
+      error = std::make_exception_ptr(std::bad_alloc());
+      return;
+    }
+    for (std::size_t k = next++; k < work.size(); k = next++) {
+      try {
+        CompressEntry(entries[work[k]], c, compressed[work[k]]);
+      } catch (...) {
+        std::lock_guard lock(error_mutex);
+        if (!error) error = std::current_exception();
+      }
+    }
+    libdeflate_free_compressor(c);
+  };
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
+  worker();
+  for (auto& t : pool) t.join();
+  if (error) std::rethrow_exception(error);
+
+  std::string out;
+  MemoryFile mem;
+  mem.out = &out;
+  zlib_filefunc64_def funcs = MemoryFunctions(&mem);
+  zipFile zip = zipOpen2_64("package", APPEND_STATUS_CREATE, nullptr, &funcs);
+  if (zip == nullptr) throw std::bad_alloc();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const OutputEntry& e = entries[i];
+    std::string_view bytes;
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    uint16_t method = 8;
+    if (e.copy != nullptr && !e.copy->content) {
+      bytes = e.copy->raw;
+      size = e.copy->size;
+      crc = e.copy->crc;
+      method = e.copy->method;
+    } else if (e.copy != nullptr) {
+      // An in-memory entry to copy: compress it here (small, built-in parts only).
+      OutputEntry tmp;
+      tmp.data = *e.copy->content;
+      libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+      CompressEntry(tmp, c, compressed[i]);
+      libdeflate_free_compressor(c);
+    }
+    if (e.copy == nullptr || e.copy->content) {
+      bytes = compressed[i].bytes;
+      size = compressed[i].size;
+      crc = compressed[i].crc;
+      method = compressed[i].method;
+    }
+    zip_fileinfo info{};
+    info.dosDate = e.dos_date ? e.dos_date : (e.copy ? e.copy->dos_date : DosNow());
+    const int zip64 = size >= 0xFFFFFFFFu || bytes.size() >= 0xFFFFFFFFu ? 1 : 0;
+    int rc = zipOpenNewFileInZip4_64(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                     method, level > 9 ? 9 : level, 1, -MAX_WBITS, 8,
+                                     Z_DEFAULT_STRATEGY, nullptr, 0, 0, 0, zip64);
+    std::size_t done = 0;
+    while (rc == ZIP_OK && done < bytes.size()) {
+      const auto chunk =
+          static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      rc = zipWriteInFileInZip(zip, bytes.data() + done, chunk);
+      done += chunk;
+    }
+    if (rc == ZIP_OK) rc = zipCloseFileInZipRaw64(zip, size, crc);
+    if (rc != ZIP_OK) {
+      zipClose(zip, nullptr);
+      throw std::bad_alloc();
+    }
+    compressed[i] = Compressed{};
+  }
+  if (zipClose(zip, nullptr) != ZIP_OK) throw std::bad_alloc();
+  return out;
+}
+
+}  // namespace vardex::host::detail

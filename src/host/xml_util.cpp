@@ -1,0 +1,197 @@
+// XML helpers: UTF-8 checks, pugixml parsing with located errors, escaping.
+#include "host/xml_util.hpp"
+
+#include <cstring>
+
+#include "host/engine_text.hpp"
+#include "host/host_error.hpp"
+
+namespace vardex::host::detail {
+namespace {
+
+// Offset of the first invalid byte, or npos.
+std::size_t FirstInvalidUtf8(std::string_view s) noexcept {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
+  std::size_t i = 0;
+  while (i < n) {
+    // Fast path over ASCII, eight bytes at a time.
+    if (i + 8 <= n) {
+      uint64_t chunk;
+      std::memcpy(&chunk, p + i, 8);
+      if ((chunk & 0x8080808080808080ull) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len = 0;
+    uint32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+      cp = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      cp = c & 0x0Fu;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      cp = c & 0x07u;
+    } else {
+      return i;
+    }
+    if (i + len > n) return i;
+    for (std::size_t k = 1; k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return i;
+      cp = (cp << 6) | (p[i + k] & 0x3Fu);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+      return i;
+    i += len;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view s) noexcept {
+  return FirstInvalidUtf8(s) == std::string_view::npos;
+}
+
+void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view part) {
+  const std::size_t bad = FirstInvalidUtf8(bytes);
+  if (bad != std::string_view::npos)
+    throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadUtf8(part, bad)));
+}
+
+void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string& file,
+              std::string_view part) {
+  const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                           (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+  if (!utf16) CheckUtf8(bytes, file, part);
+  const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
+  const pugi::xml_parse_result r = doc.load_buffer(
+      bytes.data(), bytes.size(), options, utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
+  if (!r) {
+    throw HostError(kErrCannotOpen,
+                    text::CannotOpen(file, text::BadXml(part, static_cast<std::size_t>(r.offset),
+                                                        r.description())));
+  }
+  if (!doc.document_element())
+    throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(part, 0, "没有根元素")));
+}
+
+namespace {
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, std::size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
+};
+}  // namespace
+
+std::string SaveXml(const pugi::xml_document& doc) {
+  StringWriter w;
+  doc.save(w, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  // Keep the declaration exactly as a spreadsheet program writes it.
+  std::string out;
+  const pugi::xml_node first = doc.first_child();
+  if (first.type() == pugi::node_declaration) {
+    out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+  }
+  out += w.out;
+  return out;
+}
+
+pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element && LocalName(c.name()) == local) return c;
+  return {};
+}
+
+pugi::xml_attribute Attr(pugi::xml_node node, std::string_view local) {
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+    if (LocalName(a.name()) == local) return a;
+  return {};
+}
+
+namespace {
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool LooksLikeEscape(std::string_view s, std::size_t i) {
+  return i + 7 <= s.size() && s[i] == '_' && s[i + 1] == 'x' && IsHex(s[i + 2]) &&
+         IsHex(s[i + 3]) && IsHex(s[i + 4]) && IsHex(s[i + 5]) && s[i + 6] == '_';
+}
+void AppendHexEscape(std::string& out, unsigned c) {
+  static const char* digits = "0123456789ABCDEF";
+  out += "_x00";
+  out += digits[(c >> 4) & 15];
+  out += digits[c & 15];
+  out += '_';
+}
+}  // namespace
+
+void AppendEscaped(std::string& out, std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '_':
+        if (LooksLikeEscape(s, i)) {
+          out += "_x005F_";
+        } else {
+          out += c;
+        }
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+          AppendHexEscape(out, static_cast<unsigned char>(c));
+        } else {
+          out += c;
+        }
+    }
+  }
+}
+
+void DecodeOoxmlEscapes(std::string& s) {
+  if (s.find("_x") == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    if (LooksLikeEscape(s, i)) {
+      const unsigned cp = static_cast<unsigned>(std::stoul(s.substr(i + 2, 4), nullptr, 16));
+      if (cp < 0x80) {
+        out += static_cast<char>(cp);
+      } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+      } else if (cp < 0xD800 || cp > 0xDFFF) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+      }
+      i += 7;
+    } else {
+      out += s[i++];
+    }
+  }
+  s = std::move(out);
+}
+
+}  // namespace vardex::host::detail

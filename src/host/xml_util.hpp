@@ -1,0 +1,48 @@
+// Small XML helpers shared by the package part readers and writers.
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vardex::host::detail {
+
+/// Throws HostError(kErrCannotOpen) naming the file and part at the first byte that is not
+/// valid UTF-8 (overlong forms, surrogates and code points past U+10FFFF included).
+void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view part);
+/// True when `s` is valid UTF-8.
+bool IsValidUtf8(std::string_view s) noexcept;
+
+/// Parses a part with pugixml, keeping the declaration and whitespace so that writing it back
+/// changes nothing but what was edited. Throws HostError(kErrCannotOpen) with the offset.
+void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string& file,
+              std::string_view part);
+/// The document as written back (raw format, UTF-8).
+std::string SaveXml(const pugi::xml_document& doc);
+
+/// The name without its namespace prefix.
+inline std::string_view LocalName(const char* name) {
+  std::string_view n(name);
+  const std::size_t colon = n.find(':');
+  return colon == std::string_view::npos ? n : n.substr(colon + 1);
+}
+/// First child element with this local name.
+pugi::xml_node Child(pugi::xml_node node, std::string_view local);
+/// Attribute by local name (so r:id is found whatever the prefix).
+pugi::xml_attribute Attr(pugi::xml_node node, std::string_view local);
+
+/// Appends `s` escaped for element text or attribute values. Characters that XML 1.0 cannot
+/// hold, and text that looks like an _xHHHH_ escape, are written as _xHHHH_.
+void AppendEscaped(std::string& out, std::string_view s);
+/// Decodes _xHHHH_ escapes in place (spreadsheet programs write control characters that way).
+void DecodeOoxmlEscapes(std::string& s);
+
+inline bool ParseUint(std::string_view s, uint32_t& out) {
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && p == s.data() + s.size();
+}
+
+}  // namespace vardex::host::detail
