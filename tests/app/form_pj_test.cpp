@@ -1,0 +1,88 @@
+// The project files dialog: one modeless instance with the design texts, whose buttons change
+// nothing, and which starts afresh after being closed.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/form_pj.hpp"
+#include "controls/user_control1.hpp"
+
+using vardex::FormPj;
+
+namespace {
+
+QStringList pathTexts(FormPj& dialog) {
+  QStringList texts;
+  for (int i = 0; i < 4; ++i) {
+    auto* box = dialog.findChild<QLineEdit*>(QStringLiteral("TextPM_%1").arg(i));
+    texts << (box != nullptr ? box->text() : QStringLiteral("<missing>"));
+  }
+  return texts;
+}
+
+const QStringList kComingInVersion2(4, QString::fromUtf8("期待2.0版本"));
+
+void closeAndDelete(FormPj* dialog) {
+  dialog->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+class FormPjTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void opensWithDesignTexts();
+  void buttonsChangeNothing();
+  void oneInstanceStartingAfreshAfterClose();
+};
+
+void FormPjTest::opensWithDesignTexts() {
+  QPointer<FormPj> dialog = FormPj::showInstance(nullptr);
+  QVERIFY(dialog->isVisible());
+  QVERIFY(!dialog->isModal());
+  QCOMPARE(pathTexts(*dialog), kComingInVersion2);
+  auto* panel = dialog->findChild<vardex::UserControl1*>();
+  QVERIFY(panel != nullptr);
+  QCOMPARE(panel->caption(), QString::fromUtf8("项目文件设置"));
+  QCOMPARE(panel->geometry(), dialog->rect());
+  closeAndDelete(dialog);
+  QVERIFY(dialog.isNull());
+}
+
+void FormPjTest::buttonsChangeNothing() {
+  QPointer<FormPj> dialog = FormPj::showInstance(nullptr);
+  const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+  QCOMPARE(buttons.size(), 7);  // four browse buttons and three project buttons
+  const int windowsBefore = int(QApplication::topLevelWidgets().size());
+  for (QPushButton* button : buttons) QTest::mouseClick(button, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  QVERIFY(!dialog.isNull());
+  QVERIFY(dialog->isVisible());
+  QCOMPARE(pathTexts(*dialog), kComingInVersion2);
+  QCOMPARE(int(QApplication::topLevelWidgets().size()), windowsBefore);
+  closeAndDelete(dialog);
+}
+
+void FormPjTest::oneInstanceStartingAfreshAfterClose() {
+  QPointer<FormPj> first = FormPj::showInstance(nullptr);
+  first->findChild<QLineEdit*>(QStringLiteral("TextPM_0"))->setText(QStringLiteral("a.szd"));
+  QCOMPARE(FormPj::showInstance(nullptr), first.data());
+  QCOMPARE(pathTexts(*first).first(), QStringLiteral("a.szd"));
+
+  closeAndDelete(first);
+  QVERIFY(first.isNull());
+  FormPj* second = FormPj::showInstance(nullptr);
+  QCOMPARE(pathTexts(*second), kComingInVersion2);
+  closeAndDelete(second);
+}
+
+int runFormPjTests(int argc, char* argv[]) {
+  FormPjTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "form_pj_test.moc"
