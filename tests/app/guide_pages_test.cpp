@@ -57,7 +57,6 @@ class GuidePagesTest : public QObject {
   void findsPage();
   void opensFoundPage();
   void tellsWhenPageIsMissing();
-  void pagesHaveDistinctFiles();
 
  private:
   QList<QUrl> mOpened;
@@ -104,18 +103,6 @@ void GuidePagesTest::tellsWhenPageIsMissing() {
   QCOMPARE(messages.shown.size(), 1);
   QVERIFY(messages.shown[0].text.contains(vardex::guidePageFileName(GuidePage::Update)));
   QCOMPARE(messages.shown[0].icon, vardex::MessageBoxes::Icon::Warning);
-}
-
-void GuidePagesTest::pagesHaveDistinctFiles() {
-  const GuidePage pages[] = {GuidePage::Home, GuidePage::CommandLine, GuidePage::RecordCheck,
-                             GuidePage::ExampleProject, GuidePage::Update};
-  QSet<QString> files;
-  for (GuidePage page : pages) {
-    const QString file = vardex::guidePageFileName(page);
-    QVERIFY2(file.endsWith(QStringLiteral(".html")), qPrintable(file));
-    files.insert(file);
-  }
-  QCOMPARE(files.size(), int(std::size(pages)));
 }
 
 int runGuidePagesTests(int argc, char* argv[]) {
