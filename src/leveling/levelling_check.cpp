@@ -54,9 +54,14 @@ std::optional<double> WholeMillimetres(double millimetres) {
 // A window bound as the generator draws it: whole millimetres, nearest, ties to even.
 double BoundMm(double metres) { return RoundHalfEven(metres * 1000.0); }
 
+// The whole millimetres a draw between two bounds can give. RandomInt with reversed bounds (a
+// negative staff minimum makes 2.5 × Min fall below Min) gives hi + 1 to lo.
 struct Window {
   double lo_mm;
   double hi_mm;
+  bool Contains(double mm) const {
+    return lo_mm <= hi_mm ? (mm >= lo_mm && mm <= hi_mm) : (mm > hi_mm && mm <= lo_mm);
+  }
   std::string Text() const { return "[" + Num(lo_mm / 1000) + ", " + Num(hi_mm / 1000) + "]"; }
 };
 
@@ -148,7 +153,7 @@ class Checker {
     const auto mm = WholeMillimetres(reading * 1000);
     if (!mm) {
       Report(row, column, std::string(what) + " " + Num(reading) + " 米不是整毫米");
-    } else if (*mm < window.lo_mm || *mm > window.hi_mm) {
+    } else if (!window.Contains(*mm)) {
       Report(row, column,
              std::string(what) + " " + Num(reading) + " 米不在窗口 " + window.Text() + " 米内");
     }
@@ -263,8 +268,7 @@ class Checker {
       } else {
         // Direction unknown: the back-sight must lie in one of the two bands.
         const auto mm = WholeMillimetres(*back * 1000);
-        if (!mm || !((*mm >= low_band_.lo_mm && *mm <= low_band_.hi_mm) ||
-                     (*mm >= high_band_.lo_mm && *mm <= high_band_.hi_mm))) {
+        if (!mm || !(low_band_.Contains(*mm) || high_band_.Contains(*mm))) {
           Report(row, kB, "后视 " + Num(*back) + " 米不在快速转站窗口内");
         }
       }
@@ -274,8 +278,7 @@ class Checker {
         ExpectInWindow(row, kD, *fore, *descending ? high_band_ : low_band_, "前视");
       } else {
         const auto mm = WholeMillimetres(*fore * 1000);
-        if (!mm || !((*mm >= low_band_.lo_mm && *mm <= low_band_.hi_mm) ||
-                     (*mm >= high_band_.lo_mm && *mm <= high_band_.hi_mm))) {
+        if (!mm || !(low_band_.Contains(*mm) || high_band_.Contains(*mm))) {
           Report(row, kD, "前视 " + Num(*fore) + " 米不在快速转站窗口内");
         }
       }
