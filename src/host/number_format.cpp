@@ -663,7 +663,14 @@ class FormatCache {
 
 std::shared_ptr<const CompiledFormat> Compiled(std::string_view code) {
   static FormatCache cache;
-  return cache.Get(code);
+  // Neighbouring cells mostly share their code: remembering the last one per thread spares the
+  // shared lock, on which parallel workbooks would otherwise queue.
+  thread_local std::string lastCode;
+  thread_local std::shared_ptr<const CompiledFormat> lastFormat;
+  if (lastFormat && lastCode == code) return lastFormat;
+  lastFormat = cache.Get(code);
+  lastCode.assign(code);
+  return lastFormat;
 }
 
 bool IsGeneralCode(std::string_view code) {
