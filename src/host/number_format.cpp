@@ -300,8 +300,6 @@ Rendered RenderFraction(const Section& section, double magnitude) {
       out += ' ';
     }
   };
-  bool afterInteger = !hasInteger;
-  bool inFractionPart = false;
   for (const Token& token : section.tokens) {
     switch (token.kind) {
       case TokenKind::kLiteral:
@@ -314,9 +312,7 @@ Rendered RenderFraction(const Section& section, double magnitude) {
       case TokenKind::kDigit:
         if (token.role == DigitRole::kInteger) {
           emitRightAligned(token, integer, section.integerDigits);
-          afterInteger = true;
         } else if (token.role == DigitRole::kNumerator) {
-          inFractionPart = true;
           if (blankFraction) {
             out += ' ';
           } else {
@@ -342,8 +338,6 @@ Rendered RenderFraction(const Section& section, double magnitude) {
         break;
     }
   }
-  (void)afterInteger;
-  (void)inFractionPart;
   return result;
 }
 
