@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -111,6 +114,17 @@ InputBlock RandomBlock(ProjectDice& dice, int points, double range) {
   return block;
 }
 
+std::string SavedBytes(host::Workbook& book) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "vardex-levelling-check-test.xlsx";
+  book.SaveAs(path);
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  std::filesystem::remove(path);
+  return bytes;
+}
+
 TEST(CheckLevellingRecord, EveryGeneratedRecordPassesIncludingAShorterRerun) {
   for (uint64_t seed = 1; seed <= 160; ++seed) {
     ProjectDice dice(seed);
@@ -126,6 +140,12 @@ TEST(CheckLevellingRecord, EveryGeneratedRecordPassesIncludingAShorterRerun) {
       GenerateLevellingRecord(book, settings, *random);
       const std::vector<CheckFinding> findings = CheckLevellingRecord(book, settings);
       ASSERT_TRUE(findings.empty()) << DumpFindings(findings) << DumpSheet(book.Sheet(kRecord), 30);
+      if (seed % 40 == 0) {
+        // `vardex check` reads saved files: the record must survive the round trip.
+        const host::Workbook reopened = host::Workbook::OpenBytes(SavedBytes(book), "p.xlsx");
+        const std::vector<CheckFinding> after = CheckLevellingRecord(reopened, settings);
+        ASSERT_TRUE(after.empty()) << DumpFindings(after);
+      }
       // The second run has fewer points, so rows of the first must be gone.
       block.rows.resize(block.rows.size() / 3);
       levelling_test::TypeInput(book, block);

@@ -2,10 +2,12 @@
 // message of a failed read.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "leveling/levelling_input.hpp"
+#include "levelling_package.hpp"
 #include "levelling_test_support.hpp"
 
 namespace vardex {
@@ -211,6 +213,78 @@ TEST(ReadLevellingInput, FailureNamesSheetCellAndWhatWasExpected) {
       EXPECT_EQ(e.Cell(), c.cell);
       EXPECT_EQ(std::string(e.what()), c.what);
     }
+  }
+}
+
+// Booleans, error values and the empty text come only from files.
+TEST(ReadLevellingInput, CellContentsFromAFile) {
+  using levelling_test::BooleanCell;
+  using levelling_test::ErrorCell;
+  using levelling_test::NumberCell;
+  using levelling_test::TextCell;
+  auto block = [](const std::string& e5, const std::string& e6, const std::string& points) {
+    return "<row r=\"5\">" + e5 + TextCell("F5", "BM2") + "</row><row r=\"6\">" + e6 +
+           NumberCell("F6", "101") + "</row>" + points;
+  };
+  const std::string e5 = TextCell("E5", "BM1");
+  const std::string e6 = NumberCell("E6", "100");
+
+  // The empty text in A8 ends the list like an empty cell, although A9 holds a name.
+  {
+    host::Workbook book = levelling_test::OpenInputPackage(
+        block(e5, e6,
+              "<row r=\"8\">" + TextCell("A8", "") + "</row><row r=\"9\">" + TextCell("A9", "P2") +
+                  "</row>"));
+    auto random = MakeScriptedRandomSource({0});
+    const LevellingInput input = ReadLevellingInput(book, SurveySettings{}, *random);
+    ASSERT_EQ(input.Points.size(), 1u);
+    EXPECT_EQ(input.Points[0].Name, "BM2");
+  }
+
+  struct Case {
+    const char* label;
+    std::string rows;
+    std::string what;
+  };
+  const std::vector<Case> cases = {
+      {"boolean elevation", block(e5, BooleanCell("E6", true), ""),
+       "13\n工作表“数据输入”单元格 E6：应为数字（起始水准点高程），实为“TRUE”"},
+      {"error value as a name", block(ErrorCell("E5", "#N/A"), e6, ""),
+       "13\n工作表“数据输入”单元格 E5：应为文本（起始水准点名称），实为错误值“#N/A”"},
+      {"error value as design",
+       block(e5, e6,
+             "<row r=\"8\">" + TextCell("A8", "P1") + ErrorCell("E8", "#DIV/0!") + "</row>"),
+       "13\n工作表“数据输入”单元格 E8：应为数字（设计高程），实为错误值“#DIV/0!”"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    host::Workbook book = levelling_test::OpenInputPackage(c.rows);
+    auto random = MakeSeededRandomSource(1);
+    try {
+      ReadLevellingInput(book, SurveySettings{}, *random);
+      ADD_FAILURE() << "no error";
+    } catch (const LevellingInputError& e) {
+      EXPECT_EQ(std::string(e.what()), c.what);
+    }
+  }
+}
+
+TEST(ReadLevellingInput, FailureOfASavedWorkbookNamesItsFile) {
+  InputBlock block;
+  block.rows = {{std::string("P1"), kNone, std::string("abc"), kNone}};
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "vardex-levelling-input-test.xlsx";
+  MakeProject(block).SaveAs(path);
+  const host::Workbook book = host::Workbook::Open(path);
+  std::filesystem::remove(path);
+  auto random = MakeSeededRandomSource(1);
+  try {
+    ReadLevellingInput(book, SurveySettings{}, *random);
+    ADD_FAILURE() << "no error";
+  } catch (const LevellingInputError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "13\n文件“vardex-levelling-input-test.xlsx”中工作表“数据输入”单元格 E8："
+              "应为数字（设计高程），实为“abc”");
   }
 }
 
