@@ -62,6 +62,9 @@ inline std::string ErrorTitle(int number) { return "错误" + std::to_string(num
 inline constexpr std::string_view kErrorLead = "发生错误，错误内容：";
 
 // --- calc -----------------------------------------------------------------------------------
+inline std::string BadSeed(std::string_view seed) {
+  return "种子" + Quoted(seed) + "不是 0 到 18446744073709551615 之间的整数";
+}
 inline constexpr std::string_view kOutputNeedsOneInput = "给出 -o 时只能计算一个文件";
 inline std::string Saved(std::string_view file) { return "已计算并保存：" + std::string(file); }
 inline std::string Failed(std::string_view file, std::string_view what) {

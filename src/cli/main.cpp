@@ -1,6 +1,8 @@
 // vardex: the command-line tool. Parses the command line, checks every argument before any file
 // is touched, and hands over to one of the commands.
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +10,8 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/batch.hpp"
@@ -26,14 +30,16 @@ using namespace vardex::cli;
 // or argument they name.
 std::string TranslateParseError(const CLI::ParseError& error) {
   const std::string what = error.what();
+  // get_name() is not reliable in every CLI11 version (some carry the program's name there), so
+  // the message itself tells the kind.
   const std::string kind = error.get_name();
   std::smatch match;
   std::string message;
-  if (kind == "ExtrasError") {
+  if (what.find("not expected: ") != std::string::npos) {
     static const std::regex kExtras("not expected: (.*)$");
     message = std::string(text::kUnexpected) +
               (std::regex_search(what, match, kExtras) ? match[1].str() : what);
-  } else if (kind == "RequiredError") {
+  } else if (what.find(" is required") != std::string::npos) {
     static const std::regex kRequired("^(.*) is required$");
     if (what.rfind("A subcommand", 0) == 0) {
       message = std::string(text::kNeedCommand);
@@ -53,6 +59,13 @@ std::string TranslateParseError(const CLI::ParseError& error) {
   return std::string(text::kUsageLead) + message + std::string(text::kSeeHelp);
 }
 
+int UsageError(const std::string& message) {
+  const std::string line =
+      std::string(text::kUsageLead) + message + std::string(text::kSeeHelp) + "\n";
+  std::fputs(line.c_str(), stderr);
+  return kExitUsage;
+}
+
 void UseChineseLabels(CLI::App& app) {
   auto formatter = std::make_shared<CLI::Formatter>();
   formatter->label("Usage", "用法");
@@ -64,6 +77,33 @@ void UseChineseLabels(CLI::App& app) {
   formatter->label("TEXT", "文本");
   formatter->column_width(34);
   app.formatter(formatter);
+}
+
+// "--prefix=" means an empty prefix, as an empty box in the settings dialog does; CLI11 reads
+// it as a missing value, but takes an empty argument after the option as the empty text.
+std::vector<std::string> SplitEmptyValues(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg.size() > 3 && arg.starts_with("--") && arg.ends_with("=") &&
+        arg.find('=') == arg.size() - 1) {
+      args.emplace_back(arg.substr(0, arg.size() - 1));
+      args.emplace_back();
+    } else {
+      args.emplace_back(arg);
+    }
+  }
+  // CLI11 takes the arguments last first.
+  std::reverse(args.begin(), args.end());
+  return args;
+}
+
+std::optional<uint64_t> ParseSeed(const std::string& text) {
+  uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
+  return value;
 }
 
 // Settings are checked before any file is opened, so a typing error costs nothing.
@@ -96,7 +136,7 @@ int main(int argc, char** argv) {
 
   CalcCommand calc_command;
   std::string output;
-  uint64_t seed = 0;
+  std::string seed;
   unsigned threads = 0;
   SettingsOptions calc_settings;
   CLI::App* calc_app = app.add_subcommand("calc", std::string(text::kCalcDescription));
@@ -110,7 +150,7 @@ int main(int argc, char** argv) {
       calc_app->add_option("--seed", seed, std::string(text::kSeedHelp))->type_name("整数");
   calc_app->add_option("-j,--jobs", threads, std::string(text::kJobsHelp))
       ->type_name("整数")
-      ->check(CLI::Range(1U, 1024U));
+      ->check(CLI::Range(1U, 1024U).description(""));
   calc_settings.AddTo(*calc_app);
 
   CheckCommand check_command;
@@ -124,11 +164,13 @@ int main(int argc, char** argv) {
 
   for (CLI::App* command : {new_app, calc_app, check_app}) {
     command->group("命令");
+    command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
   }
 
   try {
-    app.parse(argc, argv);
+    std::vector<std::string> args = SplitEmptyValues(argc, argv);
+    app.parse(args);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
@@ -147,13 +189,16 @@ int main(int argc, char** argv) {
   if (calc_app->parsed()) {
     if (output_option->count() > 0) {
       if (calc_command.inputs.size() != 1) {
-        std::fprintf(stderr, "%s%s%s\n", text::kUsageLead.data(),
-                     std::string(text::kOutputNeedsOneInput).c_str(), text::kSeeHelp.data());
-        return kExitUsage;
+        return UsageError(std::string(text::kOutputNeedsOneInput));
       }
       calc_command.output = output;
     }
-    if (seed_option->count() > 0) calc_command.seed = seed;
+    if (seed_option->count() > 0) {
+      calc_command.seed = ParseSeed(seed);
+      if (!calc_command.seed) {
+        return UsageError(text::BadSeed(seed));
+      }
+    }
     calc_command.form = calc_settings.Overlay(GetConfig(InitConfig()));
     std::optional<SurveySettings> settings = ValidatedSettings(calc_command.form);
     if (!settings) return kExitUsage;

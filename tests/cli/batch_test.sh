@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Several inputs are independent jobs: a bad file among good ones fails alone, the good ones are
+# calculated, the summary counts both, and the exit is non-zero.
+source "$(dirname "$0")/lib.sh"
+: "${SAMPLES:?}"
+shopt -s nullglob
+samples=("$SAMPLES"/*.xlsx)
+((${#samples[@]} > 0)) || fail "no sample projects in $SAMPLES"
+
+good=()
+for i in 1 2 3 4 5; do
+  cp "${samples[$((i % ${#samples[@]}))]}" "good$i.xlsx"
+  good+=("good$i.xlsx")
+done
+python3 "$XLSX_TOOL" set "${samples[0]}" 数据输入 F6 "12.3.4" bad.xlsx
+cp bad.xlsx bad-before.xlsx
+
+run 1 "完成：5 个成功，1 个失败" "$VARDEX" calc good1.xlsx good2.xlsx bad.xlsx good3.xlsx good4.xlsx \
+  good5.xlsx --seed 5 -j 2
+grep -q "bad\.xlsx.*F6" <<<"$OUT" || fail "the failed file is not named with its cell"
+[[ $(grep -c "已计算并保存" <<<"$OUT") -eq 5 ]] || fail "not every good file was reported saved"
+# Output is not a terminal here: no progress bar.
+grep -q $'\r' <<<"$OUT" && fail "a progress bar was drawn into a pipe"
+same_bytes bad-before.xlsx bad.xlsx
+for f in "${good[@]}"; do
+  grep -qx "Vardex.Seed=5" <(props "$f") || fail "$f was not calculated"
+  run 0 "" "$VARDEX" check "$f"
+done
+
+run 0 "完成：2 个成功，0 个失败" "$VARDEX" calc good1.xlsx good2.xlsx
+echo "batch: ok"
