@@ -72,9 +72,11 @@ class StringPool {
   std::unordered_map<std::string_view, uint32_t> index_;
 };
 
+/// A shared formula group: the master cell holds the text, the others point at it by si.
 struct SharedFormula {
+  uint32_t si = 0;
   CellRef master;
-  RangeRef ref;
+  std::string formula;  ///< as written in the master cell (unescaped)
 };
 
 }  // namespace vardex::host::detail
@@ -106,7 +108,8 @@ struct Worksheet::Impl {
   bool merges_modified = false;
 
   SheetLayout layout;
-  std::vector<detail::SharedFormula> shared_formulas;  ///< indexed by si
+  std::vector<detail::SharedFormula> shared_formulas;
+  std::vector<std::pair<CellRef, uint32_t>> shared_dependents;  ///< (cell, si) in file order
 
   detail::Row& RowAt(int32_t row);
   detail::Cell* FindCell(CellRef ref);

@@ -7,6 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <unordered_map>
 
 #include "host/engine_text.hpp"
 #include "host/xml_util.hpp"
@@ -420,16 +422,31 @@ class SheetReader {
   }
 
   void ReadFormula(const Tag& start) {
-    std::string_view type, ref;
+    std::string_view type, ref, si;
     ForEachAttribute(start.attrs, start.begin,
                      [&](std::string_view name, std::string_view value, std::size_t) {
                        if (name == "t") type = value;
                        if (name == "ref") ref = value;
+                       if (name == "si") si = value;
                      });
     if (type == "array" && !ref.empty()) {
       if (auto range = ParseRangeRef(ref)) arrays_.push_back(*range);
     }
-    scan_.SkipElement(start);
+    uint32_t group = 0;
+    if (type != "shared" || !ParseUint(si, group)) {
+      scan_.SkipElement(start);
+      return;
+    }
+    std::string formula;
+    if (!start.empty) {
+      const Tag end = scan_.Next(&formula);
+      if (!end.closing) throw ScanError{end.begin, "公式格式错误"};
+    }
+    if (!ref.empty() && !formula.empty()) {
+      s_.shared_formulas.push_back({group, current, std::move(formula)});
+    } else {
+      s_.shared_dependents.emplace_back(current, group);
+    }
   }
 
   // Inline string: the text of <t> elements, directly or in runs; phonetic runs left out.
@@ -719,6 +736,138 @@ void AppendRestyled(std::string& out, std::string_view raw, uint32_t style, Cell
   out.append(raw.substr(attrs_end));
 }
 
+bool IsRefChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '.' || c == '$' || c == '\\';
+}
+
+// Moves the relative cell references of a formula by (rows, columns), as filling it from one
+// cell to another does; absolute parts ($) stay. Texts and quoted sheet names are left alone.
+std::string TranslateFormula(std::string_view f, int32_t rows, int32_t columns) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < f.size()) {
+    const char c = f[i];
+    if (c == '"' || c == '\'') {
+      std::size_t j = i + 1;
+      while (j < f.size()) {
+        if (f[j] == c) {
+          if (j + 1 < f.size() && f[j + 1] == c) {
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        ++j;
+      }
+      out.append(f.substr(i, j + 1 - i));
+      i = j + 1;
+      continue;
+    }
+    if (!IsRefChar(c)) {
+      out += c;
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j < f.size() && IsRefChar(f[j])) ++j;
+    const std::string_view token = f.substr(i, j - i);
+    const bool call_or_sheet = j < f.size() && (f[j] == '(' || f[j] == '!');
+    const bool after_name = i > 0 && (IsRefChar(f[i - 1]));
+    std::size_t k = 0;
+    const bool col_abs = k < token.size() && token[k] == '$';
+    if (col_abs) ++k;
+    const std::size_t letters = k;
+    while (k < token.size() &&
+           ((token[k] >= 'A' && token[k] <= 'Z') || (token[k] >= 'a' && token[k] <= 'z')))
+      ++k;
+    const std::size_t letters_end = k;
+    const bool row_abs = k < token.size() && token[k] == '$';
+    if (row_abs) ++k;
+    const std::size_t digits = k;
+    while (k < token.size() && token[k] >= '0' && token[k] <= '9') ++k;
+    auto ref = ParseCellRef(token);
+    if (call_or_sheet || after_name || !ref || k != token.size() || letters_end == letters ||
+        digits == k) {
+      out.append(token);
+    } else {
+      const int32_t col = col_abs ? ref->column : ref->column + columns;
+      const int32_t row = row_abs ? ref->row : ref->row + rows;
+      if (col < 1 || col > kMaxColumns || row < 1 || row > kMaxRows) {
+        out += "#REF!";
+      } else {
+        if (col_abs) out += '$';
+        out += ColumnName(col);
+        if (row_abs) out += '$';
+        out += std::to_string(row);
+      }
+    }
+    i = j;
+  }
+  return out;
+}
+
+uint64_t Key(CellRef r) { return (uint64_t(uint32_t(r.row)) << 16) | uint32_t(r.column); }
+
+bool HasOriginalFormula(const Worksheet::Impl& s, CellRef r) {
+  const Cell* c = s.FindCell(r);
+  return c != nullptr && c->raw_length != 0 && (c->flags & Cell::kHasFormula) != 0;
+}
+
+// Shared formula groups whose master cell was overwritten: the first remaining member becomes
+// the master, with the formula moved to it, so that the others keep a formula to share.
+std::unordered_map<uint64_t, std::string> NewSharedMasters(const Worksheet::Impl& s) {
+  std::unordered_map<uint64_t, std::string> out;
+  for (const SharedFormula& g : s.shared_formulas) {
+    if (HasOriginalFormula(s, g.master)) continue;
+    std::optional<CellRef> first;
+    RangeRef box{};
+    for (const auto& [cell, si] : s.shared_dependents) {
+      if (si != g.si || !HasOriginalFormula(s, cell)) continue;
+      if (!first) {
+        first = cell;
+        box = {cell, cell};
+      }
+      box.first.row = std::min(box.first.row, cell.row);
+      box.first.column = std::min(box.first.column, cell.column);
+      box.last.row = std::max(box.last.row, cell.row);
+      box.last.column = std::max(box.last.column, cell.column);
+    }
+    if (!first) continue;
+    std::string f = "<" + s.prefix + "f t=\"shared\" ref=\"" + FormatRangeRef(box) + "\" si=\"" +
+                    std::to_string(g.si) + "\">";
+    AppendEscaped(
+        f, TranslateFormula(g.formula, first->row - g.master.row, first->column - g.master.column));
+    f += "</" + s.prefix + "f>";
+    out.emplace(Key(*first), std::move(f));
+  }
+  return out;
+}
+
+// The original cell with its <f> element replaced.
+void AppendWithFormula(std::string& out, std::string_view raw, const std::string& prefix,
+                       const std::string& formula) {
+  const std::string open = "<" + prefix + "f";
+  std::size_t at = raw.find(open);
+  while (at != std::string_view::npos && at + open.size() < raw.size() &&
+         !(raw[at + open.size()] == ' ' || raw[at + open.size()] == '/' ||
+           raw[at + open.size()] == '>'))
+    at = raw.find(open, at + 1);
+  if (at == std::string_view::npos) {
+    out.append(raw);
+    return;
+  }
+  const std::size_t gt = raw.find('>', at);
+  std::size_t end = gt + 1;
+  if (raw[gt - 1] != '/') {
+    const std::string close = "</" + prefix + "f>";
+    end = raw.find(close, gt) + close.size();
+  }
+  out.append(raw.substr(0, at));
+  out += formula;
+  out.append(raw.substr(end));
+}
+
 }  // namespace
 
 std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
@@ -752,6 +901,7 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
   }
 
   const std::string& p = s.prefix;
+  const auto new_masters = NewSharedMasters(s);
   out += '<';
   out += p;
   out += "sheetData>";
@@ -760,7 +910,12 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
     const Row& row = s.rows[i];
     if (!row.exists && row.cells.empty()) continue;
     const auto r = static_cast<int32_t>(i + 1);
-    if (!row.dirty && row.raw_length != 0) {
+    bool has_new_master = false;
+    if (!new_masters.empty()) {
+      for (const Cell& c : row.cells)
+        has_new_master = has_new_master || new_masters.count(Key({r, c.column})) != 0;
+    }
+    if (!row.dirty && row.raw_length != 0 && !has_new_master) {
       if (row.needs_ref) {
         out += '<';
         out += p;
@@ -797,7 +952,9 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
     for (const Cell& c : row.cells) {
       if (c.raw_length != 0) {
         const std::string_view raw(src.data() + c.raw_offset, c.raw_length);
-        if ((c.flags & Cell::kStyleChanged) != 0) {
+        if (auto nm = new_masters.find(Key({r, c.column})); nm != new_masters.end()) {
+          AppendWithFormula(out, raw, p, nm->second);
+        } else if ((c.flags & Cell::kStyleChanged) != 0) {
           AppendRestyled(out, raw, c.style, {r, c.column}, (c.flags & Cell::kRawNeedsRef) != 0);
         } else if ((c.flags & Cell::kRawNeedsRef) != 0) {
           out.append(raw.substr(0, 2 + p.size()));

@@ -95,16 +95,14 @@ struct StringWriter : pugi::xml_writer {
 }  // namespace
 
 std::string SaveXml(const pugi::xml_document& doc) {
+  // The declaration as the spreadsheet programs write it, then the nodes as they are.
   StringWriter w;
-  doc.save(w, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  // Keep the declaration exactly as a spreadsheet program writes it.
-  std::string out;
-  const pugi::xml_node first = doc.first_child();
-  if (first.type() == pugi::node_declaration) {
-    out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+  w.out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+  for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
+    if (n.type() == pugi::node_declaration) continue;
+    n.print(w, "", pugi::format_raw, pugi::encoding_utf8);
   }
-  out += w.out;
-  return out;
+  return std::move(w.out);
 }
 
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
