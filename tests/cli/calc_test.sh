@@ -30,6 +30,9 @@ for sample in "${samples[@]}"; do
   # Only the record sheets change: the surveyor's input stays as typed.
   diff <(grep "^数据输入!" input.txt) <(grep "^数据输入!" a.txt) || fail "$name: the input sheet changed"
 
+  # The run ends with the levelling table shown, whichever sheet was shown before.
+  [[ $(python3 "$XLSX_TOOL" active "$name-a.xlsx") == 水准表 ]] || fail "$name: 水准表 not shown"
+
   props "$name-a.xlsx" >props.txt
   grep -qx "Vardex.Generator=Vardex" props.txt || fail "$name: no generator property"
   grep -qx "Vardex.Seed=42" props.txt || fail "$name: seed not recorded"

@@ -3,6 +3,7 @@
 only, so that the tests do not trust the workbook engine they are testing.
 
   xlsx_tool.py dump FILE                         every cell value, one "sheet!A1<TAB>value" a line
+  xlsx_tool.py active FILE                       name of the sheet shown when the file is opened
   xlsx_tool.py props FILE                        custom document properties, "name=value" a line
   xlsx_tool.py set IN SHEET CELL VALUE OUT       IN with one cell's value replaced (as a user would)
   xlsx_tool.py rename-sheet IN OLD NEW OUT       IN with a sheet renamed
@@ -61,6 +62,14 @@ def dump(path):
                     print("%s!%s\t%s" % (name, c.get("r"), value))
 
 
+def active(path):
+    with zipfile.ZipFile(path) as z:
+        book = ET.fromstring(z.read("xl/workbook.xml"))
+        view = book.find("m:bookViews/m:workbookView", NS)
+        index = int(view.get("activeTab", "0")) if view is not None else 0
+        print(sheet_parts(z)[index][0])
+
+
 def props(path):
     with zipfile.ZipFile(path) as z:
         if "docProps/custom.xml" not in z.namelist():
@@ -115,6 +124,8 @@ def rename_sheet(src, old, new, dst):
 def main(argv):
     if len(argv) == 3 and argv[1] == "dump":
         dump(argv[2])
+    elif len(argv) == 3 and argv[1] == "active":
+        active(argv[2])
     elif len(argv) == 3 and argv[1] == "props":
         props(argv[2])
     elif len(argv) == 7 and argv[1] == "set":
