@@ -80,16 +80,21 @@ TEST(LoadPlaneInputTest, EmptyListDrawsNothing) {
 struct ToleranceCase {
   double minus;
   double plus;
-  int lo;  // smallest draw RandomInt can give
-  int hi;  // largest
+  int lo;        // smallest draw RandomInt can give
+  int hi;        // largest
+  int distinct;  // values a few hundred draws show
 };
 
 TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
   const ToleranceCase cases[] = {
-      {-5, 5, -5, 5},     {0, 0, 0, 0},
-      {3, -3, -2, 3},      // reversed bounds: RandomInt's formula gives hi + 1 .. lo
-      {-5.5, 4.5, -6, 4},  // ties to even
-      {-2.5, 3.5, -2, 4}, {2, 2, 2, 2},
+      {-5, 5, -5, 5, 11},
+      {0, 0, 0, 0, 1},
+      // Reversed bounds: floor(r * -5 + 3) lies in -2 .. 3, and 3 needs r = 0 exactly.
+      {3, -3, -2, 3, 5},
+      {-5.5, 4.5, -6, 4, 11},  // ties to even
+      {-2.5, 3.5, -2, 4, 7},
+      {2, 2, 2, 2, 1},
+      {7, 6, 7, 7, 1},  // a count of 0 always gives the lower bound
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.minus) + " .. " + std::to_string(c.plus));
@@ -112,7 +117,7 @@ TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
         seen.insert(whole);
       }
     }
-    EXPECT_EQ(seen.size(), static_cast<std::size_t>(c.hi - c.lo + 1));
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(c.distinct));
     if (c.lo == 0 && c.hi == 0) {
       EXPECT_EQ(input.StakePoints[0].MeasuredX, input.StakePoints[0].DesignX);
     }
