@@ -69,6 +69,11 @@ Cell& Worksheet::Impl::CellForWrite(CellRef ref) {
   modified = true;
   book->impl().saved = false;
   auto& cells = row.cells;
+  if (cells.capacity() == 0 && ref.row > 1) {
+    // Rows of a table tend to be alike: start with room for as many cells as the row above.
+    cells.reserve(
+        std::max<std::size_t>(rows[static_cast<std::size_t>(ref.row - 2)].cells.size(), 4));
+  }
   if (cells.empty() || cells.back().column < ref.column) {
     cells.emplace_back().column = static_cast<uint16_t>(ref.column);
     return cells.back();

@@ -575,6 +575,12 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
           kErrCannotOpen,
           text::CannotOpen(file, text::BadCell(s.part, s.name, FormatCellRef(at), e.what)));
     }
+    if (at.row > 0) {
+      throw HostError(
+          kErrCannotOpen,
+          text::CannotOpen(file, text::BadRow(s.part, s.name,
+                                              "第 " + std::to_string(at.row) + " 行：" + e.what)));
+    }
     fail(e.offset, e.what);
   }
 
@@ -902,6 +908,12 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
 
   const std::string& p = s.prefix;
   const auto new_masters = NewSharedMasters(s);
+  // Column letters once per column rather than once per cell.
+  int32_t max_column = 0;
+  for (const Row& row : s.rows)
+    if (!row.cells.empty()) max_column = std::max<int32_t>(max_column, row.cells.back().column);
+  std::vector<std::string> columns(static_cast<std::size_t>(max_column) + 1);
+  for (int32_t c = 1; c <= max_column; ++c) columns[static_cast<std::size_t>(c)] = ColumnName(c);
   out += '<';
   out += p;
   out += "sheetData>";
@@ -970,7 +982,7 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
       out += '<';
       out += p;
       out += "c r=\"";
-      out += ColumnName(c.column);
+      out += columns[c.column];
       out.append(row_digits);
       out += '"';
       if (c.style != 0) {

@@ -60,7 +60,7 @@ struct OutputEntry {
 };
 
 struct ZipOptions {
-  int level = 6;         ///< deflate level for rewritten parts (libdeflate 1..12)
+  int level = 1;         ///< deflate level for rewritten parts (libdeflate 1..12)
   unsigned threads = 0;  ///< 0: one per hardware thread
 };
 

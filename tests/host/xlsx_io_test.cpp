@@ -1,0 +1,374 @@
+// Package I/O: real workbooks in and out, hostile packages, failing saves, properties.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <system_error>
+
+#include "host/save_file.hpp"
+#include "host/sheet_layout.hpp"
+#include "host/workbook.hpp"
+#include "host/xlsx_zip.hpp"
+
+namespace vardex::host {
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kWorkbooks = "../shared/oracles/workbooks";
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A fresh folder per test under the build tree (or the system's temporary folder).
+fs::path TestDir() {
+  const char* bin = std::getenv("VARDEX_BINARY_DIR");
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  fs::path dir = (bin ? fs::path(bin) : fs::temp_directory_path()) / "host_io_tests" /
+                 (std::string(info->test_suite_name()) + "." + info->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+// MANIFEST.tsv: file name -> number of non-empty cells.
+std::map<std::string, long> ManifestCells() {
+  std::map<std::string, long> out;
+  std::ifstream in(kWorkbooks / "MANIFEST.tsv");
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string f, cell;
+    std::vector<std::string> cols;
+    while (std::getline(fields, cell, '\t')) cols.push_back(cell);
+    if (cols.size() > 7) out[cols[0]] = std::stol(cols[7]);
+  }
+  return out;
+}
+
+long CountCells(const Workbook& book) {
+  long n = 0;
+  for (std::size_t i = 0; i < book.SheetCount(); ++i)
+    ForEachCell(book.SheetAt(i), {{1, 1}, {kMaxRows, kMaxColumns}}, [&](const CellView& v) {
+      if (v.kind != CellKind::kEmpty || v.has_formula) ++n;  // a formula counts, cached or not
+    });
+  return n;
+}
+
+std::string OutName(const fs::path& in) {
+  std::string ext = in.extension().string();
+  if (ext == ".xltx") ext = ".xlsx";
+  if (ext == ".xltm") ext = ".xlsm";
+  return in.stem().string() + ext;
+}
+
+TEST(XlsxIo, EveryRealWorkbookLoadsAndSavesUnchangedByteForByte) {
+  const auto manifest = ManifestCells();
+  ASSERT_GE(manifest.size(), 30u) << "shared workbooks not found from the project root";
+  const fs::path dir = TestDir();
+  for (const auto& [name, cells] : manifest) {
+    SCOPED_TRACE(name);
+    const fs::path in = kWorkbooks / name;
+    Workbook book = Workbook::Open(in);
+    EXPECT_EQ(CountCells(book), cells);
+    const fs::path out = dir / OutName(in);
+    book.SaveAs(out);
+    EXPECT_TRUE(book.Saved());
+    // Nothing changed: every entry keeps its compressed bytes (a template's content types
+    // excepted: it becomes a workbook).
+    const detail::Package a(std::make_shared<const std::string>(ReadFile(in)), name);
+    const detail::Package b(std::make_shared<const std::string>(ReadFile(out)), name);
+    ASSERT_EQ(a.Entries().size(), b.Entries().size());
+    for (std::size_t i = 0; i < a.Entries().size(); ++i) {
+      const auto& ea = a.Entries()[i];
+      const auto& eb = b.Entries()[i];
+      EXPECT_EQ(ea.name, eb.name);
+      if (ea.name == "[Content_Types].xml" && in.extension() == ".xltx") {
+        EXPECT_NE(b.Read(eb.name).find("spreadsheetml.sheet.main+xml"), std::string::npos);
+        continue;
+      }
+      EXPECT_EQ(ea.raw, eb.raw) << ea.name;
+    }
+    Workbook again = Workbook::Open(out);
+    EXPECT_EQ(CountCells(again), cells);
+  }
+}
+
+TEST(XlsxIo, WrittenCellsReadBackAndEverythingElseStays) {
+  const fs::path dir = TestDir();
+  Workbook book = Workbook::Open(kWorkbooks / "sjs_merge_cells.xlsx");
+  Worksheet& s = book.Sheet("Merge");
+  const auto merges = s.MergedRanges();
+  ASSERT_EQ(merges.size(), 5u);
+  const CellValue a1 = s.Value({1, 1});
+  const uint32_t a1_style = s.StyleIndex({1, 1});
+  s.SetValue({10, 2}, "25.");
+  s.SetValue({11, 2}, "水准点 BM1");
+  s.SetValue({12, 2}, -0.0);
+  s.SetValue({13, 2}, 0.1 + 0.2);  // shortest text that reads back exactly
+  s.SetValue({14, 2}, 1e-300);
+  // Copy the merged block A1:B2 and paste it twice below: merges go along.
+  s.Copy(*ParseRangeRef("A1:B2"));
+  s.Select(*ParseRangeRef("A20:B23"));
+  s.Paste();
+  book.SetCustomProperty("VardexVersion", "1.3");
+  book.SaveAs(dir / "out.xlsx");
+
+  Workbook again = Workbook::Open(dir / "out.xlsx");
+  Worksheet& t = again.Sheet("Merge");
+  EXPECT_EQ(t.Value({10, 2}), CellValue(25.0));
+  EXPECT_EQ(t.Value({11, 2}), CellValue(std::string("水准点 BM1")));
+  EXPECT_EQ(t.Value({12, 2}), CellValue(0.0));
+  EXPECT_EQ(t.Value({13, 2}), CellValue(0.1 + 0.2));
+  EXPECT_EQ(t.Value({14, 2}), CellValue(1e-300));
+  EXPECT_EQ(t.Value({1, 1}), a1);
+  EXPECT_EQ(t.StyleIndex({1, 1}), a1_style);
+  EXPECT_EQ(t.Value({20, 1}), a1);
+  EXPECT_EQ(t.Value({22, 1}), a1);
+  EXPECT_EQ(t.MergedRanges().size(), 7u);
+  for (const char* m : {"A20:B21", "A22:B23", "C1:C2"}) {
+    EXPECT_NE(std::find(t.MergedRanges().begin(), t.MergedRanges().end(), *ParseRangeRef(m)),
+              t.MergedRanges().end())
+        << m;
+  }
+  EXPECT_EQ(again.CustomProperty("VardexVersion"), std::optional<std::string>("1.3"));
+  EXPECT_EQ(again.CustomProperty("nothing"), std::nullopt);
+}
+
+TEST(XlsxIo, TemplateOpensUntitledAndSavesAsWorkbook) {
+  const fs::path dir = TestDir() / "模板 目录";
+  fs::create_directories(dir);
+  fs::copy_file(kWorkbooks / "opx_empty.xltx", dir / "工作.xltx");
+  Workbook book = Workbook::Open(dir / "工作.xltx");
+  EXPECT_TRUE(book.Path().empty());
+  EXPECT_THROW(book.Save(), HostError);
+  book.AddSheet("水准表").SetValue({5, 1}, "BM1");
+  book.SaveAs(dir / "项目.xlsx");
+  EXPECT_EQ(book.Path(), dir / "项目.xlsx");
+  Workbook again = Workbook::Open(dir / "项目.xlsx");
+  EXPECT_EQ(again.Sheet("水准表").Value({5, 1}), CellValue(std::string("BM1")));
+  EXPECT_EQ(again.SheetCount(), 4u);
+  const detail::Package p(std::make_shared<const std::string>(ReadFile(dir / "项目.xlsx")), "x");
+  EXPECT_EQ(p.Read("[Content_Types].xml").find("template"), std::string::npos);
+}
+
+// --- hostile and broken packages ----------------------------------------------------------
+
+std::string Zip(std::vector<std::pair<std::string, std::string>> parts) {
+  std::vector<detail::OutputEntry> entries;
+  for (auto& [name, data] : parts) {
+    detail::OutputEntry e;
+    e.name = name;
+    e.data = data;
+    entries.push_back(std::move(e));
+  }
+  return detail::WriteZip(entries, {});
+}
+
+const char* kTypes =
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+    "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+    "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>";
+const char* kRootRels =
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+    "relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
+const char* kWorkbookXml =
+    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+    "<sheet name=\"数据输入\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+const char* kWorkbookRels =
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+    "relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
+
+std::string SheetXml(const std::string& data) {
+  return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+         "<sheetData>" +
+         data + "</sheetData></worksheet>";
+}
+
+std::string Package(const std::string& sheet_data) {
+  return Zip({{"[Content_Types].xml", kTypes},
+              {"_rels/.rels", kRootRels},
+              {"xl/workbook.xml", kWorkbookXml},
+              {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+              {"xl/worksheets/sheet1.xml", SheetXml(sheet_data)}});
+}
+
+TEST(XlsxIo, MinimalPackageReads) {
+  Workbook book = Workbook::OpenBytes(
+      Package("<row r=\"8\"><c r=\"A8\" t=\"inlineStr\"><is><t>P1</t></is></c>"
+              "<c r=\"B8\"><v>3500000.125</v></c><c r=\"C8\" t=\"b\"><v>1</v></c>"
+              "<c r=\"D8\" t=\"e\"><v>#N/A</v></c></row><row><c><v>7</v></c></row>"),
+      "mini.xlsx");
+  Worksheet& s = book.Sheet("数据输入");
+  EXPECT_EQ(s.Value({8, 1}), CellValue(std::string("P1")));
+  EXPECT_EQ(s.Value({8, 2}), CellValue(3500000.125));
+  EXPECT_EQ(s.Value({8, 3}), CellValue(true));
+  EXPECT_EQ(s.Value({8, 4}), CellValue(ErrorValue{"#N/A"}));
+  EXPECT_EQ(s.Value({9, 1}), CellValue(7.0));  // row and cell without references follow on
+}
+
+TEST(XlsxIo, BrokenPackagesGiveLocatedErrors) {
+  const std::string good = Package("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>");
+  std::string bomb = good;
+  {
+    // Claim 4 GB for the sheet in the central directory.
+    const std::string name = "xl/worksheets/sheet1.xml";
+    std::size_t at = bomb.rfind("PK\x01\x02", bomb.rfind(name));
+    for (int i = 0; i < 4; ++i) bomb[at + 24 + static_cast<std::size_t>(i)] = '\xFF';
+  }
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> must_name;
+  };
+  const Case cases[] = {
+      {"not a zip", "hello, world", {"bad.xlsx", "zip"}},
+      {"empty file", "", {"bad.xlsx"}},
+      {"truncated", good.substr(0, good.size() / 2), {"bad.xlsx"}},
+      {"no workbook part", Zip({{"[Content_Types].xml", kTypes}}), {"bad.xlsx"}},
+      {"no content types", Zip({{"xl/workbook.xml", kWorkbookXml}}), {"[Content_Types].xml"}},
+      {"malformed xml",
+       Package("<row r=\"1\"><c r=\"A1\"><v>1</v></row>"),
+       {"xl/worksheets/sheet1.xml"}},
+      {"bad reference",
+       Package("<row r=\"1\"><c r=\"A0\"><v>1</v></c></row>"),
+       {"xl/worksheets/sheet1.xml", "数据输入"}},
+      {"row past the sheet",
+       Package("<row r=\"1048577\"><c><v>1</v></c></row>"),
+       {"xl/worksheets/sheet1.xml"}},
+      {"column past the sheet",
+       Package("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"),
+       {"xl/worksheets/sheet1.xml"}},
+      {"rows out of order", Package("<row r=\"5\"/><row r=\"3\"/>"), {"xl/worksheets/sheet1.xml"}},
+      {"bad number",
+       Package("<row r=\"1\"><c r=\"B1\"><v>1,5</v></c></row>"),
+       {"xl/worksheets/sheet1.xml", "B1"}},
+      {"shared string out of range",
+       Package("<row r=\"1\"><c r=\"C1\" t=\"s\"><v>4</v></c></row>"),
+       {"C1"}},
+      {"invalid utf-8",
+       Package("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>\xC3\x28</t></is></c></row>"),
+       {"xl/worksheets/sheet1.xml", "UTF-8"}},
+      {"doctype", Package("<!DOCTYPE x [<!ENTITY a \"b\">]>"), {"xl/worksheets/sheet1.xml"}},
+      {"zip bomb", bomb, {"xl/worksheets/sheet1.xml"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      Workbook::OpenBytes(c.bytes, "bad.xlsx");
+      ADD_FAILURE() << "opened";
+    } catch (const HostError& e) {
+      EXPECT_EQ(e.Number(), kErrCannotOpen);
+      const std::string msg = e.what();
+      EXPECT_NE(msg.find("无法打开工作簿“bad.xlsx”"), std::string::npos) << msg;
+      for (const auto& name : c.must_name) EXPECT_NE(msg.find(name), std::string::npos) << msg;
+    }
+  }
+}
+
+TEST(XlsxIo, EveryTruncationFailsCleanly) {
+  const std::string good = ReadFile(kWorkbooks / "lxw_merge_range02.xlsx");
+  for (std::size_t n = 0; n < good.size(); n += 97) {
+    try {
+      Workbook::OpenBytes(good.substr(0, n), "cut.xlsx");
+    } catch (const HostError& e) {
+      EXPECT_EQ(e.Number(), kErrCannotOpen);
+    }
+  }
+}
+
+TEST(XlsxIo, OpenNamesMissingAndUnsupportedFiles) {
+  for (const char* name : {"nothing-here.xlsx", "table.csv"}) {
+    try {
+      Workbook::Open(name);
+      ADD_FAILURE();
+    } catch (const HostError& e) {
+      EXPECT_EQ(e.Number(), kErrCannotOpen);
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
+    }
+  }
+}
+
+// --- saving ----------------------------------------------------------------------------------
+
+struct FailingFiles : detail::FileSystem {
+  int write_errno = 0;
+  int rename_errno = 0;
+  detail::FileSystem& real = detail::CurrentFileSystem();
+  void WriteDurably(const fs::path& p, std::string_view bytes) override {
+    if (write_errno) {
+      std::ofstream(p) << "partial";  // a half-written temporary file
+      throw std::system_error(write_errno, std::generic_category());
+    }
+    real.WriteDurably(p, bytes);
+  }
+  void Rename(const fs::path& from, const fs::path& to) override {
+    if (rename_errno) throw std::system_error(rename_errno, std::generic_category());
+    real.Rename(from, to);
+  }
+  void Remove(const fs::path& p) noexcept override { real.Remove(p); }
+};
+
+TEST(XlsxIo, FailedSaveLeavesTheOldFileAndSaysWhy) {
+  const fs::path dir = TestDir();
+  const fs::path target = dir / "项目.xlsx";
+  Workbook book;
+  book.SheetAt(0).SetValue({1, 1}, 1.0);
+  book.SaveAs(target);
+  const std::string before = ReadFile(target);
+  book.SheetAt(0).SetValue({1, 1}, 2.0);
+
+  struct Case {
+    int write_errno, rename_errno;
+    const char* cause;
+  };
+  for (const Case& c : {Case{ENOSPC, 0, "磁盘空间不足"}, Case{EACCES, 0, "没有写入权限"},
+                        Case{0, EROFS, "文件系统只读"}}) {
+    SCOPED_TRACE(c.cause);
+    FailingFiles files;
+    files.write_errno = c.write_errno;
+    files.rename_errno = c.rename_errno;
+    detail::SetFileSystemForTesting(&files);
+    try {
+      book.SaveAs(target);
+      ADD_FAILURE();
+    } catch (const HostError& e) {
+      EXPECT_EQ(e.Number(), kErrCannotSave);
+      const std::string msg = e.what();
+      EXPECT_NE(msg.find("项目.xlsx"), std::string::npos) << msg;
+      EXPECT_NE(msg.find(c.cause), std::string::npos) << msg;
+    }
+    detail::SetFileSystemForTesting(nullptr);
+    EXPECT_EQ(ReadFile(target), before);
+    EXPECT_FALSE(fs::exists(detail::SaveTempPath(target)));
+    EXPECT_FALSE(book.Saved());
+  }
+  fs::create_directory(dir / "folder.xlsx");
+  EXPECT_THROW(book.SaveAs(dir / "folder.xlsx"), HostError);
+  EXPECT_THROW(book.SaveAs(dir / "project.xltx"), HostError);
+}
+
+TEST(XlsxIo, SaveReplacesAStaleTemporaryFile) {
+  const fs::path dir = TestDir();
+  const fs::path target = dir / "p.xlsx";
+  std::ofstream(detail::SaveTempPath(target)) << "left by a killed save";
+  Workbook book;
+  book.SheetAt(0).SetValue({1, 1}, 5.0);
+  book.SaveAs(target);
+  EXPECT_FALSE(fs::exists(detail::SaveTempPath(target)));
+  EXPECT_EQ(Workbook::Open(target).SheetAt(0).Value({1, 1}), CellValue(5.0));
+  book.SheetAt(0).SetValue({1, 1}, 6.0);
+  book.Save();
+  EXPECT_EQ(Workbook::Open(target).SheetAt(0).Value({1, 1}), CellValue(6.0));
+}
+
+}  // namespace
+}  // namespace vardex::host
