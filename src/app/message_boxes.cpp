@@ -24,17 +24,39 @@ QMessageBox::Icon boxIcon(MessageBoxes::Icon icon) {
 
 MessageBoxes::Answer DialogMessageBoxes::show(QWidget* parent, const QString& title,
                                               const QString& text, Icon icon, Buttons buttons) {
-  const QMessageBox::StandardButtons choices =
-      buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+  QMessageBox::StandardButtons choices = QMessageBox::Ok;
+  if (buttons == Buttons::YesNo) choices = QMessageBox::Yes | QMessageBox::No;
+  if (buttons == Buttons::SaveDiscardCancel) {
+    choices = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+  }
   QMessageBox box(boxIcon(icon), title, text, choices, parent);
+  if (buttons == Buttons::SaveDiscardCancel) {
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+  }
   switch (box.exec()) {
     case QMessageBox::Yes:
       return Answer::Yes;
     case QMessageBox::No:
       return Answer::No;
+    case QMessageBox::Save:
+      return Answer::Save;
+    case QMessageBox::Discard:
+      return Answer::Discard;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
     default:
-      return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+      break;
   }
+  switch (buttons) {
+    case Buttons::YesNo:
+      return Answer::No;
+    case Buttons::SaveDiscardCancel:
+      return Answer::Cancel;
+    case Buttons::Ok:
+      break;
+  }
+  return Answer::Ok;
 }
 
 }  // namespace vardex

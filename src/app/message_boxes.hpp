@@ -12,13 +12,13 @@ namespace vardex {
 class MessageBoxes {
  public:
   enum class Icon { Information, Question, Warning, Critical };
-  enum class Buttons { Ok, YesNo };
-  enum class Answer { Ok, Yes, No };
+  enum class Buttons { Ok, YesNo, SaveDiscardCancel };
+  enum class Answer { Ok, Yes, No, Save, Discard, Cancel };
 
   virtual ~MessageBoxes() = default;
 
   /// Shows `text` under `title` with `icon` and `buttons`, modal to `parent` (may be null), and
-  /// returns the button chosen. Closing the box without a choice answers Ok or No.
+  /// returns the button chosen. Closing the box without a choice answers Ok, No or Cancel.
   virtual Answer show(QWidget* parent, const QString& title, const QString& text, Icon icon,
                       Buttons buttons) = 0;
 

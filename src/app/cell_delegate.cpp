@@ -1,0 +1,125 @@
+// Cell painter and editor.
+#include "app/cell_delegate.hpp"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QTableView>
+
+#include "app/sheet_model.hpp"
+
+namespace vardex {
+namespace {
+
+const QColor kGridColor(218, 220, 224);
+const QColor kSelectionTint(33, 115, 200, 48);
+const QColor kCurrentFrame(16, 110, 60);
+
+// Fills the band of an edge line. `band` is the rectangle the full line width covers.
+void drawEdge(QPainter& painter, const EdgeLine& edge, const QRect& band, bool horizontal) {
+  if (edge.width == 0) return;
+  if (edge.doubled) {
+    if (horizontal) {
+      painter.fillRect(QRect(band.left(), band.top(), band.width(), 1), edge.color);
+      painter.fillRect(QRect(band.left(), band.bottom(), band.width(), 1), edge.color);
+    } else {
+      painter.fillRect(QRect(band.left(), band.top(), 1, band.height()), edge.color);
+      painter.fillRect(QRect(band.right(), band.top(), 1, band.height()), edge.color);
+    }
+    return;
+  }
+  if (edge.style == Qt::SolidLine) {
+    painter.fillRect(band, edge.color);
+    return;
+  }
+  painter.save();
+  painter.setPen(QPen(edge.color, 1, edge.style));
+  if (horizontal) {
+    painter.drawLine(band.left(), band.top(), band.right(), band.top());
+  } else {
+    painter.drawLine(band.left(), band.top(), band.left(), band.bottom());
+  }
+  painter.restore();
+}
+
+}  // namespace
+
+void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+  const auto* model = qobject_cast<const SheetModel*>(index.model());
+  const auto* view = qobject_cast<const QTableView*>(option.widget);
+  if (model == nullptr) {
+    QStyledItemDelegate::paint(painter, option, index);
+    return;
+  }
+  const int rowSpan = view != nullptr ? std::max(view->rowSpan(index.row(), index.column()), 1) : 1;
+  const int columnSpan =
+      view != nullptr ? std::max(view->columnSpan(index.row(), index.column()), 1) : 1;
+  const CellLook look = model->look(index, rowSpan, columnSpan);
+  const QRect cell = option.rect;
+
+  painter->save();
+  painter->setClipRect(cell);
+  painter->fillRect(cell, look.fill.isValid() ? look.fill : QColor(Qt::white));
+  if (!look.fill.isValid()) {
+    painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), kGridColor);
+    painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), kGridColor);
+  }
+  if (option.state & QStyle::State_Selected) painter->fillRect(cell, kSelectionTint);
+
+  if (!look.text.isEmpty()) {
+    painter->setFont(look.font);
+    painter->setPen(look.textColor);
+    int flags = static_cast<int>(look.alignment);
+    if (look.wrap) flags |= Qt::TextWordWrap;
+    painter->drawText(cell.adjusted(3, 1, -3, -2), flags, look.text);
+  }
+
+  drawEdge(*painter, look.right,
+           QRect(cell.right() - look.right.width + 1, cell.top(), look.right.width, cell.height()),
+           false);
+  drawEdge(
+      *painter, look.bottom,
+      QRect(cell.left(), cell.bottom() - look.bottom.width + 1, cell.width(), look.bottom.width),
+      true);
+  if (index.column() == 0) {
+    drawEdge(*painter, look.left, QRect(cell.left(), cell.top(), look.left.width, cell.height()),
+             false);
+  }
+  if (index.row() == 0) {
+    drawEdge(*painter, look.top, QRect(cell.left(), cell.top(), cell.width(), look.top.width),
+             true);
+  }
+
+  if (view != nullptr && view->currentIndex() == index) {
+    painter->setPen(QPen(kCurrentFrame, 2));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(cell.adjusted(1, 1, -1, -1));
+  }
+  painter->restore();
+}
+
+QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                    const QModelIndex& index) const {
+  auto* editor = new QLineEdit(parent);
+  editor->setFrame(false);
+  editor->setFont(index.data(Qt::FontRole).value<QFont>());
+  return editor;
+}
+
+void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  auto* line = qobject_cast<QLineEdit*>(editor);
+  if (line == nullptr) return;
+  if (mReplaceOnNextEdit) {
+    mReplaceOnNextEdit = false;
+    line->clear();
+    return;
+  }
+  line->setText(index.data(Qt::EditRole).toString());
+}
+
+void CellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                        const QModelIndex&) const {
+  editor->setGeometry(option.rect.adjusted(1, 1, -1, -1));
+}
+
+}  // namespace vardex

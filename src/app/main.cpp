@@ -1,0 +1,67 @@
+// vardex-gui: the desktop application.
+//
+// Hidden options, for the pictures of the user guide (scripts/make-screenshots):
+//   --open FILE        open FILE as the project instead of starting empty
+//   --calculate        run the calculation once the window shows
+//   --sheet N          show sheet N (0-based) of the project
+//   --screenshot PNG   save a picture of the window to PNG and quit
+//   --size WxH         the window's size in pixels
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include "app/form_main.hpp"
+#include "app/message_boxes.hpp"
+#include "app/workbook_view.hpp"
+#include "host/workbook.hpp"
+
+namespace {
+
+QCommandLineOption hiddenOption(const char* name, const char* valueName = nullptr) {
+  QCommandLineOption option(QString::fromUtf8(name));
+  if (valueName != nullptr) option.setValueName(QString::fromUtf8(valueName));
+  option.setFlags(QCommandLineOption::HiddenFromHelp);
+  return option;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Vardex"));
+  QApplication::setApplicationVersion(QStringLiteral("1.3"));
+
+  QCommandLineParser parser;
+  const QCommandLineOption open = hiddenOption("open", "file");
+  const QCommandLineOption calculate = hiddenOption("calculate");
+  const QCommandLineOption sheet = hiddenOption("sheet", "index");
+  const QCommandLineOption screenshot = hiddenOption("screenshot", "png");
+  const QCommandLineOption size = hiddenOption("size", "WxH");
+  parser.addOptions({open, calculate, sheet, screenshot, size});
+  parser.addHelpOption();
+  parser.process(app);
+
+  vardex::DialogMessageBoxes messages;
+  vardex::FormMain window(messages);
+  if (parser.isSet(size)) {
+    const QStringList parts = parser.value(size).split(QLatin1Char('x'));
+    if (parts.size() == 2) window.resize(parts[0].toInt(), parts[1].toInt());
+  }
+  window.show();
+  if (parser.isSet(open) && !window.openProject(parser.value(open))) return 1;
+  if (parser.isSet(calculate)) window.RunCalculation();
+  if (parser.isSet(sheet)) window.view()->showSheet(parser.value(sheet).toInt());
+  if (parser.isSet(screenshot)) {
+    const QString target = parser.value(screenshot);
+    QTimer::singleShot(0, &window, [&window, target] {
+      const bool saved = window.grab().save(target);
+      QApplication::exit(saved ? 0 : 1);
+    });
+    // The picture shows a calculated project as it stands; nothing is asked on the way out.
+    const int result = QApplication::exec();
+    window.hide();
+    if (window.project() != nullptr) window.project()->SetSaved(true);
+    return result;
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,392 @@
+// Spreadsheet grid.
+#include "app/sheet_table.hpp"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "app/cell_delegate.hpp"
+#include "app/sheet_model.hpp"
+#include "host/sheet_layout.hpp"
+#include "host/workbook.hpp"
+
+namespace vardex {
+namespace {
+
+// How far the model grows ahead of the user when scrolling or moving reaches its end.
+constexpr int kRowGrowth = 1000;
+constexpr int kColumnGrowth = 26;
+
+const QColor kFreezeLine(120, 120, 120);
+
+// Applies sizes for many sections at once. Header updates are off meanwhile: a resize with
+// updates on looks up the section's position, which is linear in the section count, and would
+// make a sheet of 65,000 rows quadratic to lay out.
+template <typename Apply>
+void resizeSectionsQuietly(QHeaderView* header, Apply apply) {
+  const bool updates = header->updatesEnabled();
+  header->setUpdatesEnabled(false);
+  apply();
+  header->setUpdatesEnabled(updates);
+}
+
+}  // namespace
+
+SheetTable::SheetTable(QWidget* parent) : QTableView(parent), mMain(this) {
+  setUpCommon();
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (mModel != nullptr && value >= verticalScrollBar()->maximum() - viewport()->height()) {
+      growTowards(mModel->rowCount() - 1 + kRowGrowth, 0);
+    }
+  });
+  connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (mModel != nullptr && value >= horizontalScrollBar()->maximum() - viewport()->width()) {
+      growTowards(0, mModel->columnCount() - 1 + kColumnGrowth);
+    }
+  });
+}
+
+SheetTable::SheetTable(SheetTable* main, Part part)
+    : QTableView(main), mPart(part), mMain(main), mModel(main->mModel) {
+  setUpCommon();
+  setModel(main->model());
+  setSelectionModel(main->selectionModel());
+  // Keys always go to the scrolling table, which hands edits of frozen cells over to us.
+  setFocusPolicy(Qt::NoFocus);
+  setFrameShape(QFrame::NoFrame);
+  setAutoScroll(false);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  horizontalHeader()->setVisible(part == Part::Left);
+  verticalHeader()->setVisible(part == Part::Top);
+  if (part == Part::Top) {
+    connect(main->horizontalScrollBar(), &QScrollBar::valueChanged, horizontalScrollBar(),
+            &QScrollBar::setValue);
+  }
+  if (part == Part::Left) {
+    connect(main->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(),
+            &QScrollBar::setValue);
+  }
+}
+
+void SheetTable::setUpCommon() {
+  mDelegate = new CellDelegate(this);
+  setItemDelegate(mDelegate);
+  setShowGrid(false);
+  setWordWrap(false);
+  setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
+  setSelectionMode(ExtendedSelection);
+  setSelectionBehavior(SelectItems);
+  setHorizontalScrollMode(ScrollPerPixel);
+  setVerticalScrollMode(ScrollPerPixel);
+  setTabKeyNavigation(true);
+  horizontalHeader()->setMinimumSectionSize(1);
+  verticalHeader()->setMinimumSectionSize(1);
+  horizontalHeader()->setHighlightSections(true);
+  verticalHeader()->setHighlightSections(true);
+}
+
+void SheetTable::setSheetModel(SheetModel* model) {
+  mModel = model;
+  setModel(model);
+  connect(model, &QAbstractItemModel::modelReset, this, &SheetTable::applyLayout);
+  applyLayout();
+}
+
+void SheetTable::applyLayout() {
+  clearSpans();
+  host::Worksheet* sheet = mModel != nullptr ? mModel->sheet() : nullptr;
+  if (sheet == nullptr) {
+    mFrozenRows = 0;
+    mFrozenColumns = 0;
+    rebuildOverlays();
+    return;
+  }
+  const host::SheetLayout& layout = host::Layout(*sheet);
+  const int columns = mModel->columnCount();
+  const int rows = mModel->rowCount();
+  const int defaultWidth = columnWidthPixels(layout.default_column_width);
+  const int defaultHeight = rowHeightPixels(layout.default_row_height);
+
+  resizeSectionsQuietly(horizontalHeader(), [&] {
+    horizontalHeader()->setDefaultSectionSize(defaultWidth);
+    for (int c = 0; c < columns; ++c) {
+      const double width = host::ColumnWidth(*sheet, c + 1);
+      setColumnHidden(c, width <= 0);
+      if (width > 0) setColumnWidth(c, columnWidthPixels(width));
+    }
+  });
+  resizeSectionsQuietly(verticalHeader(), [&] {
+    verticalHeader()->setDefaultSectionSize(defaultHeight);
+    const auto used = sheet->UsedRange();
+    const int lastRow = used ? std::min(used->last.row, rows) : 0;
+    for (int r = 0; r < lastRow; ++r) {
+      const int height = rowHeightPixels(host::RowHeight(*sheet, r + 1));
+      if (height == 0) {
+        setRowHidden(r, true);
+      } else if (height != defaultHeight) {
+        setRowHeight(r, height);
+      }
+    }
+  });
+  for (const host::RangeRef& merged : sheet->MergedRanges()) {
+    if (merged.first.row > rows || merged.first.column > columns) continue;
+    setSpan(merged.first.row - 1, merged.first.column - 1, static_cast<int>(merged.RowCount()),
+            static_cast<int>(merged.ColumnCount()));
+  }
+  mFrozenRows = std::min(layout.frozen_rows, rows);
+  mFrozenColumns = std::min(layout.frozen_columns, columns);
+  rebuildOverlays();
+}
+
+void SheetTable::rebuildOverlays() {
+  // Later: an overlay may be the sender of what led here (an edit ending in a frozen cell).
+  for (SheetTable*& overlay : mOverlays) {
+    if (overlay == nullptr) continue;
+    overlay->hide();
+    overlay->deleteLater();
+    overlay = nullptr;
+  }
+  if (mPart != Part::Main || mModel == nullptr) return;
+  if (mFrozenRows > 0) mOverlays[0] = new SheetTable(this, Part::Top);
+  if (mFrozenColumns > 0) mOverlays[1] = new SheetTable(this, Part::Left);
+  if (mFrozenRows > 0 && mFrozenColumns > 0) mOverlays[2] = new SheetTable(this, Part::Corner);
+  for (SheetTable* overlay : mOverlays) {
+    if (overlay == nullptr) continue;
+    copyLayoutTo(*overlay);
+    // A section the user drags in one part is the same section in the others. Connected only
+    // now: laying the overlay out resizes its sections too.
+    connect(overlay->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int size) { setColumnWidth(column, size); });
+    connect(overlay->verticalHeader(), &QHeaderView::sectionResized, this,
+            [this](int row, int, int size) { setRowHeight(row, size); });
+    overlay->show();
+    overlay->raise();
+  }
+  placeOverlays();
+}
+
+void SheetTable::copyLayoutTo(SheetTable& overlay) const {
+  overlay.mFrozenRows = mFrozenRows;
+  overlay.mFrozenColumns = mFrozenColumns;
+  resizeSectionsQuietly(overlay.horizontalHeader(), [&] {
+    overlay.horizontalHeader()->setDefaultSectionSize(horizontalHeader()->defaultSectionSize());
+    for (int c = 0; c < mModel->columnCount(); ++c) {
+      overlay.setColumnHidden(c, isColumnHidden(c));
+      overlay.setColumnWidth(c, columnWidth(c));
+    }
+  });
+  // The top part shows only the frozen rows; the others scroll down the whole sheet.
+  const int rows = overlay.mPart == Part::Left ? mModel->rowCount() : mFrozenRows;
+  const int defaultHeight = verticalHeader()->defaultSectionSize();
+  resizeSectionsQuietly(overlay.verticalHeader(), [&] {
+    overlay.verticalHeader()->setDefaultSectionSize(defaultHeight);
+    for (int r = 0; r < rows; ++r) {
+      if (isRowHidden(r)) overlay.setRowHidden(r, true);
+      const int height = rowHeight(r);
+      if (height != defaultHeight) overlay.setRowHeight(r, height);
+    }
+  });
+  for (const host::RangeRef& merged : mModel->sheet()->MergedRanges()) {
+    const bool inTop = merged.first.row <= mFrozenRows;
+    const bool inLeft = merged.first.column <= mFrozenColumns;
+    const bool wanted = overlay.mPart == Part::Top    ? inTop
+                        : overlay.mPart == Part::Left ? inLeft
+                                                      : inTop && inLeft;
+    if (!wanted || merged.first.row > mModel->rowCount()) continue;
+    overlay.setSpan(merged.first.row - 1, merged.first.column - 1,
+                    static_cast<int>(merged.RowCount()), static_cast<int>(merged.ColumnCount()));
+  }
+  overlay.horizontalScrollBar()->setValue(
+      overlay.mPart == Part::Top ? horizontalScrollBar()->value() : 0);
+  overlay.verticalScrollBar()->setValue(overlay.mPart == Part::Left ? verticalScrollBar()->value()
+                                                                    : 0);
+}
+
+int SheetTable::frozenHeight() const {
+  int height = 0;
+  for (int r = 0; r < mFrozenRows; ++r) height += rowHeight(r);
+  return height;
+}
+
+int SheetTable::frozenWidth() const {
+  int width = 0;
+  for (int c = 0; c < mFrozenColumns; ++c) width += columnWidth(c);
+  return width;
+}
+
+void SheetTable::placeOverlays() {
+  if (mPart != Part::Main) return;
+  const QRect port = viewport()->geometry();
+  const QRect rowHeader = verticalHeader()->geometry();
+  const QRect columnHeader = horizontalHeader()->geometry();
+  const int height = std::min(frozenHeight(), port.height());
+  const int width = std::min(frozenWidth(), port.width());
+  if (SheetTable* top = mOverlays[0]) {
+    top->verticalHeader()->setFixedWidth(rowHeader.width());
+    top->setGeometry(rowHeader.left(), port.top(), rowHeader.width() + port.width(), height);
+  }
+  if (SheetTable* left = mOverlays[1]) {
+    left->horizontalHeader()->setFixedHeight(columnHeader.height());
+    left->setGeometry(port.left(), columnHeader.top(), width,
+                      columnHeader.height() + port.height());
+  }
+  if (SheetTable* corner = mOverlays[2]) {
+    corner->setGeometry(port.left(), port.top(), width, height);
+  }
+}
+
+void SheetTable::updateGeometries() {
+  QTableView::updateGeometries();
+  placeOverlays();
+}
+
+bool SheetTable::inFrozenArea(const QModelIndex& index) const {
+  return index.row() < mFrozenRows || index.column() < mFrozenColumns;
+}
+
+SheetTable* SheetTable::overlayFor(const QModelIndex& index) const {
+  const bool top = index.row() < mFrozenRows;
+  const bool left = index.column() < mFrozenColumns;
+  if (top && left) return mOverlays[2];
+  if (top) return mOverlays[0];
+  if (left) return mOverlays[1];
+  return nullptr;
+}
+
+void SheetTable::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // The frozen parts never scroll on their own; the scrolling table moves them along.
+  if (mPart != Part::Main || !index.isValid()) return;
+  const QRect cell = visualRect(index);
+  if (index.row() >= mFrozenRows) {
+    const int top = frozenHeight();
+    const int bottom = viewport()->height();
+    int delta = 0;
+    if (hint == PositionAtTop || cell.top() < top) {
+      delta = cell.top() - top;
+    } else if (hint == PositionAtBottom || cell.bottom() >= bottom) {
+      delta = std::min(cell.bottom() - bottom + 1, cell.top() - top);
+    } else if (hint == PositionAtCenter) {
+      delta = cell.center().y() - (top + bottom) / 2;
+    }
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + delta);
+  }
+  if (index.column() >= mFrozenColumns) {
+    const int left = frozenWidth();
+    const int right = viewport()->width();
+    int delta = 0;
+    if (cell.left() < left) {
+      delta = cell.left() - left;
+    } else if (cell.right() >= right) {
+      delta = std::min(cell.right() - right + 1, cell.left() - left);
+    }
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + delta);
+  }
+}
+
+void SheetTable::growTowards(int row, int column) {
+  if (mModel == nullptr) return;
+  const int rows = row >= mModel->rowCount() - 1 ? row + kRowGrowth : mModel->rowCount();
+  const int columns =
+      column >= mModel->columnCount() - 1 ? column + kColumnGrowth : mModel->columnCount();
+  mModel->ensureSize(rows, columns);
+}
+
+void SheetTable::moveCurrent(int rows, int columns) {
+  if (mMain != this) {
+    mMain->moveCurrent(rows, columns);
+    return;
+  }
+  if (mModel == nullptr || mModel->rowCount() == 0) return;
+  QModelIndex current = currentIndex();
+  if (!current.isValid()) current = mModel->index(0, 0);
+  // Leaving a merged region downwards or rightwards starts below or right of all of it.
+  int row = current.row() + rows;
+  int column = current.column() + columns;
+  if (rows > 0) row += std::max(rowSpan(current.row(), current.column()), 1) - 1;
+  if (columns > 0) column += std::max(columnSpan(current.row(), current.column()), 1) - 1;
+  row = std::max(row, 0);
+  column = std::max(column, 0);
+  growTowards(row, column);
+  row = std::min(row, mModel->rowCount() - 1);
+  column = std::min(column, mModel->columnCount() - 1);
+  const QModelIndex target = mModel->index(row, column);
+  selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+  scrollTo(target);
+}
+
+void SheetTable::keyPressEvent(QKeyEvent* event) {
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      moveCurrent(shift ? -1 : 1, 0);
+      event->accept();
+      return;
+    case Qt::Key_Tab:
+      moveCurrent(0, 1);
+      event->accept();
+      return;
+    case Qt::Key_Backtab:
+      moveCurrent(0, -1);
+      event->accept();
+      return;
+    case Qt::Key_Delete:
+      emit mMain->clearRequested();
+      event->accept();
+      return;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+      if (currentIndex().isValid()) growTowards(currentIndex().row() + 1, currentIndex().column());
+      break;
+    case Qt::Key_Right:
+      if (currentIndex().isValid()) growTowards(currentIndex().row(), currentIndex().column() + 1);
+      break;
+    default:
+      break;
+  }
+  QTableView::keyPressEvent(event);
+}
+
+bool SheetTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  // A frozen cell lies under its overlay, which must hold the editor to show it.
+  if (mPart == Part::Main && trigger != NoEditTriggers && trigger != CurrentChanged) {
+    if (SheetTable* overlay = overlayFor(index)) return overlay->edit(index, trigger, event);
+  }
+  if (trigger == AnyKeyPressed) mDelegate->setReplaceOnNextEdit(true);
+  const bool started = QTableView::edit(index, trigger, event);
+  if (trigger == AnyKeyPressed && !started) mDelegate->setReplaceOnNextEdit(false);
+  return started;
+}
+
+void SheetTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+  switch (hint) {
+    case QAbstractItemDelegate::SubmitModelCache:
+      mMain->moveCurrent(1, 0);
+      break;
+    case QAbstractItemDelegate::EditNextItem:
+      mMain->moveCurrent(0, 1);
+      break;
+    case QAbstractItemDelegate::EditPreviousItem:
+      mMain->moveCurrent(0, -1);
+      break;
+    default:
+      break;
+  }
+  if (mPart != Part::Main) mMain->setFocus();
+}
+
+void SheetTable::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (mPart == Part::Main) return;
+  // The line where the frozen panes end, as the spreadsheet programs draw it.
+  QPainter painter(viewport());
+  const QRect area = viewport()->rect();
+  if (mPart != Part::Left) painter.fillRect(QRect(0, area.bottom(), area.width(), 1), kFreezeLine);
+  if (mPart != Part::Top) painter.fillRect(QRect(area.right(), 0, 1, area.height()), kFreezeLine);
+}
+
+}  // namespace vardex
