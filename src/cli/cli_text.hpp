@@ -65,6 +65,9 @@ inline constexpr std::string_view kErrorLead = "发生错误，错误内容：";
 inline std::string BadSeed(std::string_view seed) {
   return "种子" + Quoted(seed) + "不是 0 到 18446744073709551615 之间的整数";
 }
+inline std::string Duplicate(std::string_view file) {
+  return "文件" + Quoted(file) + "给出了不止一次";
+}
 inline constexpr std::string_view kOutputNeedsOneInput = "给出 -o 时只能计算一个文件";
 inline std::string Saved(std::string_view file) { return "已计算并保存：" + std::string(file); }
 inline std::string Failed(std::string_view file, std::string_view what) {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <regex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -29,29 +29,29 @@ using namespace vardex::cli;
 // CLI11 speaks English; the few errors a user can run into get Chinese words around the option
 // or argument they name.
 std::string TranslateParseError(const CLI::ParseError& error) {
-  const std::string what = error.what();
   // get_name() is not reliable in every CLI11 version (some carry the program's name there), so
   // the message itself tells the kind.
-  const std::string kind = error.get_name();
-  std::smatch match;
+  const std::string what = error.what();
+  auto after = [&what](std::string_view marker) {
+    const std::size_t at = what.find(marker);
+    return at == std::string::npos ? std::string() : what.substr(at + marker.size());
+  };
+  auto before = [&what](std::string_view marker) {
+    const std::size_t at = what.find(marker);
+    return at == std::string::npos ? std::string() : what.substr(0, at);
+  };
   std::string message;
-  if (what.find("not expected: ") != std::string::npos) {
-    static const std::regex kExtras("not expected: (.*)$");
-    message = std::string(text::kUnexpected) +
-              (std::regex_search(what, match, kExtras) ? match[1].str() : what);
-  } else if (what.find(" is required") != std::string::npos) {
-    static const std::regex kRequired("^(.*) is required$");
-    if (what.rfind("A subcommand", 0) == 0) {
-      message = std::string(text::kNeedCommand);
-    } else {
-      message = std::string(text::kMissing) +
-                (std::regex_search(what, match, kRequired) ? match[1].str() : what);
-    }
-  } else if (kind == "ArgumentMismatch") {
-    static const std::regex kName("^([^: ]+)");
-    message = std::string(text::kNeedsValue) +
-              (std::regex_search(what, match, kName) ? match[1].str() : what);
-  } else if (kind == "ConversionError" || kind == "ValidationError") {
+  if (const std::string extras = after("not expected: "); !extras.empty()) {
+    message = std::string(text::kUnexpected) + extras;
+  } else if (what.rfind("A subcommand", 0) == 0) {
+    message = std::string(text::kNeedCommand);
+  } else if (const std::string missing = before(" is required"); !missing.empty()) {
+    message = std::string(text::kMissing) + missing;
+  } else if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ArgumentMismatch)) {
+    // "--name: 1 required TEXT missing" and the like: the option comes first.
+    message = std::string(text::kNeedsValue) + what.substr(0, what.find_first_of(": "));
+  } else if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ConversionError) ||
+             error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ValidationError)) {
     message = std::string(text::kNotANumber) + what;
   } else {
     message = std::string(text::kUnknown) + what;
@@ -104,6 +104,22 @@ std::optional<uint64_t> ParseSeed(const std::string& text) {
   auto [ptr, error] = std::from_chars(text.data(), end, value);
   if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
   return value;
+}
+
+// The first input named twice (also through another spelling of its path), or nothing. Two jobs
+// on one file would race for its temporary file and its final name.
+std::optional<std::filesystem::path> FirstDuplicate(
+    const std::vector<std::filesystem::path>& files) {
+  std::set<std::filesystem::path> seen;
+  for (const std::filesystem::path& file : files) {
+    std::error_code error;
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(file, error).lexically_normal();
+    std::filesystem::path key = std::filesystem::weakly_canonical(absolute, error);
+    if (error) key = absolute;
+    if (!seen.insert(key).second) return file;
+  }
+  return std::nullopt;
 }
 
 // Settings are checked before any file is opened, so a typing error costs nothing.
@@ -192,6 +208,9 @@ int main(int argc, char** argv) {
         return UsageError(std::string(text::kOutputNeedsOneInput));
       }
       calc_command.output = output;
+    }
+    if (std::optional<std::filesystem::path> twice = FirstDuplicate(calc_command.inputs)) {
+      return UsageError(text::Duplicate(twice->string()));
     }
     if (seed_option->count() > 0) {
       calc_command.seed = ParseSeed(seed);
