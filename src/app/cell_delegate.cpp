@@ -1,6 +1,7 @@
 // Cell painter and editor.
 #include "app/cell_delegate.hpp"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTableView>
@@ -115,6 +116,38 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
     return;
   }
   line->setText(index.data(Qt::EditRole).toString());
+}
+
+bool CellDelegate::eventFilter(QObject* object, QEvent* event) {
+  auto* editor = qobject_cast<QWidget*>(object);
+  if (editor != nullptr && event->type() == QEvent::KeyPress) {
+    // The keys that end an edit and move on end it here and at once: Qt's own handling commits
+    // Enter later from the event loop and lets the key reach the view as well, which would then
+    // move a second time.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    int rows = 0;
+    int columns = 0;
+    switch (key->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        rows = shift ? -1 : 1;
+        break;
+      case Qt::Key_Tab:
+        columns = 1;
+        break;
+      case Qt::Key_Backtab:
+        columns = -1;
+        break;
+      default:
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+    emit commitData(editor);
+    emit closeEditor(editor, NoHint);
+    emit editEndedWithMove(rows, columns);
+    return true;
+  }
+  return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void CellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -27,6 +27,14 @@ class CellDelegate : public QStyledItemDelegate {
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const override;
 
+ signals:
+  /// An edit was ended by Enter (down, Shift+Enter up) or Tab (right, Shift+Tab left); the
+  /// value is committed and the editor closed already.
+  void editEndedWithMove(int rows, int columns);
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override;
+
  private:
   mutable bool mReplaceOnNextEdit = false;
 };

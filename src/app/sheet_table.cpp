@@ -74,6 +74,8 @@ SheetTable::SheetTable(SheetTable* main, Part part)
 void SheetTable::setUpCommon() {
   mDelegate = new CellDelegate(this);
   setItemDelegate(mDelegate);
+  connect(mDelegate, &CellDelegate::editEndedWithMove, this,
+          [this](int rows, int columns) { mMain->moveCurrent(rows, columns); });
   setShowGrid(false);
   setWordWrap(false);
   setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
@@ -362,20 +364,10 @@ bool SheetTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* eve
 }
 
 void SheetTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-  QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
-  switch (hint) {
-    case QAbstractItemDelegate::SubmitModelCache:
-      mMain->moveCurrent(1, 0);
-      break;
-    case QAbstractItemDelegate::EditNextItem:
-      mMain->moveCurrent(0, 1);
-      break;
-    case QAbstractItemDelegate::EditPreviousItem:
-      mMain->moveCurrent(0, -1);
-      break;
-    default:
-      break;
-  }
+  // Moves after an edit come from the delegate (editEndedWithMove); Qt's hints would move or
+  // open the next editor on their own.
+  const bool revert = hint == QAbstractItemDelegate::RevertModelCache;
+  QTableView::closeEditor(editor, revert ? hint : QAbstractItemDelegate::NoHint);
   if (mPart != Part::Main) mMain->setFocus();
 }
 

@@ -21,11 +21,12 @@ class RecordingMessageBoxes final : public MessageBoxes {
               Buttons buttons) override {
     shown.append({title, text, icon, buttons});
     if (!answers.isEmpty()) return answers.takeFirst();
+    if (buttons == Buttons::SaveDiscardCancel) return Answer::Cancel;
     return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
   }
 
   QList<ShownMessage> shown;
-  QList<Answer> answers;  ///< given in turn; Ok or No once used up
+  QList<Answer> answers;  ///< given in turn; Ok, No or Cancel once used up
 };
 
 }  // namespace vardex::test

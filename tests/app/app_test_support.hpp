@@ -1,0 +1,101 @@
+// Helpers of the main window and spreadsheet view tests: a program folder with or without the
+// template, and typing into the grid as a user does.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <string>
+
+#include "app/sheet_model.hpp"
+#include "app/sheet_table.hpp"
+#include "app/workbook_view.hpp"
+#include "host/cell_ref.hpp"
+#include "host/workbook.hpp"
+
+namespace vardex::test {
+
+/// The template the build puts beside the test program.
+inline QString builtTemplate() {
+  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("work.xltx"));
+}
+
+/// A sample project the build makes from examples/ (see examples/CMakeLists.txt).
+inline QString builtExample(const char* name) {
+  return QDir(QCoreApplication::applicationDirPath())
+      .filePath(QStringLiteral("../examples/%1.xlsx").arg(QString::fromUtf8(name)));
+}
+
+/// A program folder of its own, with a copy of the template when `withTemplate`.
+struct ProgramFolder {
+  explicit ProgramFolder(bool withTemplate) {
+    if (withTemplate) putTemplate();
+  }
+  void putTemplate() const { QFile::copy(builtTemplate(), path(QStringLiteral("work.xltx"))); }
+  /// A copy of a sample project in this folder, so that a test may change and save it.
+  QString copyExample(const char* name) const {
+    const QString copy = path(QString::fromUtf8(name) + QStringLiteral(".xlsx"));
+    QFile::copy(builtExample(name), copy);
+    return copy;
+  }
+  QString path(const QString& name = {}) const {
+    return name.isEmpty() ? dir.path() : dir.filePath(name);
+  }
+  QTemporaryDir dir;
+};
+
+inline QString text(const host::Worksheet& sheet, const char* ref) {
+  return QString::fromUtf8(sheet.Text(*host::ParseCellRef(ref)).c_str());
+}
+
+inline host::CellValue value(const host::Worksheet& sheet, const char* ref) {
+  return sheet.Value(*host::ParseCellRef(ref));
+}
+
+/// Makes cell `ref` current and the only selected cell.
+inline void goTo(WorkbookView& view, const char* ref) {
+  const host::CellRef cell = *host::ParseCellRef(ref);
+  const QModelIndex index = view.model()->index(cell.row - 1, cell.column - 1);
+  view.table()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+/// Selects the block `range` ("B4:D5") with its top-left cell current.
+inline void select(WorkbookView& view, const char* range) {
+  const host::RangeRef block = *host::ParseRangeRef(range);
+  SheetModel* model = view.model();
+  const QModelIndex first = model->index(block.first.row - 1, block.first.column - 1);
+  const QModelIndex last = model->index(block.last.row - 1, block.last.column - 1);
+  view.table()->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+  view.table()->selectionModel()->select(QItemSelection(first, last),
+                                         QItemSelectionModel::ClearAndSelect);
+}
+
+/// The open cell editor, or null.
+inline QLineEdit* openEditor(WorkbookView& view) {
+  for (QLineEdit* editor : view.table()->findChildren<QLineEdit*>()) {
+    // Closed editors are hidden at once and deleted later.
+    if (!editor->isHidden()) return editor;
+  }
+  return nullptr;
+}
+
+/// Types `typed` over the current cell as a user does (the first key opens the editor) and ends
+/// the edit with `endKey`.
+inline void typeOver(WorkbookView& view, const QString& typed, Qt::Key endKey = Qt::Key_Return) {
+  QTest::keyClicks(view.table(), typed.left(1));
+  QLineEdit* editor = openEditor(view);
+  QVERIFY2(editor != nullptr, "typing did not open an editor");
+  QTest::keyClicks(editor, typed.mid(1));
+  QTest::keyClick(editor, endKey);
+}
+
+/// Goes to `ref` and types `typed` there, ending with Enter.
+inline void typeAt(WorkbookView& view, const char* ref, const QString& typed) {
+  goTo(view, ref);
+  typeOver(view, typed);
+}
+
+}  // namespace vardex::test
