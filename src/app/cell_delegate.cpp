@@ -1,6 +1,7 @@
 // Cell painter and editor.
 #include "app/cell_delegate.hpp"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -42,6 +43,46 @@ void drawEdge(QPainter& painter, const EdgeLine& edge, const QRect& band, bool h
   painter.restore();
 }
 
+// How far a text may run over empty neighbours, in columns.
+constexpr int kOverflowColumns = 8;
+
+// Draws into the empty cell `cell` the part of a neighbour's text that runs over it, as the
+// spreadsheet programs let a text that is too wide run over empty cells: a left-aligned text
+// to the right, a right-aligned one to the left. Merged cells and wrapped texts stay inside.
+// Returns whether a text runs over the cell.
+bool drawOverflow(QPainter& painter, const QTableView& view, const SheetModel& model,
+                  const QModelIndex& index, const QRect& cell) {
+  for (int direction : {-1, 1}) {
+    for (int step = 1; step <= kOverflowColumns; ++step) {
+      const int column = index.column() + direction * step;
+      if (column < 0 || column >= model.columnCount()) break;
+      const QModelIndex origin = model.index(index.row(), column);
+      if (view.rowSpan(origin.row(), column) > 1 || view.columnSpan(origin.row(), column) > 1) {
+        break;
+      }
+      const CellLook look = model.look(origin, 1, 1);
+      if (look.text.isEmpty()) continue;
+      const Qt::Alignment runs = direction < 0 ? Qt::AlignLeft : Qt::AlignRight;
+      if (look.wrap || !(look.alignment & runs)) break;
+      const QRect home = view.visualRect(origin).adjusted(3, 1, -3, -2);
+      const int width = QFontMetrics(look.font).horizontalAdvance(look.text);
+      if (width <= home.width()) break;
+      QRect text = home;
+      if (direction < 0) {
+        text.setWidth(width);
+      } else {
+        text.setLeft(home.right() - width + 1);
+      }
+      text.moveTop(cell.top() + 1);
+      painter.setFont(look.font);
+      painter.setPen(look.textColor);
+      painter.drawText(text, static_cast<int>(look.alignment), look.text);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -61,8 +102,13 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   painter->save();
   painter->setClipRect(cell);
   painter->fillRect(cell, look.fill.isValid() ? look.fill : QColor(Qt::white));
+  // A text running over an empty cell hides the grid line it crosses.
+  const bool overflow = look.text.isEmpty() && view != nullptr && rowSpan == 1 && columnSpan == 1 &&
+                        drawOverflow(*painter, *view, *model, index, cell);
   if (!look.fill.isValid()) {
-    painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), kGridColor);
+    if (!overflow) {
+      painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), kGridColor);
+    }
     painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), kGridColor);
   }
   if (option.state & QStyle::State_Selected) painter->fillRect(cell, kSelectionTint);
