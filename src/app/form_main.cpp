@@ -17,13 +17,13 @@
 
 #include "app/form_pj.hpp"
 #include "app/message_boxes.hpp"
-#include "app/project_template.hpp"
 #include "app/tool_pictures.hpp"
 #include "app/workbook_view.hpp"
 #include "controls/button_fx.hpp"
 #include "controls/form_design.hpp"
 #include "controls/user_control1.hpp"
 #include "host/host_error.hpp"
+#include "host/project_template.hpp"
 #include "host/workbook.hpp"
 #include "leveling/calculation_run.hpp"
 #include "settings/dialog/form_set.hpp"
@@ -264,7 +264,7 @@ void FormMain::showHostError(const host::HostError& error) {
 
 void FormMain::CreateProject() {
   if (mProject) return;
-  const std::filesystem::path templatePath = FindProjectTemplate(toPath(mProgramDir));
+  const std::filesystem::path templatePath = host::FindProjectTemplate(toPath(mProgramDir));
   try {
     mProject = std::make_unique<host::Workbook>(host::Workbook::Open(templatePath));
   } catch (const host::HostError& error) {

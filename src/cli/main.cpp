@@ -19,7 +19,7 @@
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/settings_options.hpp"
-#include "cli/template_path.hpp"
+#include "host/project_template.hpp"
 
 namespace {
 
@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
   }
 
   if (new_app->parsed()) {
-    new_command.templateFile = FindTemplate(ExecutableDir(argv[0]));
+    new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));
     return RunNew(new_command);
   }
   if (calc_app->parsed()) {

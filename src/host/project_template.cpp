@@ -1,9 +1,9 @@
 // Locating the project template next to the program.
-#include "cli/template_path.hpp"
+#include "host/project_template.hpp"
 
 #include <system_error>
 
-namespace vardex::cli {
+namespace vardex::host {
 
 std::filesystem::path ExecutableDir(const char* argv0) {
   std::error_code error;
@@ -14,13 +14,13 @@ std::filesystem::path ExecutableDir(const char* argv0) {
   return self.parent_path();
 }
 
-std::vector<std::filesystem::path> TemplateCandidates(const std::filesystem::path& exe_dir) {
-  return {exe_dir / "work.xltx",
-          (exe_dir / ".." / "share" / "vardex" / "work.xltx").lexically_normal()};
+std::vector<std::filesystem::path> TemplateCandidates(const std::filesystem::path& program_dir) {
+  return {program_dir / "work.xltx",
+          (program_dir / ".." / "share" / "vardex" / "work.xltx").lexically_normal()};
 }
 
-std::filesystem::path FindTemplate(const std::filesystem::path& exe_dir) {
-  const std::vector<std::filesystem::path> candidates = TemplateCandidates(exe_dir);
+std::filesystem::path FindProjectTemplate(const std::filesystem::path& program_dir) {
+  const std::vector<std::filesystem::path> candidates = TemplateCandidates(program_dir);
   for (const std::filesystem::path& candidate : candidates) {
     std::error_code error;
     if (std::filesystem::is_regular_file(candidate, error)) return candidate;
@@ -28,4 +28,4 @@ std::filesystem::path FindTemplate(const std::filesystem::path& exe_dir) {
   return candidates.front();
 }
 
-}  // namespace vardex::cli
+}  // namespace vardex::host
