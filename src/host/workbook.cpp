@@ -75,14 +75,24 @@ Cell& Worksheet::Impl::CellForWrite(CellRef ref) {
         std::max<std::size_t>(rows[static_cast<std::size_t>(ref.row - 2)].cells.size(), 4));
   }
   if (cells.empty() || cells.back().column < ref.column) {
-    cells.emplace_back().column = static_cast<uint16_t>(ref.column);
-    return cells.back();
+    Cell& c = cells.emplace_back();
+    c.column = static_cast<uint16_t>(ref.column);
+    c.style = DefaultStyle(ref);
+    return c;
   }
   auto it = std::lower_bound(cells.begin(), cells.end(), ref.column, ColumnLess);
   if (it != cells.end() && it->column == ref.column) return *it;
   it = cells.insert(it, Cell{});
   it->column = static_cast<uint16_t>(ref.column);
+  it->style = DefaultStyle(ref);
   return *it;
+}
+
+uint32_t Worksheet::Impl::DefaultStyle(CellRef ref) const noexcept {
+  const auto r = static_cast<std::size_t>(ref.row - 1);
+  if (r < rows.size() && rows[r].custom_format) return rows[r].style;
+  const auto c = static_cast<std::size_t>(ref.column);
+  return c < column_styles.size() ? column_styles[c] : 0;
 }
 
 namespace {
@@ -270,7 +280,8 @@ void Worksheet::ClearContents(const RangeRef& range) {
       }
       changed = true;
       if ((c.flags & Cell::kHasFormula) != 0) s.book->impl().formula_removed = true;
-      if (c.style == 0) continue;  // nothing left: the cell goes
+      // Nothing left that the row or column would not give it anyway: the cell goes.
+      if (c.style == s.DefaultStyle({static_cast<int32_t>(r), c.column})) continue;
       c.kind = CellKind::kEmpty;
       c.flags = 0;
       c.raw_length = 0;
@@ -430,7 +441,7 @@ void Worksheet::SetStyleIndex(CellRef ref, uint32_t style) {
   if (style >= std::max<std::size_t>(StyleCount(Book()), 1))
     throw HostError(kErrCannotOpen, text::BadStyle(impl_->name, FormatCellRef(ref), style));
   Cell* existing = impl_->FindCell(ref);
-  if (existing == nullptr && style == 0) return;
+  if (existing == nullptr && style == impl_->DefaultStyle(ref)) return;
   Cell& c = impl_->CellForWrite(ref);
   if (c.style == style) return;
   c.style = style;
@@ -513,6 +524,10 @@ Worksheet* Workbook::FindSheet(std::string_view name) noexcept {
   for (auto& s : impl_->sheets)
     if (SameSheetName(s->Name(), name)) return s.get();
   return nullptr;
+}
+
+const Worksheet* Workbook::FindSheet(std::string_view name) const noexcept {
+  return const_cast<Workbook*>(this)->FindSheet(name);
 }
 
 Worksheet& Workbook::Sheet(std::string_view name) {

@@ -48,6 +48,9 @@ class Worksheet {
   /// The cell's value; a formula cell gives its cached result.
   CellValue Value(CellRef cell) const;
 
+  /// A cell written for the first time takes the style the spreadsheet programs give a new cell:
+  /// its row's style when the row has one of its own, else its column's, else none.
+  ///
   /// Puts a value as if the user typed it: a text that reads as a number is stored as that
   /// number ("25." reads back as 25, " -3.2 " as -3.2); an empty text empties the cell; anything
   /// else is stored as text. The cell keeps its style and loses any formula.
@@ -129,7 +132,9 @@ class Workbook {
   /// The sheet of that exact name; throws HostError(kErrSubscript) naming the sheet and file.
   Worksheet& Sheet(std::string_view name);
   const Worksheet& Sheet(std::string_view name) const;
+  /// The sheet of that name (exact first, then ignoring ASCII case), or nullptr.
   Worksheet* FindSheet(std::string_view name) noexcept;
+  const Worksheet* FindSheet(std::string_view name) const noexcept;
   /// Appends an empty sheet; throws HostError(kErrCannotOpen) for a duplicate or invalid name.
   Worksheet& AddSheet(std::string_view name);
 

@@ -47,11 +47,13 @@ struct Row {
   uint32_t raw_length = 0;   ///< 0: the row is written from the fields
   uint32_t attr_offset = 0;  ///< attributes of the original start tag
   uint32_t attr_length = 0;
-  float height = 0;  ///< points; 0 = default
+  float height = 0;    ///< points; 0 = default
+  uint32_t style = 0;  ///< the row's own style (s), in force for new cells when custom_format
   bool exists = false;
   bool dirty = false;
   bool custom_height = false;
   bool hidden = false;
+  bool custom_format = false;
   bool needs_ref = false;  ///< original row had no r attribute
 };
 
@@ -108,6 +110,9 @@ struct Worksheet::Impl {
   bool merges_modified = false;
 
   SheetLayout layout;
+  /// Style of each column from <cols> (index = column; columns past the end have none).
+  std::vector<uint32_t> column_styles;
+  bool tab_selected = false;  ///< the file's sheetView said tabSelected
   std::vector<detail::SharedFormula> shared_formulas;
   std::vector<std::pair<CellRef, uint32_t>> shared_dependents;  ///< (cell, si) in file order
 
@@ -115,11 +120,14 @@ struct Worksheet::Impl {
   detail::Cell* FindCell(CellRef ref);
   const detail::Cell* FindCell(CellRef ref) const;
   detail::Cell& CellForWrite(CellRef ref);
+  /// The style a cell without one of its own shows: the row's (customFormat), else the column's.
+  uint32_t DefaultStyle(CellRef ref) const noexcept;
 };
 
 struct Workbook::Impl {
   std::vector<std::unique_ptr<Worksheet>> sheets;
   std::size_t active = 0;
+  std::size_t loaded_active = 0;  ///< the active sheet the file named (saves compare with it)
   std::filesystem::path path;
   std::string display_name;
   bool saved = true;

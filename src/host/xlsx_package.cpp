@@ -203,6 +203,7 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
 
   if (const Rel* r = FindRel(root_rels, "custom-properties"); r && pkg.Find(r->target))
     ReadCustomProperties(pkg.Read(r->target), b.custom_props, file, r->target);
+  b.loaded_active = b.active;
   b.saved = true;
 }
 
@@ -382,6 +383,44 @@ std::string FilterCalcChain(const std::string& xml, const Workbook::Impl& b) {
   return kept ? SaveXml(doc) : std::string();
 }
 
+// Children of workbook that come before bookViews.
+constexpr std::string_view kBeforeBookViews[] = {"fileVersion", "fileSharing", "workbookPr",
+                                                 "workbookProtection"};
+
+// Makes tab `tab` the one the workbook opens on: workbookView@activeTab, with the view (and its
+// bookViews) made where the workbook has none, each in the place the schema gives it.
+void SetActiveTab(pugi::xml_node root, const std::string& prefix, unsigned tab) {
+  pugi::xml_node views = Child(root, "bookViews");
+  if (!views) {
+    pugi::xml_node before;
+    for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element) continue;
+      const std::string_view name = LocalName(c.name());
+      bool earlier = false;
+      for (std::string_view e : kBeforeBookViews) earlier = earlier || name == e;
+      if (!earlier) {
+        before = c;
+        break;
+      }
+    }
+    const std::string name = prefix + "bookViews";
+    views =
+        before ? root.insert_child_before(name.c_str(), before) : root.append_child(name.c_str());
+  }
+  pugi::xml_node view = Child(views, "workbookView");
+  if (!view) view = views.prepend_child((prefix + "workbookView").c_str());
+  pugi::xml_attribute active = Attr(view, "activeTab");
+  if (!active) {
+    pugi::xml_attribute after = Attr(view, "autoFilterDateGrouping");
+    active = after ? view.insert_attribute_before("activeTab", after)
+                   : view.append_attribute("activeTab");
+  }
+  active.set_value(tab);
+  // A first visible tab past the active one would hide it in the tab bar.
+  if (pugi::xml_attribute first = Attr(view, "firstSheet"); first && first.as_uint() > tab)
+    first.set_value(tab);
+}
+
 }  // namespace
 
 std::string BuildPackage(Workbook& book, const ZipOptions& options) {
@@ -393,10 +432,21 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
   for (uint32_t i = 0; i < b.sst_original; ++i) shared_index[i] = i;
   std::vector<uint32_t> added_strings;
   std::vector<char> assigned(b.strings.Size(), 0);
+  // The sheet shown on opening is saved only when it changed, so that a workbook opened and
+  // saved unchanged keeps its bytes; then every sheet's tabSelected flag follows it.
+  const bool active_changed = b.active != b.loaded_active && b.active < b.sheets.size();
+  std::unordered_map<const Worksheet::Impl*, bool> tab_flags;
+  if (active_changed) {
+    for (std::size_t i = 0; i < b.sheets.size(); ++i) {
+      const auto& s = b.sheets[i]->impl();
+      if (s.tab_selected != (i == b.active)) tab_flags[&s] = i == b.active;
+    }
+  }
   std::vector<const Worksheet::Impl*> rewrite;
   for (const auto& sp : b.sheets) {
     const auto& s = sp->impl();
-    if (!s.modified && !s.merges_modified && pkg.Find(s.part) != nullptr) continue;
+    if (!s.modified && !s.merges_modified && !tab_flags.count(&s) && pkg.Find(s.part) != nullptr)
+      continue;
     rewrite.push_back(&s);
     for (const Row& row : s.rows) {
       if (!row.dirty) continue;
@@ -434,7 +484,7 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
   std::vector<const Worksheet::Impl*> new_sheets;
   for (const auto& sp : b.sheets)
     if (pkg.Find(sp->impl().part) == nullptr) new_sheets.push_back(&sp->impl());
-  if (!new_sheets.empty()) {
+  if (!new_sheets.empty() || active_changed) {
     pugi::xml_document wb;
     ParseXml(wb, pkg.Read(b.workbook_part), b.display_name, b.workbook_part);
     pugi::xml_node root = wb.document_element();
@@ -452,15 +502,30 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
               "http://schemas.openxmlformats.org/officeDocument/2006/relationships")
         rprefix = std::string(n.substr(6));
     }
+    const Worksheet::Impl& shown = b.sheets[std::min(b.active, b.sheets.size() - 1)]->impl();
+    std::string shown_id = shown.rel_id;
     for (const Worksheet::Impl* s : new_sheets) {
       const std::string id = wb_rels.Add("worksheet", Relative(wb_dir, s->part));
+      if (s == &shown) shown_id = id;
       pugi::xml_node e = sheets.append_child((prefix + "sheet").c_str());
       e.append_attribute("name") = s->name.c_str();
       e.append_attribute("sheetId") = s->sheet_id;
       e.append_attribute((rprefix + ":id").c_str()) = id.c_str();
       SetOverride(ct, s->part, kCtWorksheet);
+      ct_dirty = true;
     }
-    ct_dirty = true;
+    if (active_changed) {
+      // The tab counts every sheet of the workbook, chart sheets included.
+      unsigned tab = 0;
+      for (pugi::xml_node e = sheets.first_child(); e; e = e.next_sibling()) {
+        if (e.type() != pugi::node_element) continue;
+        if (Attr(e, "id").as_string() == shown_id) {
+          SetActiveTab(root, prefix, tab);
+          break;
+        }
+        ++tab;
+      }
+    }
     replaced[b.workbook_part] = SaveXml(wb);
   }
 
@@ -523,7 +588,9 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
   std::unordered_map<std::string, const Worksheet::Impl*> sheet_parts;
   for (const Worksheet::Impl* s : rewrite) sheet_parts[s->part] = s;
   auto sheet_writer = [&](const Worksheet::Impl* s) {
-    return [s, &b, &shared_index] { return WriteWorksheet(*s, b.strings, shared_index); };
+    std::optional<bool> tab;
+    if (auto it = tab_flags.find(s); it != tab_flags.end()) tab = it->second;
+    return [s, &b, &shared_index, tab] { return WriteWorksheet(*s, b.strings, shared_index, tab); };
   };
 
   std::vector<OutputEntry> entries;

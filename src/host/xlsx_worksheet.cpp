@@ -269,7 +269,8 @@ class SheetReader {
     int32_t r = last_row + 1;
     bool has_ref = false;
     float height = 0;
-    bool custom = false, hidden = false;
+    uint32_t style = 0;
+    bool custom = false, hidden = false, custom_format = false;
     ForEachAttribute(t.attrs, t.begin,
                      [&](std::string_view name, std::string_view value, std::size_t at) {
                        if (name == "r") {
@@ -286,6 +287,10 @@ class SheetReader {
                          custom = value == "1" || value == "true";
                        } else if (name == "hidden") {
                          hidden = value == "1" || value == "true";
+                       } else if (name == "s") {
+                         ParseUint(value, style);
+                       } else if (name == "customFormat") {
+                         custom_format = value == "1" || value == "true";
                        }
                      });
     if (r <= last_row) throw ScanError{t.begin, "行号 " + std::to_string(r) + " 顺序错误或重复"};
@@ -295,6 +300,8 @@ class SheetReader {
     row.height = height;
     row.custom_height = custom;
     row.hidden = hidden;
+    row.style = style;
+    row.custom_format = custom_format && style < s_.book->impl().styles.xfs.size();
     row.attr_offset = static_cast<uint32_t>(t.begin + 1 + t.qname.size());
     row.attr_length = static_cast<uint32_t>(t.attrs.size());
     current = {r, 0};
@@ -527,9 +534,21 @@ void ReadLayout(Worksheet::Impl& s, const pugi::xml_document& doc) {
     }
     std::sort(lay.columns.begin(), lay.columns.end(),
               [](const ColumnInfo& a, const ColumnInfo& b) { return a.first < b.first; });
+    // One entry per column up to the last styled one, for the style of new cells. Runs up to
+    // the last column (max="16384") are common and cost 64 KiB at most.
+    const std::size_t styles = s.book->impl().styles.xfs.size();
+    for (const ColumnInfo& info : lay.columns) {
+      // A style the table does not have would make new cells unreadable; they get none.
+      if (info.style == 0 || info.style >= styles) continue;
+      const auto last = static_cast<std::size_t>(info.last);
+      if (s.column_styles.size() <= last) s.column_styles.resize(last + 1, 0);
+      for (auto c = static_cast<std::size_t>(info.first); c <= last; ++c)
+        s.column_styles[c] = info.style;
+    }
   }
   if (pugi::xml_node views = Child(ws, "sheetViews")) {
     if (pugi::xml_node view = Child(views, "sheetView")) {
+      s.tab_selected = Attr(view, "tabSelected").as_bool();
       if (pugi::xml_node pane = Child(view, "pane")) {
         const std::string_view state = Attr(pane, "state").as_string();
         if (state == "frozen" || state == "frozenSplit") {
@@ -874,10 +893,86 @@ void AppendWithFormula(std::string& out, std::string_view raw, const std::string
   out.append(raw.substr(end));
 }
 
+// Attributes of sheetView that come after tabSelected, in the order the programs write them.
+constexpr std::string_view kAfterTabSelected[] = {"showRuler",
+                                                  "showOutlineSymbols",
+                                                  "defaultGridColor",
+                                                  "showWhiteSpace",
+                                                  "view",
+                                                  "topLeftCell",
+                                                  "colorId",
+                                                  "zoomScale",
+                                                  "zoomScaleNormal",
+                                                  "zoomScaleSheetLayoutView",
+                                                  "zoomScalePageLayoutView",
+                                                  "workbookViewId"};
+
+// The part's text before <sheetData> with the first sheet view's tabSelected flag set or
+// removed. A sheet without views gets one when it becomes the selected sheet.
+std::string WithTabSelected(std::string_view head, std::string_view prefix, bool selected) {
+  Scanner scan(head, 0);
+  std::optional<Tag> view;
+  std::size_t insert_at = head.size();
+  try {
+    for (;;) {
+      const Tag t = scan.Next();
+      if (t.closing) continue;
+      const std::string_view name = Local(t.qname);
+      if (name == "sheetView") {
+        view = t;
+        break;
+      }
+      if (name == "sheetFormatPr" || name == "cols") {
+        insert_at = t.begin;
+        break;
+      }
+    }
+  } catch (const ScanError&) {
+    // The head ends inside the root element: no view before the cell data.
+  }
+  std::string out;
+  if (!view) {
+    if (!selected) return std::string(head);
+    out.append(head.substr(0, insert_at));
+    out.append("<").append(prefix).append("sheetViews><").append(prefix);
+    out.append("sheetView tabSelected=\"1\" workbookViewId=\"0\"/></").append(prefix);
+    out.append("sheetViews>");
+    out.append(head.substr(insert_at));
+    return out;
+  }
+  out.append(head.substr(0, view->begin));
+  out += '<';
+  out.append(view->qname);
+  bool placed = !selected;
+  ForEachAttribute(view->attrs, 0, [&](std::string_view n, std::string_view value, std::size_t at) {
+    if (n == "tabSelected") return;
+    if (!placed) {
+      for (std::string_view after : kAfterTabSelected) {
+        if (n == after) {
+          out += " tabSelected=\"1\"";
+          placed = true;
+          break;
+        }
+      }
+    }
+    out += ' ';
+    out.append(n);
+    out += '=';
+    out += view->attrs[at - 1];
+    out.append(value);
+    out += view->attrs[at - 1];
+  });
+  if (!placed) out += " tabSelected=\"1\"";
+  out += view->empty ? "/>" : ">";
+  out.append(head.substr(view->end));
+  return out;
+}
+
 }  // namespace
 
 std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
-                           const std::vector<uint32_t>& shared_index) {
+                           const std::vector<uint32_t>& shared_index,
+                           std::optional<bool> tab_selected) {
   const std::string& src = *s.source;
   std::string out;
   std::size_t cells = 0;
@@ -885,7 +980,7 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
   out.reserve(src.size() + cells * 40 + s.rows.size() * 24);
 
   // Before the cell data: verbatim, with the dimension brought up to date.
-  if (s.dim_end > s.dim_begin) {
+  if (s.dim_end > s.dim_begin && (s.modified || s.merges_modified)) {
     out.append(src, 0, s.dim_begin);
     std::optional<RangeRef> range;
     for (std::size_t i = 0; i < s.rows.size(); ++i) {
@@ -905,6 +1000,7 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
   } else {
     out.append(src, 0, s.data_begin);
   }
+  if (tab_selected) out = WithTabSelected(out, s.prefix, *tab_selected);
 
   const std::string& p = s.prefix;
   const auto new_masters = NewSharedMasters(s);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xm
 
 /// The worksheet part with the model's cells; untouched rows and cells keep their bytes.
 /// `shared_index` maps string pool ids of written texts to shared-string table indices.
+/// `tab_selected`, when given, sets or clears the sheet view's tabSelected flag.
 std::string WriteWorksheet(const Worksheet::Impl& sheet, const StringPool& pool,
-                           const std::vector<uint32_t>& shared_index);
+                           const std::vector<uint32_t>& shared_index,
+                           std::optional<bool> tab_selected = std::nullopt);
 
 /// The part of a new, empty worksheet.
 std::string EmptyWorksheetXml();

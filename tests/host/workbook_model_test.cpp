@@ -83,6 +83,10 @@ TEST(WorkbookModel, SheetsByNameAndErrors) {
   book.AddSheet("放线记录表");
   EXPECT_EQ(&book.Sheet("水准表"), &book.SheetAt(1));
   EXPECT_EQ(&book.Sheet("sheet1"), &book.SheetAt(0));  // names ignore ASCII case
+  const Workbook& read_only = book;
+  EXPECT_EQ(read_only.FindSheet("放线记录表"), &book.SheetAt(2));
+  EXPECT_EQ(read_only.FindSheet("SHEET1"), &book.SheetAt(0));
+  EXPECT_EQ(read_only.FindSheet("平面位置检测表"), nullptr);
   try {
     book.Sheet("平面位置检测表");
     FAIL();
