@@ -590,7 +590,9 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
   auto sheet_writer = [&](const Worksheet::Impl* s) {
     std::optional<bool> tab;
     if (auto it = tab_flags.find(s); it != tab_flags.end()) tab = it->second;
-    return [s, &b, &shared_index, tab] { return WriteWorksheet(*s, b.strings, shared_index, tab); };
+    return [s, &b, &shared_index, tab](ByteBuffer& out) {
+      WriteWorksheet(*s, b.strings, shared_index, tab, out);
+    };
   };
 
   std::vector<OutputEntry> entries;
@@ -602,6 +604,7 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     out.name = e.name;
     if (auto it = sheet_parts.find(e.name); it != sheet_parts.end()) {
       out.produce = sheet_writer(it->second);
+      out.expected_size = EstimateWorksheetSize(*it->second);
       out.dos_date = now;
     } else if (auto r = replaced.find(e.name); r != replaced.end()) {
       out.data = std::move(r->second);
@@ -624,6 +627,7 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     OutputEntry out;
     out.name = s->part;
     out.produce = sheet_writer(s);
+    out.expected_size = EstimateWorksheetSize(*s);
     out.dos_date = now;
     entries.push_back(std::move(out));
   }

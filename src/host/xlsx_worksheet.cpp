@@ -970,18 +970,135 @@ std::string WithTabSelected(std::string_view head, std::string_view prefix, bool
 
 }  // namespace
 
-std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
-                           const std::vector<uint32_t>& shared_index,
-                           std::optional<bool> tab_selected) {
-  const std::string& src = *s.source;
-  std::string out;
+namespace {
+
+char* PutUint(char* p, uint64_t v) { return std::to_chars(p, p + 20, v).ptr; }
+char* Put(char* p, std::string_view s) {
+  std::memcpy(p, s.data(), s.size());
+  return p + s.size();
+}
+
+// Writes a number in the shortest form that reads back exactly, the form std::to_chars gives;
+// returns the end. Survey values have a few decimals, and finding those by scaling is several
+// times cheaper than the general shortest-form search, which stays for everything else.
+char* PutNumber(char* p, double v) {
+  const double a = std::fabs(v);
+  if (a >= 1e-5 && a < 1e15) {
+    double scale = 1;
+    for (int k = 0; k <= 15; ++k, scale *= 10) {
+      const double t = a * scale;
+      // Below 2^49 decimal steps of 10^-k are at least 8 units in the last place apart: at most
+      // one k-decimal text reads back as v, and the nearest integer to t finds it.
+      if (t >= 0x1p49) break;
+      const double r = std::nearbyint(t);
+      if (r / scale != a) continue;  // both exact or correctly rounded, as a reader would
+      char digits[24];
+      char* const end = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(r)).ptr;
+      const auto n = static_cast<std::size_t>(end - digits);
+      const auto decimals = static_cast<std::size_t>(k);
+      std::size_t significant = n;
+      if (decimals == 0)
+        while (significant > 1 && digits[significant - 1] == '0') --significant;
+      const std::size_t fixed = n > decimals ? n + (decimals > 0 ? 1 : 0) : 2 + decimals;
+      const std::size_t scientific = significant + (significant > 1 ? 1 : 0) + 4;
+      if (fixed > scientific) break;  // to_chars would choose the exponent form
+      if (v < 0) *p++ = '-';
+      if (n > decimals) {
+        p = Put(p, std::string_view(digits, n - decimals));
+        if (decimals > 0) {
+          *p++ = '.';
+          p = Put(p, std::string_view(end - decimals, decimals));
+        }
+      } else {
+        *p++ = '0';
+        *p++ = '.';
+        for (std::size_t z = n; z < decimals; ++z) *p++ = '0';
+        p = Put(p, std::string_view(digits, n));
+      }
+      return p;
+    }
+  }
+  return std::to_chars(p, p + 32, v).ptr;
+}
+void AppendUint(ByteBuffer& out, uint64_t v) {
+  char* p = out.Room(20);
+  out.Commit(static_cast<std::size_t>(PutUint(p, v) - p));
+}
+
+// Strings that repeat on every cell, made once per part: "<c r=\"" with each column's letters,
+// and the element names with the part's namespace prefix.
+struct CellText {
+  explicit CellText(const std::string& p, int32_t max_column)
+      : value_open(p.empty() ? "><v>" : "><" + p + "v>"),
+        value_close("</" + p + "v></" + p + "c>"),
+        row_close("</" + p + "row>") {
+    starts.resize(static_cast<std::size_t>(max_column) + 1);
+    letters.resize(static_cast<std::size_t>(max_column) + 1);
+    for (int32_t c = 1; c <= max_column; ++c) {
+      letters[static_cast<std::size_t>(c)] = ColumnName(c);
+      starts[static_cast<std::size_t>(c)] = "<" + p + "c r=\"" + ColumnName(c);
+    }
+    longest = 0;
+    for (const auto& st : starts) longest = std::max(longest, st.size());
+    // Start, row digits, style, type, value and the closing tags.
+    cell_room = longest + 7 + 16 + 8 + value_open.size() + 32 + value_close.size() + 8;
+  }
+  std::vector<std::string> starts;
+  std::vector<std::string> letters;
+  std::string value_open, value_close, row_close;
+  std::size_t longest = 0;
+  std::size_t cell_room = 0;
+};
+
+// The merged cells element, written straight into the part.
+void PutMerges(ByteBuffer& out, const std::vector<RangeRef>& merged, const std::string& p) {
+  if (merged.empty()) return;
+  out.Append("<");
+  out.Append(p);
+  out.Append("mergeCells count=\"");
+  AppendUint(out, merged.size());
+  out.Append("\">");
+  int32_t max_column = 1;
+  for (const RangeRef& m : merged) max_column = std::max(max_column, m.last.column);
+  std::vector<std::string> letters(static_cast<std::size_t>(max_column) + 1);
+  for (int32_t c = 1; c <= max_column; ++c) letters[static_cast<std::size_t>(c)] = ColumnName(c);
+  const std::string open = "<" + p + "mergeCell ref=\"";
+  const std::size_t room = open.size() + 2 * (3 + 7) + 1 + 3;
+  for (const RangeRef& m : merged) {
+    char* const start = out.Room(room);
+    char* q = Put(start, open);
+    q = Put(q, letters[static_cast<std::size_t>(m.first.column)]);
+    q = PutUint(q, static_cast<uint64_t>(m.first.row));
+    *q++ = ':';
+    q = Put(q, letters[static_cast<std::size_t>(m.last.column)]);
+    q = PutUint(q, static_cast<uint64_t>(m.last.row));
+    q = Put(q, "\"/>");
+    out.Commit(static_cast<std::size_t>(q - start));
+  }
+  out.Append("</");
+  out.Append(p);
+  out.Append("mergeCells>");
+}
+
+}  // namespace
+
+std::size_t EstimateWorksheetSize(const Worksheet::Impl& s) {
   std::size_t cells = 0;
   for (const Row& row : s.rows) cells += row.cells.size();
-  out.reserve(src.size() + cells * 40 + s.rows.size() * 24);
+  return s.source->size() + cells * 40 + s.rows.size() * 24 + s.merged.size() * 28;
+}
+
+void WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
+                    const std::vector<uint32_t>& shared_index, std::optional<bool> tab_selected,
+                    ByteBuffer& out) {
+  const std::string& src = *s.source;
+  // Room for all of it at once: unwritten room costs nothing, and the part is never moved.
+  out.Reserve(EstimateWorksheetSize(s) + s.merged.size() * 8 + 4096);
 
   // Before the cell data: verbatim, with the dimension brought up to date.
+  std::string head;
   if (s.dim_end > s.dim_begin && (s.modified || s.merges_modified)) {
-    out.append(src, 0, s.dim_begin);
+    head.append(src, 0, s.dim_begin);
     std::optional<RangeRef> range;
     for (std::size_t i = 0; i < s.rows.size(); ++i) {
       const auto& c = s.rows[i].cells;
@@ -995,25 +1112,28 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
         range->last.row = r;
       }
     }
-    out += range ? FormatRangeRef(*range) : "A1";
-    out.append(src, s.dim_end, s.data_begin - s.dim_end);
+    head += range ? FormatRangeRef(*range) : "A1";
+    head.append(src, s.dim_end, s.data_begin - s.dim_end);
   } else {
-    out.append(src, 0, s.data_begin);
+    head.append(src, 0, s.data_begin);
   }
-  if (tab_selected) out = WithTabSelected(out, s.prefix, *tab_selected);
+  if (tab_selected) head = WithTabSelected(head, s.prefix, *tab_selected);
+  out.Append(head);
+  head = std::string();
 
   const std::string& p = s.prefix;
   const auto new_masters = NewSharedMasters(s);
-  // Column letters once per column rather than once per cell.
   int32_t max_column = 0;
   for (const Row& row : s.rows)
     if (!row.cells.empty()) max_column = std::max<int32_t>(max_column, row.cells.back().column);
-  std::vector<std::string> columns(static_cast<std::size_t>(max_column) + 1);
-  for (int32_t c = 1; c <= max_column; ++c) columns[static_cast<std::size_t>(c)] = ColumnName(c);
-  out += '<';
-  out += p;
-  out += "sheetData>";
-  char num[32];
+  const CellText text(p, max_column);
+  const std::string row_open = "<" + p + "row r=\"";
+  out.Append("<");
+  out.Append(p);
+  out.Append("sheetData>");
+  std::string scratch;                   // the rare pieces written by the string helpers
+  std::vector<std::string> style_attrs;  // " s=\"N\"" by style, made when first needed
+  char digits[24];
   for (std::size_t i = 0; i < s.rows.size(); ++i) {
     const Row& row = s.rows[i];
     if (!row.exists && row.cells.empty()) continue;
@@ -1025,140 +1145,120 @@ std::string WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
     }
     if (!row.dirty && row.raw_length != 0 && !has_new_master) {
       if (row.needs_ref) {
-        out += '<';
-        out += p;
-        out += "row r=\"";
+        out.Append(row_open);
         AppendUint(out, static_cast<uint64_t>(r));
-        out += '"';
-        out.append(src, row.raw_offset + 1 + p.size() + 3, row.raw_length - 1 - p.size() - 3);
+        out.Append('"');
+        out.Append(std::string_view(src).substr(row.raw_offset + 1 + p.size() + 3,
+                                                row.raw_length - 1 - p.size() - 3));
       } else {
-        out.append(src, row.raw_offset, row.raw_length);
+        out.Append(std::string_view(src).substr(row.raw_offset, row.raw_length));
       }
       continue;
     }
     const std::size_t row_start = out.size();
-    out += '<';
-    out += p;
-    out += "row r=\"";
-    AppendUint(out, static_cast<uint64_t>(r));
-    out += '"';
+    const auto row_digits = std::string_view(
+        digits, static_cast<std::size_t>(PutUint(digits, static_cast<uint64_t>(r)) - digits));
+    out.Append(row_open);
+    out.Append(row_digits);
+    out.Append('"');
     const std::size_t bare = out.size();
-    if (row.attr_length != 0)
-      AppendRowAttributes(out, std::string_view(src).substr(row.attr_offset, row.attr_length));
+    if (row.attr_length != 0) {
+      scratch.clear();
+      AppendRowAttributes(scratch, std::string_view(src).substr(row.attr_offset, row.attr_length));
+      out.Append(scratch);
+    }
     if (row.cells.empty()) {
       if (out.size() == bare) {
-        out.resize(row_start);  // a row with nothing left says nothing
+        out.Resize(row_start);  // a row with nothing left says nothing
       } else {
-        out += "/>";
+        out.Append("/>");
       }
       continue;
     }
-    out += '>';
-    // The row number's digits, reused for every cell reference in the row.
-    auto [row_end, ec] = std::to_chars(num, num + sizeof num, static_cast<uint64_t>(r));
-    const std::string_view row_digits(num, static_cast<std::size_t>(row_end - num));
+    out.Append('>');
     for (const Cell& c : row.cells) {
       if (c.raw_length != 0) {
         const std::string_view raw(src.data() + c.raw_offset, c.raw_length);
         if (auto nm = new_masters.find(Key({r, c.column})); nm != new_masters.end()) {
-          AppendWithFormula(out, raw, p, nm->second);
+          scratch.clear();
+          AppendWithFormula(scratch, raw, p, nm->second);
+          out.Append(scratch);
         } else if ((c.flags & Cell::kStyleChanged) != 0) {
-          AppendRestyled(out, raw, c.style, {r, c.column}, (c.flags & Cell::kRawNeedsRef) != 0);
+          scratch.clear();
+          AppendRestyled(scratch, raw, c.style, {r, c.column}, (c.flags & Cell::kRawNeedsRef) != 0);
+          out.Append(scratch);
         } else if ((c.flags & Cell::kRawNeedsRef) != 0) {
-          out.append(raw.substr(0, 2 + p.size()));
-          out += " r=\"";
-          AppendRef(out, r, c.column);
-          out += '"';
-          out.append(raw.substr(2 + p.size()));
+          out.Append(raw.substr(0, 2 + p.size()));
+          out.Append(" r=\"");
+          out.Append(text.letters[c.column]);
+          out.Append(row_digits);
+          out.Append('"');
+          out.Append(raw.substr(2 + p.size()));
         } else {
-          out.append(raw);
+          out.Append(raw);
         }
         continue;
       }
-      out += '<';
-      out += p;
-      out += "c r=\"";
-      out += columns[c.column];
-      out.append(row_digits);
-      out += '"';
+      if (c.kind == CellKind::kError) {
+        scratch.clear();
+        AppendEscaped(scratch, pool.Get(c.v.text));
+        out.Reserve(out.size() + scratch.size() + text.cell_room);
+      }
+      // Everything of one cell goes through one pointer with room made once.
+      char* const start = out.Room(text.cell_room);
+      char* q = Put(start, text.starts[c.column]);
+      q = Put(q, row_digits);
+      *q++ = '"';
       if (c.style != 0) {
-        out += " s=\"";
-        AppendUint(out, c.style);
-        out += '"';
+        if (c.style >= style_attrs.size()) style_attrs.resize(c.style + std::size_t{1});
+        std::string& attr = style_attrs[c.style];
+        if (attr.empty()) attr = " s=\"" + std::to_string(c.style) + "\"";
+        q = Put(q, attr);
       }
       switch (c.kind) {
         case CellKind::kEmpty:
-          out += "/>";
+          q = Put(q, "/>");
+          out.Commit(static_cast<std::size_t>(q - start));
           continue;
-        case CellKind::kNumber: {
-          out += '>';
-          out += '<';
-          out += p;
-          out += "v>";
-          char buf[32];
-          auto [e, ec2] = std::to_chars(buf, buf + sizeof buf, c.v.number);
-          out.append(buf, e);
+        case CellKind::kNumber:
+          q = Put(q, text.value_open);
+          q = PutNumber(q, c.v.number);
           break;
-        }
         case CellKind::kText:
-          out += " t=\"s\"><";
-          out += p;
-          out += "v>";
-          AppendUint(out, shared_index[c.v.text]);
+          q = Put(q, " t=\"s\"");
+          q = Put(q, text.value_open);
+          q = PutUint(q, shared_index[c.v.text]);
           break;
         case CellKind::kBool:
-          out += " t=\"b\"><";
-          out += p;
-          out += "v>";
-          out += c.v.number != 0 ? '1' : '0';
+          q = Put(q, " t=\"b\"");
+          q = Put(q, text.value_open);
+          *q++ = c.v.number != 0 ? '1' : '0';
           break;
         case CellKind::kError:
-          out += " t=\"e\"><";
-          out += p;
-          out += "v>";
-          AppendEscaped(out, pool.Get(c.v.text));
+          q = Put(q, " t=\"e\"");
+          q = Put(q, text.value_open);
+          q = Put(q, scratch);
           break;
       }
-      out += "</";
-      out += p;
-      out += "v></";
-      out += p;
-      out += "c>";
+      q = Put(q, text.value_close);
+      out.Commit(static_cast<std::size_t>(q - start));
     }
-    out += "</";
-    out += p;
-    out += "row>";
+    out.Append(text.row_close);
   }
-  out += "</";
-  out += p;
-  out += "sheetData>";
+  out.Append("</");
+  out.Append(p);
+  out.Append("sheetData>");
 
   // After the cell data: verbatim, with the merged cells replaced when they changed.
   if (!s.merges_modified) {
-    out.append(src, s.data_end, std::string::npos);
-    return out;
+    out.Append(std::string_view(src).substr(s.data_end));
+    return;
   }
-  std::string merges;
-  if (!s.merged.empty()) {
-    merges = "<" + p + "mergeCells count=\"" + std::to_string(s.merged.size()) + "\">";
-    for (const RangeRef& m : s.merged) {
-      merges += "<" + p + "mergeCell ref=\"";
-      merges += FormatRangeRef(m);
-      merges += "\"/>";
-    }
-    merges += "</" + p + "mergeCells>";
-  }
-  if (s.merge_end > s.merge_begin) {
-    out.append(src, s.data_end, s.merge_begin - s.data_end);
-    out += merges;
-    out.append(src, s.merge_end, std::string::npos);
-  } else {
-    const std::size_t at = MergeInsertPoint(src, s.data_end);
-    out.append(src, s.data_end, at - s.data_end);
-    out += merges;
-    out.append(src, at, std::string::npos);
-  }
-  return out;
+  std::size_t before = s.merge_begin, after = s.merge_end;
+  if (s.merge_end <= s.merge_begin) before = after = MergeInsertPoint(src, s.data_end);
+  out.Append(std::string_view(src).substr(s.data_end, before - s.data_end));
+  PutMerges(out, s.merged, p);
+  out.Append(std::string_view(src).substr(after));
 }
 
 std::string EmptyWorksheetXml() {

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "host/engine_text.hpp"
 #include "host/host_error.hpp"
@@ -213,20 +215,65 @@ uint32_t DosNow() {
                                (tm.tm_sec / 2));
 }
 
+ByteBuffer::ByteBuffer(ByteBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)) {}
+
+ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
+ByteBuffer::~ByteBuffer() { std::free(data_); }
+
+void ByteBuffer::Reserve(std::size_t n) {
+  if (n <= capacity_) return;
+  // realloc, not new[]: a large block is moved by remapping its pages, never by copying them.
+  void* p = std::realloc(data_, n);
+  if (p == nullptr) throw std::bad_alloc();
+  data_ = static_cast<char*>(p);
+  capacity_ = n;
+}
+
+void ByteBuffer::Grow(std::size_t more) {
+  Reserve(std::max(size_ + more, capacity_ + capacity_ / 2 + 4096));
+}
+
+void ByteBuffer::ShrinkToFit() {
+  if (size_ == capacity_ || size_ == 0) return;
+  if (void* p = std::realloc(data_, size_)) {
+    data_ = static_cast<char*>(p);
+    capacity_ = size_;
+  }
+}
+
 namespace {
 
 struct Compressed {
-  std::string bytes;
+  ByteBuffer bytes;
   uint32_t crc = 0;
   uint64_t size = 0;
   uint16_t method = 8;
 };
 
 void CompressEntry(OutputEntry& entry, libdeflate_compressor* c, Compressed& out) {
-  std::string data = entry.produce ? entry.produce() : std::move(entry.data);
+  ByteBuffer data;
+  if (entry.produce) {
+    entry.produce(data);
+  } else {
+    data.Append(entry.data);
+    entry.data = std::string();
+  }
   out.size = data.size();
-  out.crc = libdeflate_crc32(0, data.data(), data.size());
-  out.bytes.resize(libdeflate_deflate_compress_bound(c, data.size()));
+  out.crc = static_cast<uint32_t>(libdeflate_crc32(0, data.data(), data.size()));
+  // The bound is far above what XML compresses to; the room left unwritten costs nothing.
+  out.bytes.Resize(libdeflate_deflate_compress_bound(c, data.size()));
   const std::size_t n =
       libdeflate_deflate_compress(c, data.data(), data.size(), out.bytes.data(), out.bytes.size());
   if (n == 0 || n >= data.size()) {
@@ -234,8 +281,8 @@ void CompressEntry(OutputEntry& entry, libdeflate_compressor* c, Compressed& out
     out.bytes = std::move(data);
     out.method = 0;
   } else {
-    out.bytes.resize(n);
-    out.bytes.shrink_to_fit();
+    out.bytes.Resize(n);
+    out.bytes.ShrinkToFit();
   }
 }
 
@@ -247,9 +294,11 @@ std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& option
   for (std::size_t i = 0; i < entries.size(); ++i)
     if (entries[i].copy == nullptr) work.push_back(i);
   // Large parts first so that the workers finish together.
-  std::sort(work.begin(), work.end(), [&](std::size_t a, std::size_t b) {
-    return (entries[a].produce ? 1 : 0) > (entries[b].produce ? 1 : 0);
-  });
+  auto expected = [&](std::size_t i) {
+    return entries[i].produce ? entries[i].expected_size : entries[i].data.size();
+  };
+  std::stable_sort(work.begin(), work.end(),
+                   [&](std::size_t a, std::size_t b) { return expected(a) > expected(b); });
 
   const int level = std::clamp(options.level, 1, 12);
   unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
@@ -282,6 +331,15 @@ std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& option
   if (error) std::rethrow_exception(error);
 
   std::string out;
+  std::size_t total = 22;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::size_t body = entries[i].copy != nullptr && !entries[i].copy->content
+                                 ? entries[i].copy->raw.size()
+                                 : compressed[i].bytes.size();
+    total += body + 2 * entries[i].name.size() + 30 + 46 + 64;
+  }
+  // In-memory copies of built-in parts are compressed below; they are small.
+  out.reserve(total + 4096);
   MemoryFile mem;
   mem.out = &out;
   zlib_filefunc64_def funcs = MemoryFunctions(&mem);
@@ -307,7 +365,7 @@ std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& option
       libdeflate_free_compressor(c);
     }
     if (e.copy == nullptr || e.copy->content) {
-      bytes = compressed[i].bytes;
+      bytes = compressed[i].bytes.view();
       size = compressed[i].size;
       crc = compressed[i].crc;
       method = compressed[i].method;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,12 +51,69 @@ class Package {
   std::string display_name_;
 };
 
+/// A growable byte buffer for the large parts being written. Unlike std::string it never clears
+/// what it reserves, so that generous room costs address space only, not memory; growing a large
+/// buffer remaps its pages rather than copying them. Throws std::bad_alloc when memory runs out.
+class ByteBuffer {
+ public:
+  ByteBuffer() = default;
+  ByteBuffer(ByteBuffer&& other) noexcept;
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept;
+  ByteBuffer(const ByteBuffer&) = delete;
+  ByteBuffer& operator=(const ByteBuffer&) = delete;
+  ~ByteBuffer();
+
+  char* data() noexcept { return data_; }
+  const char* data() const noexcept { return data_; }
+  std::size_t size() const noexcept { return size_; }
+  bool empty() const noexcept { return size_ == 0; }
+  std::string_view view() const noexcept { return {data_, size_}; }
+
+  /// Room for at least `n` bytes in all.
+  void Reserve(std::size_t n);
+  /// Sets the size; new bytes are left as they are (the caller writes them).
+  void Resize(std::size_t n) {
+    Reserve(n);
+    size_ = n;
+  }
+  /// Gives back the room past the size.
+  void ShrinkToFit();
+  void Clear() noexcept { size_ = 0; }
+
+  /// Makes room for `n` more bytes and returns where they go; Commit(n) then counts them.
+  char* Room(std::size_t n) {
+    if (capacity_ - size_ < n) Grow(n);
+    return data_ + size_;
+  }
+  void Commit(std::size_t n) noexcept { size_ += n; }
+
+  void Append(std::string_view s) {
+    char* p = Room(s.size());
+    std::memcpy(p, s.data(), s.size());
+    size_ += s.size();
+  }
+  void Append(char c) {
+    *Room(1) = c;
+    ++size_;
+  }
+
+ private:
+  void Grow(std::size_t more);
+
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
 /// One entry of a package being written.
 struct OutputEntry {
   std::string name;
-  const PackageEntry* copy = nullptr;    ///< copy these compressed bytes unchanged
-  std::string data;                      ///< or compress this
-  std::function<std::string()> produce;  ///< or compress what this returns (run on a worker)
+  const PackageEntry* copy = nullptr;  ///< copy these compressed bytes unchanged
+  std::string data;                    ///< or compress this
+  /// or compress what this writes into the (empty) buffer; run on a worker
+  std::function<void(ByteBuffer&)> produce;
+  /// Expected size of what `produce` writes, to start the largest parts first.
+  std::size_t expected_size = 0;
   uint32_t dos_date = 0;
 };
 
