@@ -4,6 +4,7 @@
 #include "host/xlsx_worksheet.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -93,6 +94,13 @@ void AppendDecoded(std::string& out, std::string_view s, std::size_t offset) {
   }
 }
 
+// Characters that end a run of ordinary characters inside a tag.
+constexpr auto kTagStop = [] {
+  std::array<bool, 256> stop{};
+  for (char c : {'"', '\'', '<', '>'}) stop[static_cast<unsigned char>(c)] = true;
+  return stop;
+}();
+
 class Scanner {
  public:
   Scanner(std::string_view doc, std::size_t pos) : doc_(doc), pos_(pos) {}
@@ -105,6 +113,8 @@ class Scanner {
       if (lt == std::string_view::npos) throw ScanError{doc_.size(), "元素未结束"};
       if (text != nullptr && lt > pos_) AppendDecoded(*text, doc_.substr(pos_, lt - pos_), pos_);
       pos_ = lt;
+      // Nearly every tag is an element's; the rest all start with "<!" or "<?".
+      if (lt + 1 < doc_.size() && doc_[lt + 1] != '!' && doc_[lt + 1] != '?') return ReadTag();
       if (doc_.compare(pos_, 4, "<!--") == 0) {
         const std::size_t e = doc_.find("-->", pos_ + 4);
         if (e == std::string_view::npos) throw ScanError{pos_, "注释未结束"};
@@ -157,24 +167,23 @@ class Scanner {
     if (i == name_begin) throw ScanError{pos_, "标签没有名称"};
     t.qname = doc_.substr(name_begin, i - name_begin);
     const std::size_t attrs_begin = i;
-    // '>' may appear inside attribute values; skip quoted text.
-    char quote = 0;
-    for (; i < doc_.size(); ++i) {
-      const char c = doc_[i];
-      if (quote != 0) {
-        if (c == quote)
-          quote = 0;
-        else if (c == '<')
-          throw ScanError{i, "属性值中不能有 <"};
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '>') {
-        break;
-      } else if (c == '<') {
-        throw ScanError{i, "标签未结束"};
-      }
+    // '>' may appear inside attribute values; skip quoted text, a value at a time.
+    const char* const d = doc_.data();
+    const std::size_t n = doc_.size();
+    for (;;) {
+      while (i < n && !kTagStop[static_cast<unsigned char>(d[i])]) ++i;
+      if (i >= n) throw ScanError{pos_, "标签未结束"};
+      const char c = d[i];
+      if (c == '>') break;
+      if (c == '<') throw ScanError{i, "标签未结束"};
+      const auto* close = static_cast<const char*>(std::memchr(d + i + 1, c, n - i - 1));
+      const std::size_t value_end = close != nullptr ? static_cast<std::size_t>(close - d) : n;
+      if (const void* lt = std::memchr(d + i + 1, '<', value_end - i - 1))
+        throw ScanError{static_cast<std::size_t>(static_cast<const char*>(lt) - d),
+                        "属性值中不能有 <"};
+      if (close == nullptr) throw ScanError{pos_, "标签未结束"};
+      i = value_end + 1;
     }
-    if (i >= doc_.size()) throw ScanError{pos_, "标签未结束"};
     std::size_t attrs_end = i;
     if (attrs_end > attrs_begin && doc_[attrs_end - 1] == '/') {
       t.empty = true;
@@ -603,8 +612,53 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
     fail(e.offset, e.what);
   }
 
-  // The rest of the part, without the cell data, for the layout facts and merged cells.
-  std::string rest = doc.substr(0, s.data_begin) + doc.substr(s.data_end);
+  // Merged cells by the scanner: a long record table has hundreds of thousands, too many for a
+  // document tree to be worth building.
+  try {
+    Scanner scan(doc, s.data_end);
+    for (;;) {
+      const Tag t = scan.Next();
+      if (t.closing) break;  // </worksheet>: none
+      if (Local(t.qname) != "mergeCells") {
+        scan.SkipElement(t);
+        continue;
+      }
+      s.merge_begin = t.begin;
+      s.merge_end = t.end;
+      if (t.empty) break;
+      for (;;) {
+        const Tag m = scan.Next();
+        if (m.closing) {
+          if (Local(m.qname) != "mergeCells") throw ScanError{m.begin, "结束标签不匹配"};
+          s.merge_end = m.end;
+          break;
+        }
+        if (Local(m.qname) == "mergeCell") {
+          std::string_view ref;
+          ForEachAttribute(m.attrs, m.begin + 1 + m.qname.size(),
+                           [&](std::string_view name, std::string_view value, std::size_t) {
+                             if (Local(name) == "ref") ref = value;
+                           });
+          auto range = ParseRangeRef(ref);
+          if (!range) throw ScanError{m.begin, "合并区域“" + std::string(ref) + "”无效"};
+          s.merged.push_back(*range);
+        }
+        scan.SkipElement(m);
+      }
+      break;
+    }
+  } catch (const ScanError& e) {
+    fail(e.offset, e.what);
+  }
+
+  // The rest of the part, without cell data and merged cells, for the layout facts.
+  std::string rest = doc.substr(0, s.data_begin);
+  if (s.merge_end > s.merge_begin) {
+    rest.append(doc, s.data_end, s.merge_begin - s.data_end);
+    rest.append(doc, s.merge_end, std::string::npos);
+  } else {
+    rest.append(doc, s.data_end, std::string::npos);
+  }
   pugi::xml_document layout;
   ParseXml(layout, rest, file, s.part);
   ReadLayout(s, layout);
@@ -615,30 +669,6 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
       if (at < s.data_begin && eq != std::string::npos && eq < s.data_begin) {
         s.dim_begin = eq + 5;
         s.dim_end = doc.find(doc[eq + 4], s.dim_begin);
-      }
-    }
-  }
-  if (pugi::xml_node merges = Child(layout.document_element(), "mergeCells")) {
-    for (pugi::xml_node m = merges.first_child(); m; m = m.next_sibling()) {
-      if (m.type() != pugi::node_element) continue;
-      const std::string_view ref = Attr(m, "ref").as_string();
-      auto range = ParseRangeRef(ref);
-      if (!range)
-        fail(static_cast<std::size_t>(m.offset_debug()), "合并区域“" + std::string(ref) + "”无效");
-      s.merged.push_back(*range);
-    }
-    const std::size_t at =
-        static_cast<std::size_t>(merges.offset_debug()) - 1 - s.data_begin + s.data_end;
-    const std::string close = "</" + std::string(merges.name()) + ">";
-    const std::size_t end_tag = doc.find('>', at);
-    if (doc[end_tag - 1] == '/') {
-      s.merge_begin = at;
-      s.merge_end = end_tag + 1;
-    } else {
-      const std::size_t e = doc.find(close, at);
-      if (e != std::string::npos) {
-        s.merge_begin = at;
-        s.merge_end = e + close.size();
       }
     }
   }
