@@ -1,12 +1,15 @@
 // Rendering of numbers and texts under spreadsheet number formats, and the TEXT function.
 #include "host/number_format.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <unordered_map>
 
@@ -229,6 +232,15 @@ struct Fraction {
   long long denominator = 1;
 };
 
+constexpr int kMaxSearchedDenominatorDigits = 15;
+
+// a * p + q for the nonnegative terms of a convergent; empty where a long long cannot hold it.
+std::optional<long long> NextTerm(long long a, long long p, long long q) {
+  constexpr long long kMax = std::numeric_limits<long long>::max();
+  if (p != 0 && a > (kMax - q) / p) return std::nullopt;
+  return a * p + q;
+}
+
 // The last continued-fraction convergent of `x` whose denominator does not exceed
 // `maxDenominator`; this picks 1/3 rather than 2/7 for 0.3 with one denominator digit.
 Fraction Approximate(double x, long long maxDenominator) {
@@ -238,10 +250,12 @@ Fraction Approximate(double x, long long maxDenominator) {
     const double whole = std::floor(rest);
     if (whole > 1e15) break;
     const auto a = static_cast<long long>(whole);
-    const long long h2 = a * h1 + h0;
-    const long long k2 = a * k1 + k0;
-    if (k2 > maxDenominator) break;
-    h0 = h1, h1 = h2, k0 = k1, k1 = k2;
+    // Without an integer part the numerator grows with the value: 1e12 over a 15-digit
+    // denominator no longer fits, and the last convergent that does is the answer.
+    const std::optional<long long> h2 = NextTerm(a, h1, h0);
+    const std::optional<long long> k2 = NextTerm(a, k1, k0);
+    if (!h2 || !k2 || *k2 > maxDenominator) break;
+    h0 = h1, h1 = *h2, k0 = k1, k1 = *k2;
     const double remainder = rest - whole;
     if (remainder < 5e-8) break;
     rest = 1.0 / remainder;
@@ -264,8 +278,11 @@ Rendered RenderFraction(const Section& section, double magnitude) {
     fraction.denominator = section.fixedDenominator;
     fraction.numerator = std::llround(part * static_cast<double>(section.fixedDenominator));
   } else {
+    // A double carries about 15 significant digits, so longer denominators show nothing more;
+    // the cap also keeps 10^digits inside a long long.
+    const int searchedDigits = std::min(section.denominatorDigits, kMaxSearchedDenominatorDigits);
     long long maxDenominator = 1;
-    for (int i = 0; i < section.denominatorDigits; ++i) maxDenominator *= 10;
+    for (int i = 0; i < searchedDigits; ++i) maxDenominator *= 10;
     fraction = Approximate(part, std::max(1LL, maxDenominator - 1));
   }
   if (hasInteger && fraction.numerator >= fraction.denominator) {

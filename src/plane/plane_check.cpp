@@ -251,7 +251,7 @@ class PlaneChecker {
         NumberIn(sheet, {row, kColK}, plane_text::kLabelMeasuredDistance);
     if (design_distance && measured_distance) {
       ExpectTyped(sheet, {row, kColM}, plane_text::kLabelDistanceDifference,
-                  DecimalText((*measured_distance - *design_distance) * 1000.0, 0));
+                  detail::DistanceDifferenceText(*measured_distance, *design_distance));
     }
   }
 

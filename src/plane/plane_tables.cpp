@@ -163,10 +163,9 @@ void WritePlaneTables(host::Workbook& book, const PlaneInput& input) {
     stake_out->SetValue({row, kColK}, values.measured_distance_text);
     // From the distances as they now stand in the sheet, i.e. rounded to millimetres: M is the
     // difference of the two shown distances, never a hidden fraction of a millimetre.
-    const double difference_mm =
-        (WrittenNumber(*stake_out, {row, kColK}) - WrittenNumber(*stake_out, {row, kColI})) *
-        1000.0;
-    stake_out->SetValue({row, kColM}, DecimalText(difference_mm, 0));
+    stake_out->SetValue({row, kColM},
+                        detail::DistanceDifferenceText(WrittenNumber(*stake_out, {row, kColK}),
+                                                       WrittenNumber(*stake_out, {row, kColI})));
   }
 
   // Plane position inspection table.

@@ -33,4 +33,10 @@ std::array<HeaderCell, 10> HeaderCells(const PlanePoint& station, const PlanePoi
   }};
 }
 
+std::string DistanceDifferenceText(double measured_distance, double design_distance) {
+  // Both distances carry three decimals, so the difference lies within a few ulps of a whole
+  // number of millimetres; rounding to whole millimetres removes that noise.
+  return DecimalText((measured_distance - design_distance) * 1000.0, 0);
+}
+
 }  // namespace vardex::detail

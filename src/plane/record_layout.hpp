@@ -37,4 +37,9 @@ std::array<HeaderCell, 10> HeaderCells(const PlanePoint& station, const PlanePoi
                                        double back_sight_distance, const std::string& azimuth_text,
                                        int32_t distance_column);
 
+/// M of the stake-out record: measured minus design distance in whole millimetres, from the two
+/// distances as they stand in K and I. The writer and the check both take M from here, on the
+/// numbers read back from those cells, so the record cannot disagree with its own check.
+std::string DistanceDifferenceText(double measured_distance, double design_distance);
+
 }  // namespace vardex::detail

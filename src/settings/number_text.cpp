@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "settings/decimal_digits.hpp"
 
@@ -96,8 +97,19 @@ std::optional<double> ParseNumericText(std::string_view text) noexcept {
 std::string GeneralNumberText(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  const detail::DecimalDigits number = detail::ToDecimalDigits(value, 15);
+  detail::DecimalDigits number = detail::ToDecimalDigits(value, 15);
   if (number.digits.empty()) return "0";
+  if (number.exponent == std::numeric_limits<double>::max_exponent10 &&
+      std::isinf(detail::FromDecimalDigits(number))) {
+    // Rounded to nearest, the doubles from 1.797693134862315E+308 up give 1.79769313486232E+308,
+    // beyond the largest double, which would read back as an overflow. These alone round toward
+    // zero: the rounding went up, so one unit less in the 15th digit is the truncated value.
+    number.digits.resize(15, '0');
+    std::size_t i = number.digits.size() - 1;
+    while (number.digits[i] == '0') number.digits[i--] = '9';
+    --number.digits[i];
+    number.digits.erase(number.digits.find_last_not_of('0') + 1);
+  }
   std::string text = number.negative ? "-" : "";
   if (number.exponent >= 15 || number.exponent < -15) {
     text += number.digits.front();

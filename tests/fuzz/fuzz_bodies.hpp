@@ -52,10 +52,6 @@ void Calculation(std::string_view input);
 /// The template the calculation body starts from; set once before the first Calculation.
 void SetProjectTemplate(const std::filesystem::path& path);
 
-/// Whether Calculation also requires fresh plane tables to pass their check (off unless the
-/// environment sets VARDEX_FUZZ_STRICT_PLANE, while that disagreement is an open finding).
-void SetStrictPlaneCheck(bool strict);
-
 /// The body for a target name ("package_bytes", "number_format", ...); nullptr if unknown.
 Body FindBody(std::string_view target);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host_error.hpp"
+#include "plane/record_layout.hpp"
 #include "plane_test_support.hpp"
 
 namespace vardex {
@@ -245,6 +246,17 @@ TEST(WritePlaneTablesTest, MissingOutputSheetIsError9AndTheOtherStaysEmpty) {
     const host::Worksheet& present = book.Sheet(stake_out_present ? kStakeOut : kInspection);
     EXPECT_FALSE(present.UsedRange().has_value());
   }
+}
+
+// The stake-out record's M and the check's expectation both come from here, on the distances read
+// back from I and K; those carry binary noise of a few ulps around their three decimals.
+TEST(DistanceDifferenceTextTest, WholeMillimetresDespiteBinaryNoise) {
+  EXPECT_EQ(detail::DistanceDifferenceText(163.271, 163.267), "4");   // 3.99999999999068 mm
+  EXPECT_EQ(detail::DistanceDifferenceText(60.206, 60.208), "-2");    // -1.99999999999534 mm
+  EXPECT_EQ(detail::DistanceDifferenceText(51.54, 51.539), "1");      // 0.999999999997669 mm
+  EXPECT_EQ(detail::DistanceDifferenceText(166.206, 166.208), "-2");  // -2.00000000000955 mm
+  EXPECT_EQ(detail::DistanceDifferenceText(25.005, 25), "5");
+  EXPECT_EQ(detail::DistanceDifferenceText(5, 5), "0");
 }
 
 }  // namespace

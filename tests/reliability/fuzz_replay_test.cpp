@@ -67,11 +67,10 @@ TEST_P(FuzzReplay, SeedsAndKeptCrashInputsPass) {
 }
 
 // Inputs of faults found by fuzzing that the owning code has not fixed yet
-// (tests/fuzz/open-findings/<target>). Disabled so that the sanitizer build's test run stays
-// green meanwhile; run with --gtest_also_run_disabled_tests. A fixed finding's input moves to
+// (tests/fuzz/open-findings/<target>). None is open now, so any input parked there fails the
+// suite until its fault is fixed; a fixed finding's input then moves to
 // tests/fuzz/regressions/<target>, where the test above replays it on every build.
-TEST_P(FuzzReplay, DISABLED_OpenFindingsPass) {
-  vardex::fuzz::SetStrictPlaneCheck(true);
+TEST_P(FuzzReplay, OpenFindingsPass) {
   const vardex::fuzz::Body body = vardex::fuzz::FindBody(GetParam());
   ASSERT_NE(body, nullptr);
   for (const fs::path& file : Inputs(GetParam(), {"open-findings"})) {
