@@ -1,10 +1,10 @@
-// Zip container I/O: minizip walks the directories in both directions (in memory, through its
-// I/O callbacks); libdeflate inflates, deflates and checksums, the rewritten parts in parallel.
+// Zip container I/O: minizip walks the directory of a package being read (in memory, through
+// its I/O callbacks); the package being written is laid out here. libdeflate inflates, deflates
+// and checksums, the rewritten parts in parallel.
 #include "host/xlsx_zip.hpp"
 
 #include <libdeflate.h>
 #include <minizip/unzip.h>
-#include <minizip/zip.h>
 
 #include <algorithm>
 #include <atomic>
@@ -22,11 +22,10 @@
 namespace vardex::host::detail {
 namespace {
 
-// A file in memory for minizip: reads from `data`, or writes into `out` (with seeks back).
+// A package in memory, read by minizip.
 struct MemoryFile {
   const char* data = nullptr;
   uint64_t size = 0;
-  std::string* out = nullptr;
   uint64_t pos = 0;
   bool failed = false;
 };
@@ -42,22 +41,7 @@ uLong ZCALLBACK MemRead(voidpf, voidpf stream, void* buf, uLong size) {
   return static_cast<uLong>(n);
 }
 
-uLong ZCALLBACK MemWrite(voidpf, voidpf stream, const void* buf, uLong size) {
-  auto* f = static_cast<MemoryFile*>(stream);
-  if (f->out == nullptr) return 0;
-  std::string& out = *f->out;
-  const auto* bytes = static_cast<const char*>(buf);
-  if (f->pos == out.size()) {
-    out.append(bytes, size);
-  } else {
-    if (f->pos + size > out.size()) out.resize(f->pos + size);
-    std::memcpy(out.data() + f->pos, bytes, size);
-  }
-  f->pos += size;
-  f->size = out.size();
-  f->data = out.data();
-  return size;
-}
+uLong ZCALLBACK MemWrite(voidpf, voidpf, const void*, uLong) { return 0; }
 
 ZPOS64_T ZCALLBACK MemTell(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
 
@@ -65,10 +49,9 @@ long ZCALLBACK MemSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   auto* f = static_cast<MemoryFile*>(stream);
   uint64_t base = 0;
   if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = f->pos;
-  if (origin == ZLIB_FILEFUNC_SEEK_END) base = f->out ? f->out->size() : f->size;
+  if (origin == ZLIB_FILEFUNC_SEEK_END) base = f->size;
   const uint64_t target = base + offset;
-  const uint64_t limit = f->out ? f->out->size() : f->size;
-  if (target > limit) return -1;
+  if (target > f->size) return -1;
   f->pos = target;
   return 0;
 }
@@ -255,6 +238,11 @@ void ByteBuffer::ShrinkToFit() {
 
 namespace {
 
+// Appends `v` as `bytes` little-endian bytes, the zip format's byte order.
+void PutLe(std::string& out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
 struct Compressed {
   ByteBuffer bytes;
   uint32_t crc = 0;
@@ -330,67 +318,143 @@ std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& option
   for (auto& t : pool) t.join();
   if (error) std::rethrow_exception(error);
 
-  std::string out;
-  std::size_t total = 22;
+  // The container around the compressed bytes is written here rather than through minizip,
+  // which would checksum and copy every compressed byte once more on the way.
+  std::size_t total = 22 + 56 + 20;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::size_t body = entries[i].copy != nullptr && !entries[i].copy->content
                                  ? entries[i].copy->raw.size()
                                  : compressed[i].bytes.size();
-    total += body + 2 * entries[i].name.size() + 30 + 46 + 64;
+    total += body + 2 * entries[i].name.size() + 30 + 46 + 2 * 28;
   }
-  // In-memory copies of built-in parts are compressed below; they are small.
-  out.reserve(total + 4096);
-  MemoryFile mem;
-  mem.out = &out;
-  zlib_filefunc64_def funcs = MemoryFunctions(&mem);
-  zipFile zip = zipOpen2_64("package", APPEND_STATUS_CREATE, nullptr, &funcs);
-  if (zip == nullptr) throw std::bad_alloc();
+  std::string out;
+  out.reserve(total + 4096);  // in-memory copies of built-in parts, compressed below, are small
+  struct Central {
+    uint64_t size, compressed, offset;
+    uint32_t crc, dos_date;
+    uint16_t method, flags;
+  };
+  std::vector<Central> central;
+  central.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const OutputEntry& e = entries[i];
     std::string_view bytes;
-    uint64_t size = 0;
-    uint32_t crc = 0;
-    uint16_t method = 8;
+    Central c{};
     if (e.copy != nullptr && !e.copy->content) {
       bytes = e.copy->raw;
-      size = e.copy->size;
-      crc = e.copy->crc;
-      method = e.copy->method;
-    } else if (e.copy != nullptr) {
-      // An in-memory entry to copy: compress it here (small, built-in parts only).
-      OutputEntry tmp;
-      tmp.data = *e.copy->content;
-      libdeflate_compressor* c = libdeflate_alloc_compressor(level);
-      CompressEntry(tmp, c, compressed[i]);
-      libdeflate_free_compressor(c);
-    }
-    if (e.copy == nullptr || e.copy->content) {
+      c.size = e.copy->size;
+      c.crc = e.copy->crc;
+      c.method = e.copy->method;
+    } else {
+      if (e.copy != nullptr) {
+        // An in-memory entry to copy: compress it here (small, built-in parts only).
+        OutputEntry tmp;
+        tmp.data = *e.copy->content;
+        libdeflate_compressor* lc = libdeflate_alloc_compressor(level);
+        if (lc == nullptr) throw std::bad_alloc();
+        CompressEntry(tmp, lc, compressed[i]);
+        libdeflate_free_compressor(lc);
+      }
       bytes = compressed[i].bytes.view();
-      size = compressed[i].size;
-      crc = compressed[i].crc;
-      method = compressed[i].method;
+      c.size = compressed[i].size;
+      c.crc = compressed[i].crc;
+      c.method = compressed[i].method;
     }
-    zip_fileinfo info{};
-    info.dosDate = e.dos_date ? e.dos_date : (e.copy ? e.copy->dos_date : DosNow());
-    const int zip64 = size >= 0xFFFFFFFFu || bytes.size() >= 0xFFFFFFFFu ? 1 : 0;
-    int rc = zipOpenNewFileInZip4_64(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                     method, level > 9 ? 9 : level, 1, -MAX_WBITS, 8,
-                                     Z_DEFAULT_STRATEGY, nullptr, 0, 0, 0, zip64);
-    std::size_t done = 0;
-    while (rc == ZIP_OK && done < bytes.size()) {
-      const auto chunk =
-          static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-      rc = zipWriteInFileInZip(zip, bytes.data() + done, chunk);
-      done += chunk;
+    c.compressed = bytes.size();
+    c.offset = out.size();
+    c.dos_date = e.dos_date ? e.dos_date : (e.copy ? e.copy->dos_date : DosNow());
+    // Bit 11: the name is UTF-8 (part names may hold any character).
+    c.flags = std::any_of(e.name.begin(), e.name.end(),
+                          [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; })
+                  ? uint16_t{0x0800}
+                  : uint16_t{0};
+    const bool zip64 = c.size >= 0xFFFFFFFFu || c.compressed >= 0xFFFFFFFFu;
+    PutLe(out, 0x04034b50u, 4);
+    PutLe(out, zip64 ? 45 : 20, 2);
+    PutLe(out, c.flags, 2);
+    PutLe(out, c.method, 2);
+    PutLe(out, c.dos_date & 0xFFFFu, 2);
+    PutLe(out, c.dos_date >> 16, 2);
+    PutLe(out, c.crc, 4);
+    PutLe(out, zip64 ? 0xFFFFFFFFu : c.compressed, 4);
+    PutLe(out, zip64 ? 0xFFFFFFFFu : c.size, 4);
+    PutLe(out, e.name.size(), 2);
+    PutLe(out, zip64 ? 20 : 0, 2);
+    out += e.name;
+    if (zip64) {
+      PutLe(out, 0x0001, 2);
+      PutLe(out, 16, 2);
+      PutLe(out, c.size, 8);
+      PutLe(out, c.compressed, 8);
     }
-    if (rc == ZIP_OK) rc = zipCloseFileInZipRaw64(zip, size, crc);
-    if (rc != ZIP_OK) {
-      zipClose(zip, nullptr);
-      throw std::bad_alloc();
-    }
+    out.append(bytes);
+    central.push_back(c);
     compressed[i] = Compressed{};
   }
-  if (zipClose(zip, nullptr) != ZIP_OK) throw std::bad_alloc();
+
+  const uint64_t directory = out.size();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Central& c = central[i];
+    const bool big_size = c.size >= 0xFFFFFFFFu || c.compressed >= 0xFFFFFFFFu;
+    const bool big_offset = c.offset >= 0xFFFFFFFFu;
+    const std::size_t extra = (big_size ? 16u : 0u) + (big_offset ? 8u : 0u);
+    PutLe(out, 0x02014b50u, 4);
+    PutLe(out, extra ? 45 : 20, 2);  // made by: MS-DOS attributes, this version
+    PutLe(out, extra ? 45 : 20, 2);
+    PutLe(out, c.flags, 2);
+    PutLe(out, c.method, 2);
+    PutLe(out, c.dos_date & 0xFFFFu, 2);
+    PutLe(out, c.dos_date >> 16, 2);
+    PutLe(out, c.crc, 4);
+    PutLe(out, big_size ? 0xFFFFFFFFu : c.compressed, 4);
+    PutLe(out, big_size ? 0xFFFFFFFFu : c.size, 4);
+    PutLe(out, entries[i].name.size(), 2);
+    PutLe(out, extra ? extra + 4 : 0, 2);
+    PutLe(out, 0, 2);  // comment
+    PutLe(out, 0, 2);  // disk
+    PutLe(out, 0, 2);  // internal attributes
+    PutLe(out, 0, 4);  // external attributes
+    PutLe(out, big_offset ? 0xFFFFFFFFu : c.offset, 4);
+    out += entries[i].name;
+    if (extra) {
+      PutLe(out, 0x0001, 2);
+      PutLe(out, extra, 2);
+      if (big_size) {
+        PutLe(out, c.size, 8);
+        PutLe(out, c.compressed, 8);
+      }
+      if (big_offset) PutLe(out, c.offset, 8);
+    }
+  }
+  const uint64_t directory_size = out.size() - directory;
+  const uint64_t count = entries.size();
+  const bool zip64_end =
+      count >= 0xFFFFu || directory >= 0xFFFFFFFFu || directory_size >= 0xFFFFFFFFu;
+  if (zip64_end) {
+    const uint64_t record = out.size();
+    PutLe(out, 0x06064b50u, 4);
+    PutLe(out, 44, 8);
+    PutLe(out, 45, 2);
+    PutLe(out, 45, 2);
+    PutLe(out, 0, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, count, 8);
+    PutLe(out, count, 8);
+    PutLe(out, directory_size, 8);
+    PutLe(out, directory, 8);
+    PutLe(out, 0x07064b50u, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, record, 8);
+    PutLe(out, 1, 4);
+  }
+  PutLe(out, 0x06054b50u, 4);
+  PutLe(out, 0, 2);
+  PutLe(out, 0, 2);
+  PutLe(out, zip64_end ? 0xFFFFu : count, 2);
+  PutLe(out, zip64_end ? 0xFFFFu : count, 2);
+  PutLe(out, zip64_end ? 0xFFFFFFFFu : directory_size, 4);
+  PutLe(out, zip64_end ? 0xFFFFFFFFu : directory, 4);
+  PutLe(out, 0, 2);  // comment
   return out;
 }
 

@@ -1,0 +1,90 @@
+// The zip container of saved packages: every kind of entry reads back, in order, with its name,
+// bytes and checksum; entries copied from another package keep their compressed bytes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/xlsx_zip.hpp"
+
+namespace vardex::host::detail {
+namespace {
+
+std::string Repeated(std::string_view unit, std::size_t times) {
+  std::string s;
+  for (std::size_t i = 0; i < times; ++i) s += unit;
+  return s;
+}
+
+TEST(ZipWriter, EveryKindOfEntryReadsBack) {
+  // A first package to copy entries from.
+  std::vector<OutputEntry> first(2);
+  first[0].name = "xl/worksheets/sheet1.xml";
+  first[0].data = Repeated("<row r=\"1\"><c r=\"A1\"><v>1.5</v></c></row>", 2000);
+  first[1].name = "docProps/app.xml";
+  first[1].data = "<Properties/>";
+  const auto first_bytes = std::make_shared<const std::string>(WriteZip(first, {}));
+  const Package source(first_bytes, "first.xlsx");
+  ASSERT_EQ(source.Entries().size(), 2u);
+
+  struct Expected {
+    std::string name, content;
+  };
+  std::vector<Expected> expected;
+  std::vector<OutputEntry> entries;
+  auto add = [&](std::string name, std::string content) {
+    expected.push_back({name, content});
+    OutputEntry e;
+    e.name = std::move(name);
+    e.data = std::move(content);
+    entries.push_back(std::move(e));
+  };
+  add("[Content_Types].xml", "<Types/>");  // too small to shrink: stored
+  add("xl/empty.xml", "");
+  add("xl/媒体/图片 1.xml", Repeated("测量", 500));  // UTF-8 name, deflated
+  {
+    OutputEntry copy;
+    copy.name = source.Entries()[0].name;
+    copy.copy = &source.Entries()[0];
+    entries.push_back(std::move(copy));
+    expected.push_back({first[0].name, source.Read(first[0].name)});
+  }
+  {
+    OutputEntry made;
+    made.name = "xl/worksheets/sheet2.xml";
+    made.produce = [](ByteBuffer& out) { out.Append(Repeated("<c r=\"B2\" s=\"3\"/>", 30000)); };
+    made.expected_size = 30000 * 17;
+    entries.push_back(std::move(made));
+    expected.push_back({"xl/worksheets/sheet2.xml", Repeated("<c r=\"B2\" s=\"3\"/>", 30000)});
+  }
+  for (unsigned threads : {1u, 2u, 5u}) {
+    SCOPED_TRACE(threads);
+    std::vector<OutputEntry> copy_of_entries;
+    for (const OutputEntry& e : entries) {
+      OutputEntry c;
+      c.name = e.name;
+      c.copy = e.copy;
+      c.data = e.data;
+      c.produce = e.produce;
+      c.expected_size = e.expected_size;
+      copy_of_entries.push_back(std::move(c));
+    }
+    ZipOptions options;
+    options.threads = threads;
+    const auto bytes = std::make_shared<const std::string>(WriteZip(copy_of_entries, options));
+    const Package p(bytes, "out.xlsx");
+    ASSERT_EQ(p.Entries().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      SCOPED_TRACE(expected[i].name);
+      EXPECT_EQ(p.Entries()[i].name, expected[i].name);  // the order given, not the work order
+      EXPECT_EQ(p.Read(expected[i].name), expected[i].content);
+    }
+    EXPECT_EQ(p.Entries()[3].raw, source.Entries()[0].raw);  // copied, not recompressed
+    EXPECT_EQ(p.Entries()[0].method, 0);
+    EXPECT_EQ(p.Entries()[2].method, 8);
+  }
+}
+
+}  // namespace
+}  // namespace vardex::host::detail
