@@ -176,13 +176,14 @@ class Scanner {
       const char c = d[i];
       if (c == '>') break;
       if (c == '<') throw ScanError{i, "标签未结束"};
-      const auto* close = static_cast<const char*>(std::memchr(d + i + 1, c, n - i - 1));
-      const std::size_t value_end = close != nullptr ? static_cast<std::size_t>(close - d) : n;
-      if (const void* lt = std::memchr(d + i + 1, '<', value_end - i - 1))
-        throw ScanError{static_cast<std::size_t>(static_cast<const char*>(lt) - d),
-                        "属性值中不能有 <"};
-      if (close == nullptr) throw ScanError{pos_, "标签未结束"};
-      i = value_end + 1;
+      // Values are short: one pass finds the closing quote and any '<' before it.
+      std::size_t j = i + 1;
+      while (j < n && d[j] != c) {
+        if (d[j] == '<') throw ScanError{j, "属性值中不能有 <"};
+        ++j;
+      }
+      if (j >= n) throw ScanError{pos_, "标签未结束"};
+      i = j + 1;
     }
     std::size_t attrs_end = i;
     if (attrs_end > attrs_begin && doc_[attrs_end - 1] == '/') {
@@ -332,6 +333,7 @@ class SheetReader {
       row.raw_length = static_cast<uint32_t>(t.end - t.begin);
     }
     row.raw_offset = static_cast<uint32_t>(t.begin);
+    if (!row.cells.empty()) row_cells_ = row.cells.size();
     return r;
   }
 
@@ -429,6 +431,7 @@ class SheetReader {
         throw ScanError{t.begin, "单元格类型“" + std::string(type) + "”无效"};
       }
     }
+    if (row.cells.empty()) row.cells.reserve(row_cells_);  // rows of a table are alike
     row.cells.push_back(cell);
   }
 
@@ -498,6 +501,7 @@ class SheetReader {
   Scanner scan_;
   std::string value_;
   std::vector<RangeRef> arrays_;
+  std::size_t row_cells_ = 4;  ///< cells of the last row that had any
 };
 
 // Offset of the first top-level start tag named `local` (any prefix), or npos.
