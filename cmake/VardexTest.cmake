@@ -1,5 +1,7 @@
 # vardex_add_gtest(NAME SOURCES... LIBS ...): one GoogleTest executable registered with CTest.
-# Tests run from the source root so that they can reach tests/data and ../shared by relative path.
+# Tests run from the source root so that they can reach tests/data and ../shared by relative path;
+# VARDEX_BINARY_DIR tells them the build tree. (gtest_discover_tests splits a list-valued
+# ENVIRONMENT into separate arguments, so only one variable can be passed this way.)
 function(vardex_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -8,5 +10,5 @@ function(vardex_add_gtest name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "VARDEX_SOURCE_DIR=${PROJECT_SOURCE_DIR};VARDEX_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ENVIRONMENT "VARDEX_BINARY_DIR=${PROJECT_BINARY_DIR}")
 endfunction()
