@@ -2,32 +2,30 @@
 // settings), and over hand-edited records (each edit must be reported at its cell).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "leveling/levelling_check.hpp"
 #include "leveling/levelling_record.hpp"
-#include "levelling_test_support.hpp"
+#include "support/project_book.hpp"
 
 namespace vardex {
 namespace {
 
-using levelling_test::DumpFindings;
-using levelling_test::DumpSheet;
-using levelling_test::HasFindingAt;
-using levelling_test::InputBlock;
-using levelling_test::InputRow;
-using levelling_test::kInput;
-using levelling_test::kRecord;
-using levelling_test::MakeProject;
-using levelling_test::Text;
-using levelling_test::Typed;
+using test::DumpFindings;
+using test::DumpSheet;
+using test::HasFindingAt;
+using test::kInput;
+using test::kLevelling;
+using test::LevellingBlock;
+using test::LevellingRow;
+using test::MakeLevellingProject;
+using test::Typed;
 
 const Typed kNone{};
 
@@ -69,8 +67,8 @@ SurveySettings RandomSettings(ProjectDice& dice, int switches) {
   return s;
 }
 
-InputBlock RandomBlock(ProjectDice& dice, int points, double range) {
-  InputBlock block;
+LevellingBlock RandomBlock(ProjectDice& dice, int points, double range) {
+  LevellingBlock block;
   block.start_name = std::string(dice.Chance(0.2) ? " B M 1 " : "BM1");
   const double start = dice.Chance(0.1) ? 0.0 : dice.Millimetres(-50, 500);
   block.start_elevation = start;
@@ -79,28 +77,12 @@ InputBlock RandomBlock(ProjectDice& dice, int points, double range) {
     // Mostly near the line, sometimes far above or below it.
     const double jump = dice.Chance(0.15) ? dice.Uniform(-60, 60) : dice.Uniform(-range, range);
     elevation = std::round((elevation + jump) * 1000) / 1000;
-    InputRow row;
-    switch (dice.Int(0, 3)) {
-      case 0:
-        row.name = std::string("K0 + ") + std::to_string(i * 20);
-        break;
-      case 1:
-        row.name = std::to_string(i + 1);
-        break;  // becomes a number
-      default:
-        row.name = std::string("P") + std::to_string(i);
-        break;
-    }
-    switch (dice.Int(0, 3)) {
-      case 0:
-        row.offset = dice.Millimetres(-12, 12);
-        break;
-      case 1:
-        row.offset = std::string("边沟");
-        break;
-      default:
-        break;
-    }
+    LevellingRow row;
+    const Typed names[] = {"K0 + " + std::to_string(i * 20), static_cast<double>(i + 1),
+                           "P" + std::to_string(i)};
+    row.name = names[std::min(dice.Int(0, 3), 2)];
+    const Typed offsets[] = {dice.Millimetres(-12, 12), std::string("边沟"), Typed{}};
+    row.offset = offsets[std::min(dice.Int(0, 3), 2)];
     // Without a design elevation the measured one is typed: a simulated one would lie near 0.
     const bool designed = !dice.Chance(0.1);
     if (designed) row.design = elevation;
@@ -114,57 +96,39 @@ InputBlock RandomBlock(ProjectDice& dice, int points, double range) {
   return block;
 }
 
-std::string SavedBytes(host::Workbook& book) {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / "vardex-levelling-check-test.xlsx";
-  book.SaveAs(path);
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
-  std::filesystem::remove(path);
-  return bytes;
-}
-
 TEST(CheckLevellingRecord, EveryGeneratedRecordPassesIncludingAShorterRerun) {
   for (uint64_t seed = 1; seed <= 160; ++seed) {
     ProjectDice dice(seed);
     const SurveySettings settings = RandomSettings(dice, static_cast<int>(seed % 8));
     const int longer = seed % 10 == 0 ? dice.Int(150, 300) : dice.Int(0, 40);
     const double range = settings.StaffMaxReading - settings.StaffMinReading;
-    InputBlock block = RandomBlock(dice, longer, range);
-    host::Workbook book = MakeProject(block);
+    LevellingBlock block = RandomBlock(dice, longer, range);
+    host::Workbook book = MakeLevellingProject(block);
     auto random = MakeSeededRandomSource(seed);
 
     for (int run = 0; run < 2; ++run) {
       SCOPED_TRACE("seed " + std::to_string(seed) + " run " + std::to_string(run));
       GenerateLevellingRecord(book, settings, *random);
       const std::vector<CheckFinding> findings = CheckLevellingRecord(book, settings);
-      ASSERT_TRUE(findings.empty()) << DumpFindings(findings) << DumpSheet(book.Sheet(kRecord), 30);
+      ASSERT_TRUE(findings.empty())
+          << DumpFindings(findings) << DumpSheet(book.Sheet(kLevelling), 30);
       if (seed % 40 == 0) {
         // `vardex check` reads saved files: the record must survive the round trip.
-        const host::Workbook reopened = host::Workbook::OpenBytes(SavedBytes(book), "p.xlsx");
+        const host::Workbook reopened = test::SavedAndReopened(book);
         const std::vector<CheckFinding> after = CheckLevellingRecord(reopened, settings);
         ASSERT_TRUE(after.empty()) << DumpFindings(after);
       }
       // The second run has fewer points, so rows of the first must be gone.
       block.rows.resize(block.rows.size() / 3);
-      levelling_test::TypeInput(book, block);
+      test::TypeLevellingInput(book, block);
     }
   }
 }
 
-// The worked example of the record, with the input typed or simulated; rows 5 to 9 are BM1,
-// K0+000, ZD1, K0+050, BM2.
+// The worked example's record (rows 5 to 9: BM1, K0+000, ZD1, K0+050, BM2).
 host::Workbook WorkedExample(bool measured_typed) {
-  InputBlock block;
-  block.end_elevation = 108.5;
-  block.rows = {
-      {std::string("K0+000"), -3.2, 100.5, measured_typed ? Typed{100.502} : kNone},
-      {std::string("K0+050"), kNone, 108.0, measured_typed ? Typed{108.003} : kNone},
-  };
-  host::Workbook book = MakeProject(block);
-  auto random = measured_typed ? MakeScriptedRandomSource({1, 4400, 4700, 300})
-                               : MakeScriptedRandomSource({2, 3, 1, 4400, 4700, 300});
+  host::Workbook book = MakeLevellingProject(test::LevellingWorkedExample(measured_typed));
+  auto random = MakeScriptedRandomSource(test::LevellingWorkedDraws(measured_typed));
   GenerateLevellingRecord(book, SurveySettings{}, *random);
   return book;
 }
@@ -178,7 +142,7 @@ TEST(CheckLevellingRecord, HandEditsAreReportedAtTheirCell) {
   };
   const std::vector<Edit> edits = {
       {"C6", 3.899, "C6"},                    // reading no longer gives F
-      {"C6", Text{"3.898"}, "C6"},            // text where a number belongs
+      {"C6", std::string("3.898"), "C6"},     // text where a number belongs
       {"F6", 100.503, "F6"},                  // measured value of the input changed
       {"F6", 100.5005, "F6", false},          // simulated error not whole millimetres
       {"F6", 100.506, "F6", false},           // simulated error beyond +3 mm
@@ -207,10 +171,9 @@ TEST(CheckLevellingRecord, HandEditsAreReportedAtTheirCell) {
   for (const Edit& edit : edits) {
     SCOPED_TRACE(std::string(edit.cell) + (edit.measured_typed ? "" : " (simulated)"));
     host::Workbook book = WorkedExample(edit.measured_typed);
-    levelling_test::Put(book.Sheet(kRecord), *host::ParseCellRef(edit.cell), edit.value);
+    test::Put(book.Sheet(kLevelling), *host::ParseCellRef(edit.cell), edit.value);
     const std::vector<CheckFinding> findings = CheckLevellingRecord(book, SurveySettings{});
-    EXPECT_TRUE(HasFindingAt(findings, kRecord, *host::ParseCellRef(edit.finding)))
-        << DumpFindings(findings);
+    EXPECT_TRUE(HasFindingAt(findings, kLevelling, edit.finding)) << DumpFindings(findings);
   }
 }
 
@@ -219,13 +182,13 @@ TEST(CheckLevellingRecord, SettingsThatDisagreeWithTheRecordAreFound) {
   const host::Workbook book = WorkedExample(true);
   SurveySettings millimetres;
   millimetres.ReadingsInMeters = false;
-  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, millimetres), kRecord, {6, 3}));
+  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, millimetres), kLevelling, "C6"));
   SurveySettings fore_sights;
   fore_sights.ShowMidPoints = false;
-  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, fore_sights), kRecord, {6, 4}));
+  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, fore_sights), kLevelling, "D6"));
   SurveySettings turn_elevations;
   turn_elevations.ShowTurnPointElevation = true;
-  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, turn_elevations), kRecord, {7, 6}));
+  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, turn_elevations), kLevelling, "F7"));
 }
 
 TEST(CheckLevellingRecord, TruncatedOrMissingRecordIsOneFindingNotACrash) {
@@ -233,27 +196,24 @@ TEST(CheckLevellingRecord, TruncatedOrMissingRecordIsOneFindingNotACrash) {
     const char* label;
     std::function<void(host::Workbook&)> damage;
     std::string sheet;
-    host::CellRef cell;
+    std::string cell;
   };
   const std::vector<Case> cases = {
       {"end benchmark row cleared",
        [](host::Workbook& b) {
-         b.Sheet(kRecord).ClearContents({{9, 1}, {9, 9}});
+         b.Sheet(kLevelling).ClearContents({{9, 1}, {9, 9}});
        },
-       kRecord,
-       {9, 1}},
+       kLevelling, "A9"},
       {"record cleared",
        [](host::Workbook& b) {
-         b.Sheet(kRecord).ClearContents({{5, 1}, {9, 9}});
+         b.Sheet(kLevelling).ClearContents({{5, 1}, {9, 9}});
        },
-       kRecord,
-       {5, 1}},
+       kLevelling, "A5"},
       {"input unreadable",
        [](host::Workbook& b) {
          b.Sheet(kInput).SetValue({9, 5}, std::string_view("高"));
        },
-       kInput,
-       {9, 5}},
+       kInput, "E9"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -266,7 +226,7 @@ TEST(CheckLevellingRecord, TruncatedOrMissingRecordIsOneFindingNotACrash) {
   no_record.AddSheet(kInput);
   const std::vector<CheckFinding> findings = CheckLevellingRecord(no_record, SurveySettings{});
   ASSERT_EQ(findings.size(), 1u);
-  EXPECT_EQ(findings[0].sheet, kRecord);
+  EXPECT_EQ(findings[0].sheet, kLevelling);
 }
 
 }  // namespace

@@ -6,82 +6,58 @@
 #include <string>
 #include <vector>
 
-#include "leveling/levelling_check.hpp"
 #include "leveling/levelling_record.hpp"
-#include "levelling_test_support.hpp"
+#include "support/project_book.hpp"
 
 namespace vardex {
 namespace {
 
-using levelling_test::DumpFindings;
-using levelling_test::DumpSheet;
-using levelling_test::InputBlock;
-using levelling_test::InputRow;
-using levelling_test::kRecord;
-using levelling_test::MakeProject;
-using levelling_test::RecordingSource;
-using levelling_test::Typed;
+using test::DumpSheet;
+using test::kLevelling;
+using test::LevellingBlock;
+using test::MakeLevellingProject;
+using test::RecordingSource;
+using test::Typed;
 
 const Typed kNone{};
 
-// Default settings, readings in metres, intermediate sights shown, turning point elevations not.
-InputBlock WorkedExampleInput(bool measured_typed) {
-  InputBlock block;
-  block.start_name = std::string("BM1");
-  block.start_elevation = 100.0;
-  block.end_name = std::string("BM2");
-  block.end_elevation = 108.5;
-  block.rows = {
-      {std::string("K0+000"), -3.2, 100.5, measured_typed ? Typed{100.502} : kNone},
-      {std::string("K0+050"), kNone, 108.0, measured_typed ? Typed{108.003} : kNone},
-  };
-  return block;
-}
-
+// Default settings: readings in metres, intermediate sights shown, turning point elevations not.
 TEST(GenerateLevellingRecord, WorkedExampleCellByCell) {
-  // Cell: expected value; numbers within a micrometre, texts exactly, "-" for an empty cell.
+  // Numbers within a micrometre, texts exactly; every other cell of A5:I10 stays empty.
   struct Expected {
     const char* cell;
     std::variant<double, std::string> value;
   };
-  const std::vector<Expected> cells = {
-      {"A5", std::string("BM1")},
-      {"B5", 4.4},
-      {"E5", 104.4},
-      {"G5", 100.0},
-      {"A6", std::string("K0+000左3.2米")},
-      {"C6", 3.898},
-      {"F6", 100.502},
-      {"G6", 100.5},
-      {"H6", 2.0},
-      {"A7", std::string("ZD1")},
-      {"B7", 4.7},
-      {"D7", 0.3},
-      {"E7", 108.8},
-      {"A8", std::string("K0+050")},
-      {"C8", 0.797},
-      {"F8", 108.003},
-      {"G8", 108.0},
-      {"H8", 3.0},
-      {"A9", std::string("BM2")},
-      {"D9", 0.299},
-      {"F9", 108.501},
-      {"G9", 108.5},
-      {"H9", 1.0},
-      {"I2", std::string("±6√n=±8")},
-  };
-  struct Variant {
-    const char* label;
-    bool measured_typed;
-    std::vector<int32_t> draws;
-  };
-  for (const Variant& v : {Variant{"measured typed", true, {1, 4400, 4700, 300}},
-                           Variant{"measured simulated", false, {2, 3, 1, 4400, 4700, 300}}}) {
-    SCOPED_TRACE(v.label);
-    host::Workbook book = MakeProject(WorkedExampleInput(v.measured_typed));
-    auto random = MakeScriptedRandomSource(v.draws);
+  const std::vector<Expected> cells = {{"A5", std::string("BM1")},
+                                       {"B5", 4.4},
+                                       {"E5", 104.4},
+                                       {"G5", 100.0},
+                                       {"A6", std::string("K0+000左3.2米")},
+                                       {"C6", 3.898},
+                                       {"F6", 100.502},
+                                       {"G6", 100.5},
+                                       {"H6", 2.0},
+                                       {"A7", std::string("ZD1")},
+                                       {"B7", 4.7},
+                                       {"D7", 0.3},
+                                       {"E7", 108.8},
+                                       {"A8", std::string("K0+050")},
+                                       {"C8", 0.797},
+                                       {"F8", 108.003},
+                                       {"G8", 108.0},
+                                       {"H8", 3.0},
+                                       {"A9", std::string("BM2")},
+                                       {"D9", 0.299},
+                                       {"F9", 108.501},
+                                       {"G9", 108.5},
+                                       {"H9", 1.0},
+                                       {"I2", std::string("±6√n=±8")}};
+  for (const bool measured_typed : {true, false}) {
+    SCOPED_TRACE(measured_typed ? "measured typed" : "measured simulated");
+    host::Workbook book = MakeLevellingProject(test::LevellingWorkedExample(measured_typed));
+    auto random = MakeScriptedRandomSource(test::LevellingWorkedDraws(measured_typed));
     GenerateLevellingRecord(book, SurveySettings{}, *random);
-    const host::Worksheet& sheet = book.Sheet(kRecord);
+    const host::Worksheet& sheet = book.Sheet(kLevelling);
     SCOPED_TRACE(DumpSheet(sheet, 10));
 
     EXPECT_EQ(&book.ActiveSheet(), &sheet);
@@ -101,7 +77,7 @@ TEST(GenerateLevellingRecord, WorkedExampleCellByCell) {
         }
       }
     }
-    EXPECT_EQ(sheet.Value({2, 9}), host::CellValue(std::string("±6√n=±8")));
+    EXPECT_EQ(test::TextAt(sheet, {2, 9}), "±6√n=±8");
   }
 }
 
@@ -109,16 +85,16 @@ TEST(FirstBackSight, WindowFollowsTheRiseToTheFirstPoint) {
   struct Case {
     const char* label;
     double min, max, h1;  // h0 = 100
-    int32_t lo, hi;
+    RecordingSource::Draw window;
   };
   const std::vector<Case> cases = {
-      {"far above", 0.2, 4.8, 104.81, 4200, 4800},
-      {"far below", 0.2, 4.8, 95.19, 200, 800},
-      {"exactly Max above stays near", 0.2, 4.8, 104.8, 4320, 4800},
-      {"above", 0.2, 4.8, 100.5, 4320, 4800},
-      {"above, 0.9 Max under Min", 4.5, 4.9, 100.5, 4500, 4900},
-      {"level counts as below", 0.2, 4.8, 100.0, 200, 500},
-      {"below, 2.5 Min over Max", 2.0, 4.8, 99.0, 2000, 4800},
+      {"far above", 0.2, 4.8, 104.81, {4200, 4800}},
+      {"far below", 0.2, 4.8, 95.19, {200, 800}},
+      {"exactly Max above stays near", 0.2, 4.8, 104.8, {4320, 4800}},
+      {"above", 0.2, 4.8, 100.5, {4320, 4800}},
+      {"above, 0.9 Max under Min", 4.5, 4.9, 100.5, {4500, 4900}},
+      {"level counts as below", 0.2, 4.8, 100.0, {200, 500}},
+      {"below, 2.5 Min over Max", 2.0, 4.8, 99.0, {2000, 4800}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -128,11 +104,9 @@ TEST(FirstBackSight, WindowFollowsTheRiseToTheFirstPoint) {
     settings.QuickTransferValue = 0.6;
     RecordingSource random;
     const StationReadings s = FirstBackSight(100.0, c.h1, settings, random);
-    ASSERT_EQ(random.draws.size(), 1u);
-    EXPECT_EQ(random.draws[0].lo, c.lo);
-    EXPECT_EQ(random.draws[0].hi, c.hi);
-    EXPECT_EQ(s.BackSight, c.lo / 1000.0);
-    EXPECT_EQ(s.LineOfSight, 100.0 + c.lo / 1000.0);
+    EXPECT_EQ(random.draws, std::vector<RecordingSource::Draw>{c.window});
+    EXPECT_EQ(s.BackSight, c.window.lo / 1000.0);
+    EXPECT_EQ(s.LineOfSight, 100.0 + c.window.lo / 1000.0);
     EXPECT_EQ(s.ForeSight, 0.0);
     EXPECT_EQ(s.TurnPointElevation, 0.0);
   }
@@ -159,11 +133,7 @@ TEST(TurnStation, DescendsAboveMaxAndAscendsOtherwise) {
     SCOPED_TRACE(c.label);
     RecordingSource bounds;
     TurnStation(110.0, c.target, settings, bounds);
-    ASSERT_EQ(bounds.draws.size(), 2u);
-    EXPECT_EQ(bounds.draws[0].lo, c.back.lo);
-    EXPECT_EQ(bounds.draws[0].hi, c.back.hi);
-    EXPECT_EQ(bounds.draws[1].lo, c.fore.lo);
-    EXPECT_EQ(bounds.draws[1].hi, c.fore.hi);
+    EXPECT_EQ(bounds.draws, (std::vector<RecordingSource::Draw>{c.back, c.fore}));
 
     auto random = MakeScriptedRandomSource(c.draws);
     const StationReadings s = TurnStation(110.0, c.target, settings, *random);
@@ -290,7 +260,7 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
   struct Case {
     const char* label;
     SurveySettings settings;
-    InputBlock block;
+    LevellingBlock block;
     int number;
     std::string message_part;
   };
@@ -300,17 +270,17 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
   collapsed.StaffMinReading = 0.25;
   collapsed.StaffMaxReading = 4.75;
   collapsed.QuickTransferValue = 0.0004;
-  InputBlock stall_block;
+  LevellingBlock stall_block;
   stall_block.rows = {{std::string("P9"), kNone, 91.0, 91.0}};
   SurveySettings narrow;  // the staff range holds no whole millimetre: every step is zero
   narrow.StaffMinReading = 0.25;
   narrow.StaffMaxReading = 0.25048828125;
   narrow.QuickTransferValue = 0.0001220703125;
-  InputBlock narrow_block;
+  LevellingBlock narrow_block;
   narrow_block.rows = {{std::string("Q1"), kNone, 100.0, 100.0}};
-  InputBlock deep_block;
+  LevellingBlock deep_block;
   deep_block.rows = {{std::string("DEEP"), kNone, -400000.0, -400000.0}};
-  InputBlock bad_input;
+  LevellingBlock bad_input;
   bad_input.rows = {{std::string("P1"), kNone, std::string("abc"), kNone}};
   const std::vector<Case> cases = {
       {"oscillation", collapsed, stall_block, host::kErrCannotOpen, "点“P9”：转站 256 次"},
@@ -321,15 +291,14 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    InputBlock earlier;
-    earlier.rows = {{std::string("OLD"), kNone, 100.3, kNone}};
-    host::Workbook book = MakeProject(earlier);
+    host::Workbook book =
+        MakeLevellingProject({.rows = {{std::string("OLD"), kNone, 100.3, kNone}}});
     auto seeded = MakeSeededRandomSource(11);
     GenerateLevellingRecord(book, SurveySettings{}, *seeded);
-    const std::string before = DumpSheet(book.Sheet(kRecord), 12);
-    book.Sheet(levelling_test::kInput).Activate();
+    const std::string before = DumpSheet(book.Sheet(kLevelling), 12);
+    book.Sheet(test::kInput).Activate();
 
-    levelling_test::TypeInput(book, c.block);
+    test::TypeLevellingInput(book, c.block);
     auto random = MakeSeededRandomSource(5);
     try {
       GenerateLevellingRecord(book, c.settings, *random);
@@ -338,15 +307,9 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
       EXPECT_EQ(e.Number(), c.number);
       EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
     }
-    EXPECT_EQ(DumpSheet(book.Sheet(kRecord), 12), before);
-    EXPECT_EQ(book.ActiveSheet().Name(), levelling_test::kInput);
+    EXPECT_EQ(DumpSheet(book.Sheet(kLevelling), 12), before);
+    EXPECT_EQ(book.ActiveSheet().Name(), test::kInput);
   }
-}
-
-TEST(BuildLevellingRecord, EmptyPointListIsRefused) {
-  LevellingInput input;
-  auto random = MakeSeededRandomSource(1);
-  EXPECT_THROW(BuildLevellingRecord(input, SurveySettings{}, *random), host::HostError);
 }
 
 }  // namespace

@@ -4,13 +4,57 @@
 #include <algorithm>
 
 #include "plane/plane_tables.hpp"
-#include "plane_test_support.hpp"
-#include "project_package.hpp"
+#include "support/package.hpp"
+#include "support/project_book.hpp"
 
 namespace vardex {
 namespace {
 
-using plane_test::kStakeOut;
+using test::kStakeOut;
+
+// Style indices of the package below: bordered, two decimals, bordered degrees-minutes-seconds.
+constexpr uint32_t kBorderStyle = 1;
+constexpr uint32_t kTwoDecimalStyle = 2;
+constexpr uint32_t kDmsStyle = 3;
+
+// The project's four sheets shaped like the template: record row 8 of both plane sheets bordered,
+// column G under the angle format, A:B and C:D merged.
+host::Workbook OpenProjectPackage() {
+  std::string row = "<row r=\"8\">";
+  for (const char column : std::string("ABCDEFGHIJKLMNOPQ")) {
+    const uint32_t style = column == 'G' ? kDmsStyle : kBorderStyle;
+    row += "<c r=\"" + std::string(1, column) + "8\" s=\"" + std::to_string(style) + "\"/>";
+  }
+  const test::PackageSheet record{
+      "", row + "</row>",
+      "<mergeCells count=\"2\"><mergeCell ref=\"A8:B8\"/><mergeCell ref=\"C8:D8\"/></mergeCells>"};
+  const std::string styles =
+      "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"0.00\"/>"
+      "<numFmt numFmtId=\"165\" formatCode=\"[h]°mm′ss.00″\"/></numFmts>"
+      "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
+      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+      "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+      "<borders count=\"2\"><border><left/><right/><top/><bottom/><diagonal/></border>"
+      "<border><left style=\"thin\"/><right style=\"thin\"/><top style=\"thin\"/>"
+      "<bottom style=\"thin\"/><diagonal/></border></borders>"
+      "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+      "borderId=\"0\"/></cellStyleXfs><cellXfs count=\"4\">"
+      "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+      "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"1\" xfId=\"0\" applyBorder=\"1\"/>"
+      "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
+      "applyNumberFormat=\"1\"/>"
+      "<xf numFmtId=\"165\" fontId=\"0\" fillId=\"0\" borderId=\"1\" xfId=\"0\" "
+      "applyNumberFormat=\"1\" applyBorder=\"1\"/></cellXfs>"
+      "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
+      "</cellStyles></styleSheet>";
+  test::PackageSheet stake_out = record;
+  stake_out.name = test::kStakeOut;
+  test::PackageSheet inspection = record;
+  inspection.name = test::kInspection;
+  return test::OpenPackage({{test::kInput, ""}, {test::kLevelling, ""}, stake_out, inspection},
+                           styles);
+}
 
 bool HasMerge(const host::Worksheet& sheet, const char* range) {
   const auto wanted = host::ParseRangeRef(range);
@@ -21,7 +65,7 @@ bool HasMerge(const host::Worksheet& sheet, const char* range) {
 TEST(ExtendRecordRowsTest, RepeatsRow8IntoRows9ToNPlus8) {
   for (const int32_t n : {-1, 0, 11, 12, 100}) {
     SCOPED_TRACE(n);
-    host::Workbook book = plane_test::OpenProjectPackage();
+    host::Workbook book = OpenProjectPackage();
     host::Worksheet& sheet = book.Sheet(kStakeOut);
     sheet.Activate();
     sheet.SetValue({8, 2}, 42.0);  // a column the writers leave alone
@@ -33,9 +77,9 @@ TEST(ExtendRecordRowsTest, RepeatsRow8IntoRows9ToNPlus8) {
     const int32_t last = n <= 11 ? 8 : n + 8;
     for (int32_t row = 9; row <= std::max(last, 20) + 1; ++row) {
       const bool copied = row <= last;
-      EXPECT_EQ(sheet.StyleIndex({row, 1}), copied ? plane_test::kBorderStyle : 0u) << row;
-      EXPECT_EQ(sheet.StyleIndex({row, 7}), copied ? plane_test::kDmsStyle : 0u) << row;
-      EXPECT_EQ(plane_test::NumberAt(sheet, {row, 2}) == 42.0, copied) << row;
+      EXPECT_EQ(sheet.StyleIndex({row, 1}), copied ? kBorderStyle : 0u) << row;
+      EXPECT_EQ(sheet.StyleIndex({row, 7}), copied ? kDmsStyle : 0u) << row;
+      EXPECT_EQ(test::NumberAt(sheet, {row, 2}) == 42.0, copied) << row;
       EXPECT_EQ(!host::IsEmpty(sheet.Value({row, 17})), copied) << row;
       const std::string r = std::to_string(row);
       EXPECT_EQ(HasMerge(sheet, ("A" + r + ":B" + r).c_str()), copied) << row;
@@ -56,44 +100,27 @@ TEST(ExtendRecordRowsTest, RepeatsRow8IntoRows9ToNPlus8) {
 }
 
 TEST(ExtendRecordRowsTest, WorksOnTheActiveSheetOnly) {
-  host::Workbook book = plane_test::OpenProjectPackage();
-  book.Sheet(plane_test::kInspection).Activate();
+  host::Workbook book = OpenProjectPackage();
+  book.Sheet(test::kInspection).Activate();
   ExtendRecordRows(book, 12);
-  EXPECT_EQ(book.Sheet(plane_test::kInspection).StyleIndex({20, 1}), plane_test::kBorderStyle);
+  EXPECT_EQ(book.Sheet(test::kInspection).StyleIndex({20, 1}), kBorderStyle);
   EXPECT_EQ(book.Sheet(kStakeOut).StyleIndex({20, 1}), 0u);
 }
 
 TEST(ExtendRecordRowsTest, RowsBeyondTheSheetAreRefused) {
-  host::Workbook book = plane_test::OpenProjectPackage();
+  host::Workbook book = OpenProjectPackage();
   book.Sheet(kStakeOut).Activate();
   EXPECT_THROW(ExtendRecordRows(book, host::kMaxRows), host::HostError);
   EXPECT_THROW(ExtendRecordRows(book, INT32_MAX), host::HostError);
   EXPECT_EQ(book.Sheet(kStakeOut).StyleIndex({9, 1}), 0u);
 }
 
-TEST(WritePlaneTablesLayoutTest, LongListGetsRow8LayoutOnBothSheets) {
-  host::Workbook book = plane_test::OpenProjectPackage();
-  std::vector<plane_test::InputPoint> points;
-  for (int i = 0; i < 30; ++i) points.push_back({"P" + std::to_string(i), {}, 100.0 + i, 0.0});
-  plane_test::TypeInput(book, std::string("S"), 0, 0, 0, std::string("B"), 10, 0, 0, points);
-  auto random = MakeSeededRandomSource(3);
-  GeneratePlaneTables(book, SurveySettings{}, *random);
-  for (const auto& name : {kStakeOut, plane_test::kInspection}) {
-    const host::Worksheet& sheet = book.Sheet(name);
-    EXPECT_EQ(sheet.StyleIndex({37, 7}), plane_test::kDmsStyle) << name;
-    EXPECT_TRUE(HasMerge(sheet, "C37:D37")) << name;
-    EXPECT_EQ(sheet.StyleIndex({38, 7}), 0u) << name;
-  }
-  // Column G of the stake-out record shows the azimuth (due north) under the angle format.
-  EXPECT_EQ(book.Sheet(kStakeOut).Text({8, 7}), "0\u00B000\u203200.00\u2033");
-}
-
 TEST(LoadPlaneInputDisplayTest, NameIsTakenAsDisplayed) {
-  host::Workbook book = plane_test::OpenProjectPackage();
-  host::Worksheet& input = book.Sheet(plane_test::kInput);
-  plane_test::TypeInput(book, std::string("S"), 0, 0, 0, std::string("B"), 0, 0, 0,
-                        {{1.0, {}, 1.0, 1.0}, {std::string("P2"), {}, 1.0, 1.0}});
-  input.SetStyleIndex({8, 1}, plane_test::kTwoDecimalStyle);
+  host::Workbook book = OpenProjectPackage();
+  host::Worksheet& input = book.Sheet(test::kInput);
+  test::TypePlaneInput(book, std::string("S"), 0, 0, 0, std::string("B"), 0, 0, 0,
+                       {{1.0, {}, 1.0, 1.0}, {std::string("P2"), {}, 1.0, 1.0}});
+  input.SetStyleIndex({8, 1}, kTwoDecimalStyle);
   auto random = MakeSeededRandomSource(3);
   EXPECT_EQ(LoadPlaneInput(book, SurveySettings{}, *random).StakePoints[0].Name, "1.00");
 }

@@ -3,28 +3,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <set>
-
 #include "host/host_error.hpp"
 #include "plane/plane_tables.hpp"
-#include "plane_test_support.hpp"
+#include "support/project_book.hpp"
 
 namespace vardex {
 namespace {
 
-using plane_test::InputPoint;
-using plane_test::kInput;
-using plane_test::MakeProjectBook;
-using plane_test::Typed;
-using plane_test::TypeInput;
+using test::kInput;
+using test::MakeProjectBook;
+using test::PlaneRow;
+using test::RecordingSource;
+using test::Typed;
+using test::TypePlaneInput;
 
 TEST(LoadPlaneInputTest, ReadsStationBackSightAndPointsWithScriptedDraws) {
   host::Workbook book = MakeProjectBook();
-  TypeInput(book, std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
-            {{std::string("P1"), -2.5, 1010.0, 1010.0},
-             {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
-             {std::string("P3"), 0.0, 1.0, 2.0}});
+  TypePlaneInput(book, std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
+                 {{std::string("P1"), -2.5, 1010.0, 1010.0},
+                  {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
+                  {std::string("P3"), 0.0, 1.0, 2.0}});
   auto random = MakeScriptedRandomSource({3, -2, 5, -5, 0, 1});
   const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, *random);
 
@@ -55,72 +53,48 @@ TEST(LoadPlaneInputTest, ReadsStationBackSightAndPointsWithScriptedDraws) {
   EXPECT_EQ(input.StakePoints[2].MeasuredY, 2.001);
 }
 
-TEST(LoadPlaneInputTest, ListEndsAtFirstEmptyNameAndIgnoresRowsBelow) {
-  host::Workbook book = MakeProjectBook();
-  std::vector<InputPoint> points;
-  for (int i = 0; i < 13; ++i) points.push_back({"N" + std::to_string(i), Typed{}, 1.0, 2.0});
-  points.push_back({Typed{}, Typed{}, Typed{}, Typed{}});
-  // Garbage below the end of the list is never read.
-  points.push_back({std::string("late"), Typed{}, std::string("not a number"), Typed{}});
-  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, points);
-  auto random = MakeSeededRandomSource(7);
-  const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, *random);
-  ASSERT_EQ(input.StakePoints.size(), 13u);
-  EXPECT_EQ(input.StakePoints[12].Name, "N12");
-  EXPECT_EQ(input.StationPoint.Name, "");
+// Rows below the first empty name are never read, not even for garbage; every point read draws
+// X then Y, and an empty list draws nothing.
+TEST(LoadPlaneInputTest, ListEndsAtFirstEmptyName) {
+  for (const int count : {0, 13}) {
+    SCOPED_TRACE(count);
+    host::Workbook book = MakeProjectBook();
+    std::vector<PlaneRow> rows;
+    for (int i = 0; i < count; ++i) rows.push_back({"N" + std::to_string(i), Typed{}, 1.0, 2.0});
+    rows.push_back({});
+    rows.push_back({std::string("late"), Typed{}, std::string("not a number"), Typed{}});
+    TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, rows);
+    RecordingSource random;
+    const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, random);
+    ASSERT_EQ(input.StakePoints.size(), static_cast<std::size_t>(count));
+    EXPECT_EQ(random.draws.size(), 2u * count);
+    EXPECT_EQ(input.StationPoint.Name, "");
+  }
 }
 
-TEST(LoadPlaneInputTest, EmptyListDrawsNothing) {
-  host::Workbook book = MakeProjectBook();
-  TypeInput(book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6, {});
-  auto random = MakeScriptedRandomSource({});  // any draw would throw
-  EXPECT_TRUE(LoadPlaneInput(book, SurveySettings{}, *random).StakePoints.empty());
-}
-
-struct ToleranceCase {
-  double minus;
-  double plus;
-  int lo;        // smallest draw RandomInt can give
-  int hi;        // largest
-  int distinct;  // values a few hundred draws show
-};
-
+// The tolerances round to whole millimetres, ties to even; reversed bounds are drawn as given.
 TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
-  const ToleranceCase cases[] = {
-      {-5, 5, -5, 5, 11},
-      {0, 0, 0, 0, 1},
-      // Reversed bounds: floor(r * -5 + 3) lies in -2 .. 3, and 3 needs r = 0 exactly.
-      {3, -3, -2, 3, 5},
-      {-5.5, 4.5, -6, 4, 11},  // ties to even
-      {-2.5, 3.5, -2, 4, 7},
-      {2, 2, 2, 2, 1},
-      {7, 6, 7, 7, 1},  // a count of 0 always gives the lower bound
+  struct Case {
+    double minus, plus;
+    RecordingSource::Draw window;
+  };
+  const Case cases[] = {
+      {-5, 5, {-5, 5}}, {-5.5, 4.5, {-6, 4}}, {-2.5, 3.5, {-2, 4}},
+      {3, -3, {3, -3}}, {0, 0, {0, 0}},       {-0.4, 0.4, {0, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.minus) + " .. " + std::to_string(c.plus));
     host::Workbook book = MakeProjectBook();
-    std::vector<InputPoint> points(150, {std::string("P"), Typed{}, 3512345.678, 512345.678});
-    TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, points);
+    TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
+                   {{std::string("P"), Typed{}, 3512345.678, 512345.678}});
     SurveySettings settings;
     settings.PlaneTolMinus = c.minus;
     settings.PlaneTolPlus = c.plus;
-    auto random = MakeSeededRandomSource(99);
-    const PlaneInput input = LoadPlaneInput(book, settings, *random);
-    std::set<long> seen;
-    for (const StakePoint& p : input.StakePoints) {
-      for (const double deviation_mm :
-           {(p.MeasuredX - p.DesignX) * 1000, (p.MeasuredY - p.DesignY) * 1000}) {
-        const long whole = std::lround(deviation_mm);
-        EXPECT_NEAR(deviation_mm, static_cast<double>(whole), 1e-3);
-        EXPECT_GE(whole, c.lo);
-        EXPECT_LE(whole, c.hi);
-        seen.insert(whole);
-      }
-    }
-    EXPECT_EQ(seen.size(), static_cast<std::size_t>(c.distinct));
-    if (c.lo == 0 && c.hi == 0) {
-      EXPECT_EQ(input.StakePoints[0].MeasuredX, input.StakePoints[0].DesignX);
-    }
+    RecordingSource random;
+    const PlaneInput input = LoadPlaneInput(book, settings, random);
+    EXPECT_EQ(random.draws, (std::vector<RecordingSource::Draw>{c.window, c.window}));
+    EXPECT_DOUBLE_EQ(input.StakePoints[0].MeasuredX, 3512345.678 + c.window.lo / 1000.0);
+    EXPECT_DOUBLE_EQ(input.StakePoints[0].MeasuredY, 512345.678 + c.window.lo / 1000.0);
   }
 }
 
@@ -136,8 +110,9 @@ TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWrit
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cell);
     host::Workbook book = MakeProjectBook();
-    TypeInput(book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
-              {{std::string("P1"), Typed{}, 1.0, 2.0}, {std::string("P2"), Typed{}, 3.0, 4.0}});
+    TypePlaneInput(
+        book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
+        {{std::string("P1"), Typed{}, 1.0, 2.0}, {std::string("P2"), Typed{}, 3.0, 4.0}});
     book.Sheet(kInput).SetText({c.row, c.column}, "12a");
     auto random = MakeSeededRandomSource(1);
     try {
@@ -150,7 +125,7 @@ TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWrit
       EXPECT_NE(message.find(std::string(" ") + c.cell), std::string::npos) << message;
       EXPECT_NE(message.find("12a"), std::string::npos) << message;
     }
-    for (const auto& name : {plane_test::kStakeOut, plane_test::kInspection}) {
+    for (const auto& name : {test::kStakeOut, test::kInspection}) {
       EXPECT_FALSE(book.Sheet(name).UsedRange().has_value()) << name;
     }
   }
@@ -158,7 +133,7 @@ TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWrit
 
 TEST(LoadPlaneInputTest, MissingInputSheetIsError9) {
   host::Workbook book;
-  book.AddSheet(plane_test::kStakeOut);
+  book.AddSheet(test::kStakeOut);
   auto random = MakeSeededRandomSource(1);
   try {
     LoadPlaneInput(book, SurveySettings{}, *random);
@@ -171,7 +146,7 @@ TEST(LoadPlaneInputTest, MissingInputSheetIsError9) {
 
 TEST(LoadPlaneInputTest, ToleranceBeyond32BitsIsOverflow) {
   host::Workbook book = MakeProjectBook();
-  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 1.0, 1.0}});
+  TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 1.0, 1.0}});
   SurveySettings settings;
   settings.PlaneTolPlus = 3e9;
   auto random = MakeSeededRandomSource(1);

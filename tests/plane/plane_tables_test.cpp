@@ -5,20 +5,21 @@
 #include <gtest/gtest.h>
 
 #include "host/host_error.hpp"
+#include "plane/plane_check.hpp"
 #include "plane/record_layout.hpp"
-#include "plane_test_support.hpp"
+#include "support/project_book.hpp"
 
 namespace vardex {
 namespace {
 
-using plane_test::InputPoint;
-using plane_test::kInspection;
-using plane_test::kStakeOut;
-using plane_test::MakeProjectBook;
-using plane_test::NumberAt;
-using plane_test::TextAt;
-using plane_test::Typed;
-using plane_test::TypeInput;
+using test::kInspection;
+using test::kStakeOut;
+using test::MakeProjectBook;
+using test::NumberAt;
+using test::PlaneRow;
+using test::TextAt;
+using test::Typed;
+using test::TypePlaneInput;
 
 void Generate(host::Workbook& book, std::vector<int32_t> draws) {
   auto random = MakeScriptedRandomSource(std::move(draws));
@@ -27,8 +28,8 @@ void Generate(host::Workbook& book, std::vector<int32_t> draws) {
 
 TEST(WritePlaneTablesTest, WorkedRowOnBothSheets) {
   host::Workbook book = MakeProjectBook();
-  TypeInput(book, std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
-            {{std::string("P1"), 2.0, 1010.0, 1010.0}});
+  TypePlaneInput(book, std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
+                 {{std::string("P1"), 2.0, 1010.0, 1010.0}});
   Generate(book, {3, -2});
 
   const host::Worksheet& s = book.Sheet(kStakeOut);
@@ -72,7 +73,8 @@ TEST(WritePlaneTablesTest, HeaderTextsCharacterForCharacter) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     host::Workbook book = MakeProjectBook();
-    TypeInput(book, std::string("K1"), 100, 100, 512.125, std::string("K2"), c.bx, c.by, 500, {});
+    TypePlaneInput(book, std::string("K1"), 100, 100, 512.125, std::string("K2"), c.bx, c.by, 500,
+                   {});
     Generate(book, {});
     for (const auto& [name, column] : {std::pair{kStakeOut, 14}, std::pair{kInspection, 13}}) {
       SCOPED_TRACE(name);
@@ -91,7 +93,7 @@ TEST(WritePlaneTablesTest, HeaderTextsCharacterForCharacter) {
 
 TEST(WritePlaneTablesTest, GeneralTextKeepsFifteenDigits) {
   host::Workbook book = MakeProjectBook();
-  TypeInput(book, Typed{}, 3512345.12345678, -0.1, 1e-5, Typed{}, 0, 0, 0, {});
+  TypePlaneInput(book, Typed{}, 3512345.12345678, -0.1, 1e-5, Typed{}, 0, 0, 0, {});
   Generate(book, {});
   const host::Worksheet& sheet = book.Sheet(kStakeOut);
   EXPECT_EQ(TextAt(sheet, {3, 4}), "\uFF38\uFF1D3512345.12345678");
@@ -102,8 +104,9 @@ TEST(WritePlaneTablesTest, GeneralTextKeepsFifteenDigits) {
 TEST(WritePlaneTablesTest, DistanceDifferenceUsesTheRoundedDistancesAsWritten) {
   // Design distance 25.00033, measured 25.00457: I is the text "25." and reads back as 25.
   host::Workbook book = MakeProjectBook();
-  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 10, 0, 0,
-            {{std::string("A"), Typed{}, 17.6779, 17.6779}, {std::string("B"), Typed{}, 3.0, 4.0}});
+  TypePlaneInput(
+      book, Typed{}, 0, 0, 0, Typed{}, 10, 0, 0,
+      {{std::string("A"), Typed{}, 17.6779, 17.6779}, {std::string("B"), Typed{}, 3.0, 4.0}});
   Generate(book, {3, 3, 0, 0});
   const host::Worksheet& s = book.Sheet(kStakeOut);
   EXPECT_EQ(NumberAt(s, {8, 9}), 25);
@@ -131,8 +134,8 @@ TEST(WritePlaneTablesTest, InspectionDeviationsInMillimetres) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
     host::Workbook book = MakeProjectBook();
-    TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
-              {{std::string("P"), Typed{}, 4321.987, 1234.5}});
+    TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
+                   {{std::string("P"), Typed{}, 4321.987, 1234.5}});
     Generate(book, {c.dx, c.dy});
     const host::Worksheet& q = book.Sheet(kInspection);
     EXPECT_EQ(NumberAt(q, {8, 11}), c.dx);
@@ -143,16 +146,19 @@ TEST(WritePlaneTablesTest, InspectionDeviationsInMillimetres) {
 
 TEST(WritePlaneTablesTest, ShorterRunClearsOldRowsButRow8KeepsItsContents) {
   host::Workbook book = MakeProjectBook();
-  std::vector<InputPoint> many;
+  std::vector<PlaneRow> many;
   for (int i = 0; i < 20; ++i) many.push_back({"P" + std::to_string(i), Typed{}, 1.0 * i, 2.0});
-  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, many);
+  TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, many);
   auto random = MakeSeededRandomSource(5);
   GeneratePlaneTables(book, SurveySettings{}, *random);
   EXPECT_EQ(TextAt(book.Sheet(kStakeOut), {27, 1}), "P19");
 
-  // Now an empty list: headers are rewritten, rows 9 and below emptied, row 8 stays.
-  book.Sheet(plane_test::kInput).SetText({8, 1}, "");
+  // Now an empty list: headers are rewritten, rows 9 and below emptied, row 8 stays, and the
+  // tables still pass the check.
+  book.Sheet(test::kInput).SetText({8, 1}, "");
   GeneratePlaneTables(book, SurveySettings{}, *random);
+  const auto findings = CheckPlaneTables(book, SurveySettings{});
+  EXPECT_TRUE(findings.empty()) << test::DumpFindings(findings);
   for (const auto& name : {kStakeOut, kInspection}) {
     SCOPED_TRACE(name);
     const host::Worksheet& sheet = book.Sheet(name);
@@ -162,20 +168,6 @@ TEST(WritePlaneTablesTest, ShorterRunClearsOldRowsButRow8KeepsItsContents) {
         EXPECT_TRUE(host::IsEmpty(sheet.Value({row, column}))) << row << "," << column;
       }
     }
-  }
-}
-
-TEST(WritePlaneTablesTest, ThirteenPointsFillRows8To20) {
-  host::Workbook book = MakeProjectBook();
-  std::vector<InputPoint> points;
-  for (int i = 0; i < 13; ++i) points.push_back({"Q" + std::to_string(i), Typed{}, 10.0, 1.0 * i});
-  TypeInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, points);
-  auto random = MakeSeededRandomSource(11);
-  GeneratePlaneTables(book, SurveySettings{}, *random);
-  for (const auto& name : {kStakeOut, kInspection}) {
-    const host::Worksheet& sheet = book.Sheet(name);
-    EXPECT_EQ(TextAt(sheet, {20, 1}), "Q12") << name;
-    EXPECT_TRUE(host::IsEmpty(sheet.Value({21, 1}))) << name;
   }
 }
 
@@ -193,8 +185,8 @@ std::vector<host::CellValue> Snapshot(const host::Workbook& book) {
 
 TEST(WritePlaneTablesTest, RefusedRunsLeaveBothSheetsUntouched) {
   host::Workbook book = MakeProjectBook();
-  TypeInput(book, std::string("old"), 1, 1, 1, std::string("old"), 2, 2, 2,
-            {{std::string("old"), Typed{}, 5.0, 5.0}});
+  TypePlaneInput(book, std::string("old"), 1, 1, 1, std::string("old"), 2, 2, 2,
+                 {{std::string("old"), Typed{}, 5.0, 5.0}});
   Generate(book, {1, 1});
   const auto before = Snapshot(book);
 
@@ -232,8 +224,8 @@ TEST(WritePlaneTablesTest, RefusedRunsLeaveBothSheetsUntouched) {
 TEST(WritePlaneTablesTest, MissingOutputSheetIsError9AndTheOtherStaysEmpty) {
   for (const bool stake_out_present : {false, true}) {
     host::Workbook book = MakeProjectBook(stake_out_present, !stake_out_present);
-    TypeInput(book, std::string("S"), 0, 0, 0, std::string("B"), 1, 1, 0,
-              {{std::string("P"), Typed{}, 5.0, 5.0}});
+    TypePlaneInput(book, std::string("S"), 0, 0, 0, std::string("B"), 1, 1, 0,
+                   {{std::string("P"), Typed{}, 5.0, 5.0}});
     auto random = MakeScriptedRandomSource({0, 0});
     try {
       GeneratePlaneTables(book, SurveySettings{}, *random);

@@ -13,37 +13,17 @@ namespace {
 
 PlanePoint At(double x, double y) { return {"", x, y, 0}; }
 
-struct AzimuthCase {
-  const char* label;
-  double dx;
-  double dy;
-  double azimuth;  // expected, degrees
-  double tolerance;
-};
-
-TEST(PlaneAzimuthTest, CompassDirectionsDiagonalsAndTriangle) {
-  const AzimuthCase cases[] = {
-      {"same point", 0, 0, 0, 0},
-      {"due north", 5, 0, 0, 0},
-      {"due east", 0, 5, 90, 0},
-      {"due south", -5, 0, 180, 0},
-      {"due west", 0, -5, 270, 0},
-      // The 15-digit pi leaves the diagonals a few ulps off the whole degrees.
-      {"north-east", 7, 7, 44.99999999999996, 0},
-      {"south-east", -7, 7, 135, 1e-12},
-      {"south-west", -7, -7, 225, 1e-12},
-      {"north-west", 7, -7, 315, 1e-12},
-      {"3-4-5", 3, 4, 53.130102354155945, 1e-12},
+// Exact on the axes; the 15-digit pi leaves the north-east diagonal a few ulps off 45 degrees,
+// which the stake-out record shows. Other directions: the atan2 reference below.
+TEST(PlaneAzimuthTest, CompassDirectionsExactly) {
+  const std::pair<PlanePoint, double> cases[] = {
+      {At(0, 0), 0},    {At(5, 0), 0},    {At(0, 5), 90},
+      {At(-5, 0), 180}, {At(0, -5), 270}, {At(7, 7), 44.99999999999996},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    const PlanePoint a = At(1000.5, -250.25);
-    const double result = PlaneAzimuth(a, At(a.X + c.dx, a.Y + c.dy));
-    if (c.tolerance == 0) {
-      EXPECT_EQ(result, c.azimuth);
-    } else {
-      EXPECT_NEAR(result, c.azimuth, c.tolerance);
-    }
+  const PlanePoint a = At(1000.5, -250.25);
+  for (const auto& [step, azimuth] : cases) {
+    SCOPED_TRACE(azimuth);
+    EXPECT_EQ(PlaneAzimuth(a, At(a.X + step.X, a.Y + step.Y)), azimuth);
   }
 }
 
@@ -73,8 +53,7 @@ struct DistanceCase {
 TEST(PlaneDistanceTest, HandWorkedFigures) {
   const DistanceCase cases[] = {
       {"same point", At(12.5, 7), At(12.5, 7), 0, 0},
-      {"3-4-5", At(100, 100), At(103, 104), 5, 0},
-      {"reversed", At(103, 104), At(100, 100), 5, 0},
+      {"3-4-5 reversed", At(103, 104), At(100, 100), 5, 0},
       // sqrt(244.092^2 + 39.637^2) and sqrt(52.110^2 + 63.775^2), worked by hand.
       {"J to K", At(502.110, 496.225), At(746.202, 456.588), 247.2893, 5e-5},
       {"J to P", At(502.110, 496.225), At(450.000, 560.000), 82.3572, 5e-5},
@@ -96,10 +75,7 @@ struct DmsCase {
 TEST(AngleToDmsTextTest, WritesDegreesMinutesSecondsWithCarry) {
   const DmsCase cases[] = {
       {0, "0\u00B000\u203200.00\u2033"},
-      {0.5, "0\u00B030\u203200.00\u2033"},
       {45.2625, "45\u00B015\u203245.00\u2033"},
-      {90, "90\u00B000\u203200.00\u2033"},
-      {123.5, "123\u00B030\u203200.00\u2033"},
       {359.9999, "359\u00B059\u203259.64\u2033"},
       {359.999999999, "360\u00B000\u203200.00\u2033"},
       {44.99999999999996, "45\u00B000\u203200.00\u2033"},

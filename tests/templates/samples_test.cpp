@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "host/cell_ref.hpp"
 #include "host/workbook.hpp"
+#include "support/project_book.hpp"
 
 namespace {
 
@@ -21,8 +21,6 @@ using vardex::host::CellValue;
 using vardex::host::IsEmpty;
 using vardex::host::Workbook;
 using vardex::host::Worksheet;
-
-const fs::path kExampleDir = VARDEX_EXAMPLE_DIR;
 
 struct PointRow {
   CellValue name, offset, x, y, design, measured;
@@ -56,29 +54,24 @@ void ExpectControlBlock(const Worksheet& input) {
   }
 }
 
+// Every point with coordinates and a design elevation, all measured elevations left to the
+// simulation.
 TEST(Samples, RoadSectionIsReadyToCalculate) {
-  const Workbook book = Workbook::Open(kExampleDir / "road-k1.xlsx");
+  const Workbook book = Workbook::Open(vardex::test::ExampleFile("road-k1"));
   const Worksheet& input = book.Sheet("数据输入");
   ExpectControlBlock(input);
   const auto points = Points(input);
-  ASSERT_EQ(points.size(), 25u);
-
-  const std::regex chainage(R"(K\d+\+\d{3})");
+  ASSERT_FALSE(points.empty());
   double lowest = 1e300;
   double highest = -1e300;
   for (const auto& p : points) {
-    ASSERT_TRUE(IsText(p.name));
-    EXPECT_TRUE(std::regex_match(std::get<std::string>(p.name), chainage))
-        << std::get<std::string>(p.name);
-    const double offset = Number(p.offset);
-    EXPECT_TRUE(offset == -12.5 || offset == 0 || offset == 12.5) << offset;
-    EXPECT_GE(Number(p.x), 1e6);  // seven-digit northings
-    EXPECT_LT(Number(p.x), 1e7);
-    EXPECT_GT(Number(p.y), 1e5);
+    EXPECT_GT(Number(p.x), 0);
+    EXPECT_GT(Number(p.y), 0);
     EXPECT_TRUE(IsEmpty(p.measured));
     lowest = std::min(lowest, Number(p.design));
     highest = std::max(highest, Number(p.design));
   }
+  EXPECT_GT(lowest, 0);
   // More rise than one set-up can read on the default 0.2 m to 4.8 m staff, so the record needs
   // turning points; and the road falls again after its summit.
   EXPECT_GT(highest - lowest, 4.8 - 0.2);
@@ -87,7 +80,7 @@ TEST(Samples, RoadSectionIsReadyToCalculate) {
 }
 
 TEST(Samples, BridgeSectionExercisesTheRest) {
-  const Workbook book = Workbook::Open(kExampleDir / "bridge-k3.xlsx");
+  const Workbook book = Workbook::Open(vardex::test::ExampleFile("bridge-k3"));
   const Worksheet& input = book.Sheet("数据输入");
   ExpectControlBlock(input);
   const auto points = Points(input);
@@ -103,8 +96,8 @@ TEST(Samples, BridgeSectionExercisesTheRest) {
 }
 
 int MakeProject(const std::string& arguments) {
-  const std::string command =
-      std::string("\"") + VARDEX_MAKE_PROJECT + "\" \"" + VARDEX_TEMPLATE_FILE + "\" " + arguments;
+  const std::string command = std::string("\"") + VARDEX_MAKE_PROJECT + "\" \"" +
+                              vardex::test::TemplateFile().string() + "\" " + arguments;
   return std::system(command.c_str());
 }
 

@@ -12,6 +12,7 @@
 
 #include "host/cell_ref.hpp"
 #include "host/workbook.hpp"
+#include "support/project_book.hpp"
 
 namespace {
 
@@ -24,7 +25,7 @@ using vardex::host::ParseCellRef;
 using vardex::host::Workbook;
 using vardex::host::Worksheet;
 
-const fs::path kTemplate = VARDEX_TEMPLATE_FILE;
+const fs::path kTemplate = vardex::test::TemplateFile();
 
 CellRef At(std::string_view a1) { return ParseCellRef(a1).value(); }
 
@@ -37,12 +38,6 @@ bool HiddenByMerge(const Worksheet& sheet, CellRef cell) {
   });
 }
 
-bool HasText(const Worksheet& sheet, std::string_view a1) {
-  const CellValue value = sheet.Value(At(a1));
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr && !text->empty();
-}
-
 TEST(Template, HasTheFourSheetsInOrder) {
   const Workbook book = Workbook::Open(kTemplate);
   ASSERT_EQ(book.SheetCount(), 4u);
@@ -52,7 +47,7 @@ TEST(Template, HasTheFourSheetsInOrder) {
   EXPECT_EQ(book.SheetAt(3).Name(), "平面位置检测表");
 }
 
-TEST(Template, InputSheetHasEmptyLabelledInputCells) {
+TEST(Template, InputSheetHasEmptyVisibleInputCells) {
   Workbook book = Workbook::Open(kTemplate);
   Worksheet& input = book.Sheet("数据输入");
   const std::vector<std::string_view> inputs = {"A6", "B4", "B5", "B6", "C6", "D4", "D5",
@@ -61,12 +56,6 @@ TEST(Template, InputSheetHasEmptyLabelledInputCells) {
     SCOPED_TRACE(cell);
     EXPECT_TRUE(IsEmpty(input.Value(At(cell))));
     EXPECT_FALSE(HiddenByMerge(input, At(cell)));
-  }
-  // Labels beside or above the inputs, the legend of rows 4 to 6 and the point list's headings.
-  for (const auto cell : {"A3", "C3", "E3", "F3", "A4", "A5", "C4", "C5", "E4", "F4", "G4", "G5",
-                          "G6", "A7", "B7", "C7", "D7", "E7", "F7"}) {
-    SCOPED_TRACE(cell);
-    EXPECT_TRUE(HasText(input, cell));
   }
   // Names and offsets are read as shown: a fixed format would turn -3.2 into 左3.200米.
   EXPECT_EQ(input.NumberFormatCode(At("A8")), "General");
@@ -83,10 +72,6 @@ TEST(Template, InputSheetHasEmptyLabelledInputCells) {
 TEST(Template, LevellingRecordFormatsFitBothReadingUnits) {
   Workbook book = Workbook::Open(kTemplate);
   Worksheet& sheet = book.Sheet("水准表");
-  for (const auto cell : {"A1", "H2", "A3", "B3", "B4", "C4", "D4", "E3", "F3", "G3", "H3", "I3"}) {
-    SCOPED_TRACE(cell);
-    EXPECT_TRUE(HasText(sheet, cell));
-  }
   EXPECT_TRUE(IsEmpty(sheet.Value(At("I2"))));
   EXPECT_FALSE(HiddenByMerge(sheet, At("I2")));
   for (int32_t row = 5; row <= 44; ++row) {
@@ -134,19 +119,10 @@ TEST(Template, PlaneSheetsShowEveryWrittenCell) {
   for (const auto& plane : kPlaneSheets) {
     SCOPED_TRACE(plane.name);
     const Worksheet& sheet = book.Sheet(plane.name);
-    EXPECT_TRUE(HasText(sheet, "A1"));
-    EXPECT_TRUE(HasText(sheet, "A3"));  // label of the station
-    EXPECT_TRUE(HasText(sheet, "F3"));  // label of the back-sight point
     for (const auto* cell : plane.header) {
       SCOPED_TRACE(cell);
       EXPECT_TRUE(IsEmpty(sheet.Value(At(cell))));
       EXPECT_FALSE(HiddenByMerge(sheet, At(cell)));
-    }
-    for (const auto* column : plane.columns) {
-      const std::string heading = std::string(column) + "6";
-      const bool headed = HasText(sheet, heading) || HasText(sheet, std::string(column) + "7") ||
-                          HiddenByMerge(sheet, At(heading));
-      EXPECT_TRUE(headed) << column;
     }
     // Rows 8 to 19 are the pre-drawn record rows: all alike, so that the copies of row 8 made
     // for longer lists look the same, and no written value falls under a merge.
