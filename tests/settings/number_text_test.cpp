@@ -11,80 +11,61 @@
 namespace vardex {
 namespace {
 
-struct ParseCase {
-  std::string text;
-  std::optional<double> value;
-};
-
-TEST(ParseNumericText, AcceptsSignDigitsPointExponentAndBlanks) {
-  const ParseCase cases[] = {
-      {"0", 0.0},       {"12", 12.0},        {"-3", -3.0},       {"+2", 2.0},     {" 2.5 ", 2.5},
-      {"\t4.8\t", 4.8}, {"5.", 5.0},         {".5", 0.5},        {"-.25", -0.25}, {"1e3", 1000.0},
-      {"1E-3", 0.001},  {"-1.5e+2", -150.0}, {"007", 7.0},       {"2.29", 2.29},  {"5.e1", 50.0},
-      {"1e-999", 0.0},  {"0.000", 0.0},      {"  -0.5  ", -0.5},
+// Sign, digits, one point, an exponent and blanks around; nothing else. Numeric forms beyond the
+// double range are numeric without a value. A comma is neither decimal separator nor grouping,
+// whatever the user's locale: refused rather than silently read as 0.6, 1 or 1000. Nor are a
+// full-width digit or an ideographic space blanks and digits.
+TEST(ParseNumericText, Grammar) {
+  const std::pair<std::string, double> numeric[] = {
+      {"0", 0.0},   {"-3", -3.0},   {"+2", 2.0},     {" 2.5 ", 2.5},  {"\t4.8\t", 4.8},
+      {"5.", 5.0},  {".5", 0.5},    {"-.25", -0.25}, {"1E-3", 0.001}, {"-1.5e+2", -150.0},
+      {"007", 7.0}, {"2.29", 2.29}, {"5.e1", 50.0},  {"1e-999", 0.0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE("text \"" + c.text + "\"");
-    EXPECT_TRUE(IsNumericText(c.text));
-    EXPECT_EQ(ParseNumericText(c.text), c.value);
+  for (const auto& [text, value] : numeric) {
+    SCOPED_TRACE("text \"" + text + "\"");
+    EXPECT_TRUE(IsNumericText(text));
+    EXPECT_EQ(ParseNumericText(text), value);
   }
-}
+  for (const std::string text : {"1e999", "-1e400", "123456e305"}) {
+    EXPECT_TRUE(IsNumericText(text)) << text;
+    EXPECT_EQ(ParseNumericText(text), std::nullopt) << text;
+  }
+  EXPECT_EQ(ParseNumericText("1.7976931348623157e308"), std::numeric_limits<double>::max());
 
-TEST(ParseNumericText, RefusesEverythingElse) {
-  const std::string cases[] = {
+  const std::string refused[] = {
+      "-",
+      ".",
+      "NaN",
+      "infinity",
+      "--1",
       "",
       " ",
       "+",
-      "-",
-      ".",
       "-.",
-      "abc",
       "1e",
       "1e+",
       "e5",
       "1.2.3",
       "- 3",
-      "--1",
       "+-1",
       "nan",
-      "NaN",
       "inf",
-      "-inf",
-      "infinity",
       "0x10",
       "12abc",
       "1 2",
-      "$5",
       "5%",
-      "1.5e3.2",
       "1e 3",
+      "0,6",
+      "1,000",
+      ",5",
       "\xEF\xBC\x91",
-      "3\xE3\x80\x80",  // ideographic space is not a blank
+      "3\xE3\x80\x80",
   };
-  for (const auto& text : cases) {
+  for (const auto& text : refused) {
     SCOPED_TRACE("text \"" + text + "\"");
     EXPECT_FALSE(IsNumericText(text));
     EXPECT_EQ(ParseNumericText(text), std::nullopt);
   }
-}
-
-// A comma is neither decimal separator nor grouping, whatever the user's locale: refused rather
-// than silently read as 0.6, 1 or 1000.
-TEST(ParseNumericText, RefusesTheComma) {
-  for (const std::string text : {"0,6", "1,000", "1,234.5", "-2,5", ",5"}) {
-    SCOPED_TRACE("text \"" + text + "\"");
-    EXPECT_FALSE(IsNumericText(text));
-    EXPECT_EQ(ParseNumericText(text), std::nullopt);
-  }
-}
-
-TEST(ParseNumericText, NumericFormBeyondDoubleRangeHasNoValue) {
-  for (const std::string text : {"1e999", "-1e999", "1e400", "123456e305"}) {
-    SCOPED_TRACE("text \"" + text + "\"");
-    EXPECT_TRUE(IsNumericText(text));
-    EXPECT_EQ(ParseNumericText(text), std::nullopt);
-  }
-  EXPECT_EQ(ParseNumericText("1.7976931348623157e308"), std::numeric_limits<double>::max());
 }
 
 TEST(ParseNumericText, KeepsTheSignOfZero) {
@@ -99,29 +80,23 @@ struct GeneralCase {
 };
 
 TEST(GeneralNumberText, FifteenSignificantDigitsWithoutTrailingZeros) {
+  // 999999999999999.9 rounds up into the exponent form.
+  const double inf = std::numeric_limits<double>::infinity();
   const GeneralCase cases[] = {
-      {0.2, "0.2"},
-      {4.8, "4.8"},
-      {-3, "-3"},
       {512.125, "512.125"},
       {500, "500"},
-      {0, "0"},
       {-0.0, "0"},
       {0.1 + 0.2, "0.3"},
-      {1.0 / 3, "0.333333333333333"},
       {-2.0 / 3, "-0.666666666666667"},
       {123456789012345.6, "123456789012346"},
       {999999999999999.4, "999999999999999"},
-      {0.00001, "0.00001"},
       {1e-15, "0.000000000000001"},
-      {1e15, "1E+15"},
-      {999999999999999.9, "1E+15"},  // rounds up into the exponent form
-      {1e20, "1E+20"},
+      {999999999999999.9, "1E+15"},
       {1.5e-20, "1.5E-20"},
       {-1.25e100, "-1.25E+100"},
       {std::numeric_limits<double>::quiet_NaN(), "NaN"},
-      {std::numeric_limits<double>::infinity(), "INF"},
-      {-std::numeric_limits<double>::infinity(), "-INF"},
+      {inf, "INF"},
+      {-inf, "-INF"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -4,41 +4,33 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace vardex {
 namespace {
 
-// The form as the dialog shows it at start-up.
-SettingsForm DefaultForm() { return GetConfig(InitConfig()); }
+// Texts typed over the form's boxes, named as in the dialog without "Text": PM0, PM1, SZ0 to SZ7.
+using Edits = std::vector<std::pair<std::string, std::string>>;
 
-TEST(GetConfig, ShowsTheDefaultsAsTyped) {
-  const SettingsForm form = DefaultForm();
-  EXPECT_EQ(form.TextPM, (std::array<std::string, 2>{"-5", "5"}));
-  EXPECT_EQ(form.TextSZ,
-            (std::array<std::string, 8>{"0.2", "4.8", "-3", "3", "-2", "2", "0.6", "ZD"}));
-  EXPECT_FALSE(form.CheckSZ);
-  EXPECT_TRUE(form.CheckZJD);
-  EXPECT_TRUE(form.CheckMiters);
+// The form as the dialog shows it at start-up, with `edits` typed.
+SettingsForm FormWith(const Edits& edits) {
+  SettingsForm form = GetConfig(InitConfig());
+  for (const auto& [box, text] : edits) {
+    const std::size_t i = static_cast<std::size_t>(box.at(2) - '0');
+    (box.starts_with("PM") ? form.TextPM.at(i) : form.TextSZ.at(i)) = text;
+  }
+  return form;
 }
-
-TEST(SetConfig, DefaultFormSavesTheDefaults) {
-  const SetConfigResult result = SetConfig(DefaultForm());
-  EXPECT_EQ(result.message, "设置已经保存");
-  ASSERT_TRUE(result.settings.has_value());
-  EXPECT_EQ(*result.settings, InitConfig());
-}
-
-struct RefusedCase {
-  std::string name;
-  std::function<void(SettingsForm&)> edit;
-  std::string message;
-};
 
 // Each case changes the default form and expects the one message of the first failing check.
 TEST(SetConfig, RefusesWithTheMessageOfTheFirstFailingCheck) {
-  const std::string plane1 = "请检查平面设置第1项是否为数字,设置未保存";
-  const std::string plane2 = "请检查平面设置第2项是否为数字,设置未保存";
+  const auto plane = [](int n) {
+    return "请检查平面设置第" + std::to_string(n) + "项是否为数字,设置未保存";
+  };
   const auto levelling = [](int n) {
     return "请检查水准设置第" + std::to_string(n) + "项是否为数字,设置未保存";
   };
@@ -46,122 +38,67 @@ TEST(SetConfig, RefusesWithTheMessageOfTheFirstFailingCheck) {
   const std::string mid = "请保证水准中间点正确性,设置未保存";
   const std::string closure = "请保证水准点闭合差正确性,设置未保存";
   const std::string quick = "请保证水准快速转站正确性,设置未保存";
-
-  const RefusedCase cases[] = {
-      {"plane item 1 a word", [](SettingsForm& f) { f.TextPM[0] = "abc"; }, plane1},
-      {"plane item 2 empty", [](SettingsForm& f) { f.TextPM[1] = ""; }, plane2},
-      {"plane reported before levelling",
-       [](SettingsForm& f) {
-         f.TextPM[1] = "x";
-         f.TextSZ[0] = "y";
-       },
-       plane2},
-      {"first plane item reported first",
-       [](SettingsForm& f) {
-         f.TextPM[0] = "-";
-         f.TextPM[1] = "+";
-       },
-       plane1},
-      {"levelling item 1", [](SettingsForm& f) { f.TextSZ[0] = "."; }, levelling(1)},
-      {"levelling item 3 empty", [](SettingsForm& f) { f.TextSZ[2] = ""; }, levelling(3)},
-      {"levelling item 7 lone sign", [](SettingsForm& f) { f.TextSZ[6] = "-"; }, levelling(7)},
-      {"levelling item 7 decimal comma", [](SettingsForm& f) { f.TextSZ[6] = "0,6"; },
-       levelling(7)},
-      {"not-a-number before range checks",
-       [](SettingsForm& f) {
-         f.TextSZ[0] = "5";
-         f.TextSZ[5] = "two";
-       },
-       levelling(6)},
-      {"levelling value beyond double range", [](SettingsForm& f) { f.TextSZ[0] = "1e999"; },
-       levelling(8)},
-      {"plane value beyond double range", [](SettingsForm& f) { f.TextPM[1] = "-1e400"; },
-       levelling(8)},
-      {"staff equal", [](SettingsForm& f) { f.TextSZ[0] = f.TextSZ[1] = "1.0"; }, staff},
-      {"staff reversed",
-       [](SettingsForm& f) {
-         f.TextSZ[0] = "4.8";
-         f.TextSZ[1] = "0.2";
-       },
-       staff},
-      {"staff reported before intermediate",
-       [](SettingsForm& f) {
-         f.TextSZ[1] = "0.1";
-         f.TextSZ[3] = "-9";
-       },
-       staff},
-      {"intermediate equal", [](SettingsForm& f) { f.TextSZ[2] = f.TextSZ[3] = "-3"; }, mid},
-      {"intermediate reversed", [](SettingsForm& f) { f.TextSZ[3] = "-4"; }, mid},
-      {"intermediate reported before closure",
-       [](SettingsForm& f) {
-         f.TextSZ[3] = "-4";
-         f.TextSZ[5] = "-4";
-       },
-       mid},
-      {"closure equal", [](SettingsForm& f) { f.TextSZ[4] = f.TextSZ[5] = "2"; }, closure},
-      {"closure reported before quick transfer",
-       [](SettingsForm& f) {
-         f.TextSZ[5] = "-2.5";
-         f.TextSZ[6] = "0";
-       },
-       closure},
-      {"quick transfer exactly half the staff range", [](SettingsForm& f) { f.TextSZ[6] = "2.3"; },
-       quick},
-      {"quick transfer zero", [](SettingsForm& f) { f.TextSZ[6] = "0"; }, quick},
-      {"quick transfer negative", [](SettingsForm& f) { f.TextSZ[6] = "-0.5"; }, quick},
-      {"quick transfer against the staff range typed now",
-       [](SettingsForm& f) {
-         f.TextSZ[0] = "1";
-         f.TextSZ[1] = "2";
-       },
-       quick},
+  // A value beyond the double range passes the numeric test but fails the conversion after it:
+  // the save reports the item after the last one tested, as the dialog always did.
+  const std::tuple<const char*, Edits, std::string> cases[] = {
+      {"plane item 1 a word", {{"PM0", "abc"}}, plane(1)},
+      {"plane item 2 empty", {{"PM1", ""}}, plane(2)},
+      {"plane reported before levelling", {{"PM1", "x"}, {"SZ0", "y"}}, plane(2)},
+      {"first plane item reported first", {{"PM0", "-"}, {"PM1", "+"}}, plane(1)},
+      {"levelling item 1", {{"SZ0", "."}}, levelling(1)},
+      {"levelling item 3 empty", {{"SZ2", ""}}, levelling(3)},
+      {"levelling item 7 decimal comma", {{"SZ6", "0,6"}}, levelling(7)},
+      {"not-a-number before range checks", {{"SZ0", "5"}, {"SZ5", "two"}}, levelling(6)},
+      {"levelling value beyond double range", {{"SZ0", "1e999"}}, levelling(8)},
+      {"plane value beyond double range", {{"PM1", "-1e400"}}, levelling(8)},
+      {"staff equal", {{"SZ0", "1.0"}, {"SZ1", "1"}}, staff},
+      {"staff reversed", {{"SZ0", "4.8"}, {"SZ1", "0.2"}}, staff},
+      {"staff reported before intermediate", {{"SZ1", "0.1"}, {"SZ3", "-9"}}, staff},
+      {"intermediate equal", {{"SZ2", "-3"}, {"SZ3", "-3"}}, mid},
+      {"intermediate reversed", {{"SZ3", "-4"}}, mid},
+      {"intermediate reported before closure", {{"SZ3", "-4"}, {"SZ5", "-4"}}, mid},
+      {"closure equal", {{"SZ4", "2"}, {"SZ5", "2"}}, closure},
+      {"closure reported before quick transfer", {{"SZ5", "-2.5"}, {"SZ6", "0"}}, closure},
+      {"quick transfer exactly half the staff range", {{"SZ6", "2.3"}}, quick},
+      {"quick transfer zero", {{"SZ6", "0"}}, quick},
+      {"quick transfer negative", {{"SZ6", "-0.5"}}, quick},
+      {"quick transfer against the staff range typed now", {{"SZ0", "1"}, {"SZ1", "2"}}, quick},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    SettingsForm form = DefaultForm();
-    c.edit(form);
-    const SetConfigResult result = SetConfig(form);
-    EXPECT_EQ(result.message, c.message);
+  for (const auto& [name, edits, message] : cases) {
+    SCOPED_TRACE(name);
+    const SetConfigResult result = SetConfig(FormWith(edits));
+    EXPECT_EQ(result.message, message);
     EXPECT_FALSE(result.settings.has_value());
   }
 }
 
-struct SavedCase {
-  std::string name;
-  std::function<void(SettingsForm&)> edit;
-  std::function<void(SurveySettings&)> expected;
-};
-
 TEST(SetConfig, StoresEveryBoxAsTyped) {
-  const SavedCase cases[] = {
+  const std::tuple<const char*, Edits, std::function<void(SurveySettings&)>> cases[] = {
+      {"the defaults", {}, [](SurveySettings&) {}},
       {"quick transfer just below half the staff range",
-       [](SettingsForm& f) { f.TextSZ[6] = "2.29"; },
+       {{"SZ6", "2.29"}},
        [](SurveySettings& s) { s.QuickTransferValue = 2.29; }},
       {"plane pair reversed",
-       [](SettingsForm& f) {
-         f.TextPM[0] = "5";
-         f.TextPM[1] = "-5";
-       },
+       {{"PM0", "5"}, {"PM1", "-5"}},
        [](SurveySettings& s) {
          s.PlaneTolMinus = 5;
          s.PlaneTolPlus = -5;
        }},
-      {"plane pair equal", [](SettingsForm& f) { f.TextPM[0] = f.TextPM[1] = "0"; },
+      {"plane pair equal",
+       {{"PM0", "0"}, {"PM1", "0"}},
        [](SurveySettings& s) { s.PlaneTolMinus = s.PlaneTolPlus = 0; }},
-      {"empty prefix", [](SettingsForm& f) { f.TextSZ[7] = ""; },
-       [](SurveySettings& s) { s.TurnPointPrefix = ""; }},
-      {"prefix untrimmed", [](SettingsForm& f) { f.TextSZ[7] = " 转点 "; },
+      {"empty prefix", {{"SZ7", ""}}, [](SurveySettings& s) { s.TurnPointPrefix = ""; }},
+      {"prefix untrimmed",
+       {{"SZ7", " 转点 "}},
        [](SurveySettings& s) { s.TurnPointPrefix = " 转点 "; }},
       {"no range on single values",
-       [](SettingsForm& f) {
-         f.TextSZ[0] = "-1";
-         f.TextSZ[1] = "3";
-         f.TextSZ[2] = "1";
-         f.TextSZ[3] = "2";
-         f.TextSZ[4] = "-7";
-         f.TextSZ[5] = "-6";
-         f.TextSZ[6] = "1.5";
-       },
+       {{"SZ0", "-1"},
+        {"SZ1", "3"},
+        {"SZ2", "1"},
+        {"SZ3", "2"},
+        {"SZ4", "-7"},
+        {"SZ5", "-6"},
+        {"SZ6", "1.5"}},
        [](SurveySettings& s) {
          s.StaffMinReading = -1;
          s.StaffMaxReading = 3;
@@ -172,38 +109,31 @@ TEST(SetConfig, StoresEveryBoxAsTyped) {
          s.QuickTransferValue = 1.5;
        }},
       {"blanks, signs, exponents",
-       [](SettingsForm& f) {
-         f.TextPM[0] = " -2.5 ";
-         f.TextSZ[1] = "+48e-1";
-         f.TextSZ[6] = ".6";
-       },
+       {{"PM0", " -2.5 "}, {"SZ1", "+48e-1"}, {"SZ6", ".6"}},
        [](SurveySettings& s) { s.PlaneTolMinus = -2.5; }},
-      {"check boxes",
-       [](SettingsForm& f) {
-         f.CheckSZ = true;
-         f.CheckZJD = false;
-         f.CheckMiters = false;
-       },
-       [](SurveySettings& s) {
-         s.ShowTurnPointElevation = true;
-         s.ShowMidPoints = false;
-         s.ReadingsInMeters = false;
-       }},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    SettingsForm form = DefaultForm();
-    c.edit(form);
+  for (const auto& [name, edits, change] : cases) {
+    SCOPED_TRACE(name);
     SurveySettings expected = InitConfig();
-    c.expected(expected);
-    const SetConfigResult result = SetConfig(form);
+    change(expected);
+    const SetConfigResult result = SetConfig(FormWith(edits));
     EXPECT_EQ(result.message, "设置已经保存");
     ASSERT_TRUE(result.settings.has_value());
     EXPECT_EQ(*result.settings, expected);
   }
+
+  SettingsForm boxes = FormWith({});
+  boxes.CheckSZ = true;
+  boxes.CheckZJD = false;
+  boxes.CheckMiters = false;
+  const std::optional<SurveySettings> saved = SetConfig(boxes).settings;
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_TRUE(saved->ShowTurnPointElevation);
+  EXPECT_FALSE(saved->ShowMidPoints);
+  EXPECT_FALSE(saved->ReadingsInMeters);
 }
 
-// The dialog loads GetConfig's texts; saving them unchanged must keep every setting.
+// The dialog loads GetConfig's texts and boxes; saving them unchanged must keep every setting.
 TEST(GetConfig, SavedAgainGivesTheSameSettings) {
   SurveySettings settings = InitConfig();
   settings.StaffMinReading = 0.35;
@@ -213,6 +143,8 @@ TEST(GetConfig, SavedAgainGivesTheSameSettings) {
   settings.QuickTransferValue = 1.0 / 3;  // shown with 15 digits, still below half the range
   settings.TurnPointPrefix = "TP";
   settings.ShowTurnPointElevation = true;
+  settings.ShowMidPoints = false;
+  settings.ReadingsInMeters = false;
   settings.PlaneTolMinus = 7;
   settings.PlaneTolPlus = -7;
 
