@@ -15,18 +15,13 @@
 #include "app/workbook_view.hpp"
 #include "host/cell_ref.hpp"
 #include "host/workbook.hpp"
+#include "support/project_book.hpp"
 
 namespace vardex::test {
 
-/// The template the build puts beside the test program.
-inline QString builtTemplate() {
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("work.xltx"));
-}
-
-/// A sample project the build makes from examples/ (see examples/CMakeLists.txt).
-inline QString builtExample(const char* name) {
-  return QDir(QCoreApplication::applicationDirPath())
-      .filePath(QStringLiteral("../examples/%1.xlsx").arg(QString::fromUtf8(name)));
+/// A path of the test support library (the built template, a sample) as Qt takes it.
+inline QString qPath(const std::filesystem::path& path) {
+  return QString::fromStdU16String(path.u16string());
 }
 
 /// A program folder of its own, with a copy of the template when `withTemplate`.
@@ -34,11 +29,13 @@ struct ProgramFolder {
   explicit ProgramFolder(bool withTemplate) {
     if (withTemplate) putTemplate();
   }
-  void putTemplate() const { QFile::copy(builtTemplate(), path(QStringLiteral("work.xltx"))); }
+  void putTemplate() const {
+    QFile::copy(qPath(TemplateFile()), path(QStringLiteral("work.xltx")));
+  }
   /// A copy of a sample project in this folder, so that a test may change and save it.
   QString copyExample(const char* name) const {
     const QString copy = path(QString::fromUtf8(name) + QStringLiteral(".xlsx"));
-    QFile::copy(builtExample(name), copy);
+    QFile::copy(qPath(ExampleFile(name)), copy);
     return copy;
   }
   QString path(const QString& name = {}) const {

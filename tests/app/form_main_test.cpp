@@ -1,14 +1,11 @@
-// The main window as the surveyor meets it: its menus, lists and tool bar at start-up, the one
-// project of the run made from the template, a calculation of typed input, the settings in
-// force, saving and reopening, the question before unsaved work is closed, and the update
-// question.
+// The main window as the surveyor meets it: the one project of the run made from the template, a
+// calculation of typed input, the settings in force, saving and reopening, the question before
+// unsaved work is closed, the tool bar's layout and the update question.
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
@@ -18,7 +15,6 @@
 #include "app/form_main.hpp"
 #include "app_test_support.hpp"
 #include "controls/button_fx.hpp"
-#include "controls/user_control1.hpp"
 #include "recording_message_boxes.hpp"
 #include "settings/dialog/form_set.hpp"
 
@@ -35,29 +31,6 @@ Q_DECLARE_METATYPE(MessageBoxes::Answer)
 namespace {
 
 const QString kCreateErrorStart = QString::fromUtf8("发生错误，错误内容：\r\n");
-
-QStringList menuItems(FormMain& window, const char* menuName) {
-  auto* menu = window.menuBar()->findChild<QMenu*>(QString::fromUtf8(menuName));
-  if (menu == nullptr) return {QStringLiteral("<no menu>")};
-  QStringList items;
-  for (QAction* action : menu->actions()) {
-    items << action->objectName() + u':' +
-                 (action->isSeparator() ? QStringLiteral("-") : action->text());
-  }
-  return items;
-}
-
-QStringList comboItems(FormMain& window, const char* name) {
-  auto* combo = window.findChild<QComboBox*>(QString::fromUtf8(name));
-  if (combo == nullptr) return {QStringLiteral("<no list>")};
-  QStringList items;
-  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-  return items;
-}
-
-QString shownItem(FormMain& window, const char* name) {
-  return window.findChild<QComboBox*>(QString::fromUtf8(name))->currentText();
-}
 
 QWidget* child(FormMain& window, const char* name) {
   auto* found = window.findChild<QWidget*>(QString::fromUtf8(name));
@@ -106,15 +79,12 @@ class FormMainTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void startsWithMenusListsAndNoProject_data();
-  void startsWithMenusListsAndNoProject();
   void createProject_data();
   void createProject();
   void secondCreateDoesNothing();
-  void typedInputCalculatedIntoThreeTables();
+  void typedInputCalculatedSavedAndReopened();
   void calculationFailureIsNamed();
   void savedSettingsApplyToNextCalculation();
-  void saveAndReopenKeepInputAndResults();
   void closeAsksOnlyForUnsavedWork_data();
   void closeAsksOnlyForUnsavedWork();
   void barKeepsSmallButtonsAtBottom_data();
@@ -122,58 +92,6 @@ class FormMainTest : public QObject {
   void updateQuestion_data();
   void updateQuestion();
 };
-
-void FormMainTest::startsWithMenusListsAndNoProject_data() {
-  QTest::addColumn<QByteArray>("menu");
-  QTest::addColumn<QStringList>("items");
-  const auto s = [](const char* text) { return QString::fromUtf8(text); };
-  QTest::newRow("functions") << QByteArray("menuActive")
-                             << QStringList{s("menuNew:新建模板"), s("menuClac:开始计算"),
-                                            s("menuHifen_0:-"), s("menuExit:退出")};
-  QTest::newRow("project") << QByteArray("menufile")
-                           << QStringList{s("menuOpen:打开项目"), s("menuProSet:项目管理器"),
-                                          s("menuHifen1_1:-"), s("menuSoftSet:软件设置")};
-  QTest::newRow("save") << QByteArray("menuSave")
-                        << QStringList{s("menuSavePointPM:平面控制点"),
-                                       s("menuSavePointSZ:水准控制点"), s("menuHif:-"),
-                                       s("menuSaveSheet:保存活动表")};
-  QTest::newRow("about") << QByteArray("menuAbout")
-                         << QStringList{s("menuAboutsoft:软件"), s("menuupdate:检查更新")};
-}
-
-void FormMainTest::startsWithMenusListsAndNoProject() {
-  QFETCH(QByteArray, menu);
-  QFETCH(QStringList, items);
-  RecordingMessageBoxes messages;
-  ProgramFolder folder(true);
-  FormMain window(messages, folder.path());
-
-  QCOMPARE(menuItems(window, menu.constData()), items);
-  QStringList topLevel;
-  for (QAction* action : window.menuBar()->actions()) topLevel << action->text();
-  QCOMPARE(topLevel.mid(0, 4),
-           (QStringList{QString::fromUtf8("功能(&F)"), QString::fromUtf8("项目(&G)"),
-                        QString::fromUtf8("保存"), QString::fromUtf8("关于")}));
-  QCOMPARE(topLevel.size(), 5);
-  QCOMPARE(window.menuBar()->actions().last()->objectName(), QStringLiteral("menuQQ"));
-  QVERIFY(window.menuBar()->actions().last()->menu() == nullptr);
-
-  QCOMPARE(comboItems(window, "ComboSZ_0"), QStringList{QString::fromUtf8("首水准点")});
-  QCOMPARE(shownItem(window, "ComboSZ_0"), QString::fromUtf8("首水准点"));
-  QCOMPARE(comboItems(window, "ComboSZ_1"),
-           (QStringList{QString::fromUtf8("尾水准点"), QString::fromUtf8("同首水准点")}));
-  QCOMPARE(shownItem(window, "ComboSZ_1"), QString::fromUtf8("尾水准点"));
-  QCOMPARE(comboItems(window, "ComboPM_0"), QStringList{});
-  QCOMPARE(comboItems(window, "ComboPM_1"), QStringList{});
-  QCOMPARE(qobject_cast<vardex::UserControl1*>(child(window, "PicBox"))->caption(),
-           QString::fromUtf8("已知点"));
-
-  QVERIFY(window.project() == nullptr);
-  QCOMPARE(window.view()->currentSheet(), -1);
-  QVERIFY(window.settings() == vardex::InitConfig());
-  QVERIFY(window.windowTitle().endsWith(QStringLiteral(" Vardex")));
-  QCOMPARE(messages.shown.size(), 0);
-}
 
 void FormMainTest::createProject_data() {
   QTest::addColumn<bool>("withTemplate");
@@ -197,6 +115,11 @@ void FormMainTest::createProject() {
       triggerMenu(window, command.constData());
     }
   };
+
+  // The window starts without a project, on the default settings.
+  QVERIFY(window.project() == nullptr);
+  QCOMPARE(window.view()->currentSheet(), -1);
+  QVERIFY(window.settings() == vardex::InitConfig());
 
   create();
   if (withTemplate) {
@@ -239,38 +162,54 @@ void FormMainTest::secondCreateDoesNothing() {
   QCOMPARE(messages.shown.size(), 0);
 }
 
-void FormMainTest::typedInputCalculatedIntoThreeTables() {
+void FormMainTest::typedInputCalculatedSavedAndReopened() {
   RecordingMessageBoxes messages;
   ProgramFolder folder(true);
-  FormMain window(messages, folder.path());
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  triggerMenu(window, "menuNew");
-  typeSmallProject(window);
-  QCOMPARE(messages.shown.size(), 0);
-
-  emit qobject_cast<vardex::ButtonFx*>(child(window, "ButtonFx2"))->Click();
-  QCOMPARE(messages.shown.size(), 0);
-  vardex::host::Workbook& book = *window.project();
-  QCOMPARE(window.view()->tabBar()->tabText(window.view()->currentSheet()),
-           QString::fromUtf8("水准表"));
-  QCOMPARE(&book.ActiveSheet(), book.FindSheet("水准表"));
-  QVERIFY(window.isWindowModified());
-
-  const QStringList levelling = columnTexts(*book.FindSheet("水准表"), 1);
-  QVERIFY2(levelling.contains(QStringLiteral("BM7")) && levelling.contains(QStringLiteral("BM8")),
-           qPrintable(levelling.join(u'|')));
-  QVERIFY(levelling.filter(QStringLiteral("P2")).size() == 1);
-  for (const char* plane : {"放线记录表", "平面位置检测表"}) {
-    const vardex::host::Worksheet& sheet = *book.FindSheet(plane);
-    QStringList row8;
-    for (int32_t column = 1; column <= 17; ++column) {
-      row8 << QString::fromUtf8(sheet.Text({8, column}).c_str());
+  const QString saved = folder.path(QString::fromUtf8("K1 路段.xlsx"));
+  QString calculatedB5;
+  {
+    FormMain window(messages, folder.path());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    triggerMenu(window, "menuNew");
+    typeSmallProject(window);
+    emit qobject_cast<vardex::ButtonFx*>(child(window, "ButtonFx2"))->Click();
+    QCOMPARE(messages.shown.size(), 0);
+    vardex::host::Workbook& book = *window.project();
+    QCOMPARE(window.view()->tabBar()->tabText(window.view()->currentSheet()),
+             QString::fromUtf8("水准表"));
+    QCOMPARE(&book.ActiveSheet(), book.FindSheet("水准表"));
+    QVERIFY(window.isWindowModified());
+    const QStringList levelling = columnTexts(*book.FindSheet("水准表"), 1);
+    QVERIFY2(levelling.contains(QStringLiteral("BM7")) && levelling.contains(QStringLiteral("BM8")),
+             qPrintable(levelling.join(u'|')));
+    QCOMPARE(levelling.filter(QStringLiteral("P2")).size(), 1);
+    for (const char* plane : {"放线记录表", "平面位置检测表"}) {
+      QStringList row8;
+      for (int32_t column = 1; column <= 17; ++column) {
+        row8 << QString::fromUtf8(book.FindSheet(plane)->Text({8, column}).c_str());
+      }
+      QVERIFY2(row8.contains(QStringLiteral("P1")), qPrintable(row8.join(u'|')));
     }
-    QVERIFY2(row8.contains(QStringLiteral("P1")), qPrintable(row8.join(u'|')));
+    // The grid shows the new table without being asked.
+    QCOMPARE(window.view()->model()->index(4, 0).data().toString(), QStringLiteral("BM7"));
+    calculatedB5 = text(*book.FindSheet("水准表"), "B5");
+
+    window.setPathChooser([&](bool forSaving, const QString& suggested) {
+      return forSaving && suggested == QStringLiteral("work1.xlsx") ? saved : QString();
+    });
+    triggerMenu(window, "actionSave");
+    QVERIFY(QFileInfo::exists(saved));
+    QVERIFY(!window.isWindowModified());
+    QVERIFY(window.windowTitle().contains(QString::fromUtf8("K1 路段.xlsx")));
   }
-  // The grid shows the new table without being asked.
-  QCOMPARE(window.view()->model()->index(4, 0).data().toString(), QStringLiteral("BM7"));
+  FormMain reopened(messages, folder.path());
+  QVERIFY(reopened.openProject(saved));
+  vardex::host::Workbook& book = *reopened.project();
+  QCOMPARE(text(book.SheetAt(0), "B4"), QStringLiteral("3412697.736"));
+  QCOMPARE(text(book.SheetAt(0), "A10"), QStringLiteral("P3"));
+  QCOMPARE(text(*book.FindSheet("水准表"), "B5"), calculatedB5);
+  QCOMPARE(messages.shown.size(), 0);
 }
 
 void FormMainTest::calculationFailureIsNamed() {
@@ -323,36 +262,6 @@ void FormMainTest::savedSettingsApplyToNextCalculation() {
   QVERIFY(points.filter(QStringLiteral("ZD")).isEmpty());
 }
 
-void FormMainTest::saveAndReopenKeepInputAndResults() {
-  RecordingMessageBoxes messages;
-  ProgramFolder folder(true);
-  const QString saved = folder.path(QString::fromUtf8("K1 路段.xlsx"));
-  QString calculatedB5;
-  {
-    FormMain window(messages, folder.path());
-    window.show();
-    window.CreateProject();
-    typeSmallProject(window);
-    window.RunCalculation();
-    calculatedB5 = text(*window.project()->FindSheet("水准表"), "B5");
-    QVERIFY(!calculatedB5.isEmpty());
-    window.setPathChooser([&](bool forSaving, const QString& suggested) {
-      return forSaving && suggested == QStringLiteral("work1.xlsx") ? saved : QString();
-    });
-    triggerMenu(window, "actionSave");
-    QVERIFY(QFileInfo::exists(saved));
-    QVERIFY(!window.isWindowModified());
-    QVERIFY(window.windowTitle().contains(QString::fromUtf8("K1 路段.xlsx")));
-  }
-  FormMain reopened(messages, folder.path());
-  QVERIFY(reopened.openProject(saved));
-  vardex::host::Workbook& book = *reopened.project();
-  QCOMPARE(text(book.SheetAt(0), "B4"), QStringLiteral("3412697.736"));
-  QCOMPARE(text(book.SheetAt(0), "A10"), QStringLiteral("P3"));
-  QCOMPARE(text(*book.FindSheet("水准表"), "B5"), calculatedB5);
-  QCOMPARE(messages.shown.size(), 0);
-}
-
 void FormMainTest::closeAsksOnlyForUnsavedWork_data() {
   QTest::addColumn<QString>("project");  // none, saved, typed, calculated
   QTest::addColumn<MessageBoxes::Answer>("answer");
@@ -363,10 +272,7 @@ void FormMainTest::closeAsksOnlyForUnsavedWork_data() {
   QTest::newRow("no project") << QStringLiteral("none") << A::Cancel << false << true << false;
   QTest::newRow("saved project") << QStringLiteral("saved") << A::Cancel << false << true << false;
   QTest::newRow("typed, cancel") << QStringLiteral("typed") << A::Cancel << true << false << false;
-  QTest::newRow("typed, discard") << QStringLiteral("typed") << A::Discard << true << true << false;
   QTest::newRow("typed, save") << QStringLiteral("typed") << A::Save << true << true << true;
-  QTest::newRow("calculated, cancel")
-      << QStringLiteral("calculated") << A::Cancel << true << false << false;
   QTest::newRow("calculated, discard")
       << QStringLiteral("calculated") << A::Discard << true << true << false;
   QTest::newRow("calculated, save")
@@ -417,8 +323,7 @@ void FormMainTest::closeAsksOnlyForUnsavedWork() {
 void FormMainTest::barKeepsSmallButtonsAtBottom_data() {
   QTest::addColumn<int>("height");
   QTest::newRow("design height") << 0;
-  QTest::newRow("taller") << 900;
-  QTest::newRow("much taller") << 1200;
+  QTest::newRow("taller") << 1200;
 }
 
 void FormMainTest::barKeepsSmallButtonsAtBottom() {
@@ -456,7 +361,6 @@ void FormMainTest::updateQuestion_data() {
        {"menuSavePointPM", "menuSavePointSZ", "menuSaveSheet", "menuupdate", "ButtonSave"}) {
     QTest::addRow("%s, yes", command) << QByteArray(command) << A::Yes;
   }
-  QTest::newRow("menuupdate, no") << QByteArray("menuupdate") << A::No;
   QTest::newRow("ButtonSave, no") << QByteArray("ButtonSave") << A::No;
 }
 
@@ -476,8 +380,6 @@ void FormMainTest::updateQuestion() {
     triggerMenu(window, command.constData());
   }
   QCOMPARE(messages.shown.size(), 1);
-  QCOMPARE(messages.shown[0].title, QString::fromUtf8("更新"));
-  QCOMPARE(messages.shown[0].text, QString::fromUtf8("检查到有新版本，是否愿意去更新。"));
   QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::YesNo);
   QCOMPARE(opened, answer == MessageBoxes::Answer::Yes ? QList<GuidePage>{GuidePage::Update}
                                                        : QList<GuidePage>{});

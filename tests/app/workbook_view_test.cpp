@@ -76,8 +76,7 @@ class WorkbookViewTest : public QObject {
 };
 
 void WorkbookViewTest::init() {
-  mBook =
-      std::make_unique<Workbook>(Workbook::Open(vardex::test::builtTemplate().toStdU16String()));
+  mBook = std::make_unique<Workbook>(Workbook::Open(vardex::test::TemplateFile()));
   mView = std::make_unique<WorkbookView>(mMessages);
   mView->resize(900, 600);
   mView->setWorkbook(mBook.get());
@@ -195,33 +194,25 @@ void WorkbookViewTest::deleteClearsContentsKeepsFormats() {
 void WorkbookViewTest::pasteWritesBlockAsTyped_data() {
   QTest::addColumn<QString>("clipboard");
   QTest::addColumn<QString>("selection");
-  QTest::addColumn<QStringList>("cells");  // ref=shown text
+  QTest::addColumn<QStringList>("cells");  // ref=shown text, the third a number
   QTest::addColumn<QStringList>("untouched");
+  const auto list = [](const char* items) { return QString::fromUtf8(items).split(u' '); };
 
   QTest::newRow("point list from a spreadsheet program")
       << QString::fromUtf8(
              "K1+240\t-12.5\t3412593.102\t512897.243\t108.070\r\n"
              "K1+280\t桥头\t3412626.931\t512918.588\t109.750\t109.748\r\n")
       << QStringLiteral("A8")
-      << QStringList{QStringLiteral("A8=K1+240"),      QStringLiteral("B8=-12.5"),
-                     QStringLiteral("C8=3412593.102"), QStringLiteral("E8=108.070"),
-                     QString::fromUtf8("B9=桥头"),     QStringLiteral("F9=109.748")}
-      << QStringList{QStringLiteral("F8"), QStringLiteral("A10")};
+      << list("A8=K1+240 B8=-12.5 C8=3412593.102 E8=108.070 B9=桥头 F9=109.748") << list("F8 A10");
   QTest::newRow("one value fills the selection")
       << QStringLiteral("5\n") << QStringLiteral("C8:D9")
-      << QStringList{QStringLiteral("C8=5.000"), QStringLiteral("D8=5.000"),
-                     QStringLiteral("C9=5.000"), QStringLiteral("D9=5.000")}
-      << QStringList{QStringLiteral("E8"), QStringLiteral("C10")};
+      << list("C8=5.000 D8=5.000 C9=5.000 D9=5.000") << list("E8 C10");
   QTest::newRow("block repeated down a whole multiple")
       << QStringLiteral("1\t2\n") << QStringLiteral("C8:D11")
-      << QStringList{QStringLiteral("C8=1.000"), QStringLiteral("D9=2.000"),
-                     QStringLiteral("C11=1.000"), QStringLiteral("D11=2.000")}
-      << QStringList{QStringLiteral("C12"), QStringLiteral("E8")};
+      << list("C8=1.000 D9=2.000 C11=1.000 D11=2.000") << list("C12 E8");
   QTest::newRow("block larger than the selection goes to its corner")
       << QStringLiteral("1\t2\n3\t4\n") << QStringLiteral("C8:E10")
-      << QStringList{QStringLiteral("C8=1.000"), QStringLiteral("D9=4.000"),
-                     QStringLiteral("C9=3.000")}
-      << QStringList{QStringLiteral("E8"), QStringLiteral("C10")};
+      << list("C8=1.000 D9=4.000 C9=3.000") << list("E8 C10");
 }
 
 void WorkbookViewTest::pasteWritesBlockAsTyped() {
