@@ -96,8 +96,11 @@ struct Worksheet::Impl {
   std::vector<RangeRef> merged;
   RangeRef selection{{1, 1}, {1, 1}};
 
-  // The original part: bytes before and after <sheetData> are written back verbatim.
+  // The original part: bytes before and after <sheetData> are written back verbatim. A part
+  // read from the package is let go after loading and inflated again when the sheet is written,
+  // so that an open workbook does not hold every sheet's text twice (cells and XML).
   std::shared_ptr<const std::string> source;
+  std::size_t source_size = 0;
   std::size_t data_begin = 0;   ///< offset of "<sheetData"
   std::size_t data_end = 0;     ///< offset just past the sheetData element
   std::size_t merge_begin = 0;  ///< span of <mergeCells> in the source (0,0 when absent)

@@ -197,6 +197,7 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     impl->part = rel->target;
     ReadWorksheet(*impl, std::make_shared<const std::string>(pkg.Read(rel->target)), b.strings,
                   b.sst_original, file);
+    impl->source.reset();  // read again from the package if the sheet is ever written
     if (this_tab == active_tab) b.active = b.sheets.size();
     b.sheets.push_back(std::make_unique<Worksheet>(std::move(impl)));
   }
@@ -591,7 +592,9 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     std::optional<bool> tab;
     if (auto it = tab_flags.find(s); it != tab_flags.end()) tab = it->second;
     return [s, &b, &shared_index, tab](ByteBuffer& out) {
-      WriteWorksheet(*s, b.strings, shared_index, tab, out);
+      const std::shared_ptr<const std::string> source =
+          s->source ? s->source : std::make_shared<const std::string>(b.package.Read(s->part));
+      WriteWorksheet(*s, *source, b.strings, shared_index, tab, out);
     };
   };
 

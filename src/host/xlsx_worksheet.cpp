@@ -584,6 +584,7 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
   const std::string& doc = *xml;
   CheckUtf8(doc, file, s.part);
   s.source = std::move(xml);
+  s.source_size = doc.size();
   auto fail = [&](std::size_t offset, const std::string& what) {
     throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(s.part, offset, what)));
   };
@@ -1119,13 +1120,12 @@ void PutMerges(ByteBuffer& out, const std::vector<RangeRef>& merged, const std::
 std::size_t EstimateWorksheetSize(const Worksheet::Impl& s) {
   std::size_t cells = 0;
   for (const Row& row : s.rows) cells += row.cells.size();
-  return s.source->size() + cells * 40 + s.rows.size() * 24 + s.merged.size() * 28;
+  return s.source_size + cells * 40 + s.rows.size() * 24 + s.merged.size() * 28;
 }
 
-void WriteWorksheet(const Worksheet::Impl& s, const StringPool& pool,
+void WriteWorksheet(const Worksheet::Impl& s, const std::string& src, const StringPool& pool,
                     const std::vector<uint32_t>& shared_index, std::optional<bool> tab_selected,
                     ByteBuffer& out) {
-  const std::string& src = *s.source;
   // Room for all of it at once: unwritten room costs nothing, and the part is never moved.
   out.Reserve(EstimateWorksheetSize(s) + s.merged.size() * 8 + 4096);
 

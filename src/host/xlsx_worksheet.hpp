@@ -20,8 +20,8 @@ void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xm
 /// The worksheet part with the model's cells; untouched rows and cells keep their bytes.
 /// `shared_index` maps string pool ids of written texts to shared-string table indices.
 /// `tab_selected`, when given, sets or clears the sheet view's tabSelected flag.
-/// The part is written into `out` (empty on entry).
-void WriteWorksheet(const Worksheet::Impl& sheet, const StringPool& pool,
+/// The part is written into `out` (empty on entry); `source` is the part as it was read.
+void WriteWorksheet(const Worksheet::Impl& sheet, const std::string& source, const StringPool& pool,
                     const std::vector<uint32_t>& shared_index, std::optional<bool> tab_selected,
                     ByteBuffer& out);
 /// About the size WriteWorksheet will write, in bytes (to schedule the largest parts first).
