@@ -1,6 +1,8 @@
 // Reading of number format codes into sections of tokens.
 #include "host/number_format_code.hpp"
 
+#include "host/legacy_palette.hpp"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -35,16 +37,6 @@ std::size_t Utf8Length(char lead) {
   if (byte >= 0xC0) return 2;
   return 1;
 }
-
-// The legacy 56-colour palette that [ColorN] indexes.
-constexpr std::array<std::uint32_t, 56> kPalette = {
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
-    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
-    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
-    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
-    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
 
 struct NamedColor {
   std::string_view name;
@@ -250,7 +242,7 @@ class CodeReader {
       const char* last = lower.data() + lower.size();
       const auto [end, error] = std::from_chars(first, last, index);
       if (error != std::errc() || end != last || index < 1 || index > 56) return false;
-      section.color = kPalette[static_cast<std::size_t>(index - 1)];
+      section.color = kLegacyPalette[static_cast<std::size_t>(index - 1)];
       return true;
     }
     const char first = content.front();

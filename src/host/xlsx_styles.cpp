@@ -8,22 +8,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/legacy_palette.hpp"
 #include "host/number_format.hpp"
 #include "host/xml_util.hpp"
 
 namespace vardex::host::detail {
 namespace {
-
-// The legacy 64-colour palette that indexed colours refer to.
-constexpr uint32_t kIndexed[64] = {
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
-    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
-    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
-    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
-    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
 
 struct Theme {
   uint32_t colors[12] = {0x000000, 0xFFFFFF, 0x44546A, 0xE7E6E6, 0x4472C4, 0xED7D31,
@@ -75,7 +65,7 @@ Color ReadColor(pugi::xml_node n, const Theme& theme) {
   } else if (pugi::xml_attribute x = Attr(n, "indexed")) {
     const unsigned i = x.as_uint();
     if (i >= 64) return c;  // 64 and 65 are the system's automatic colours
-    rgb = kIndexed[i];
+    rgb = IndexedColor(i);
   } else {
     return c;
   }
