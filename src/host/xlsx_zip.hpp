@@ -88,6 +88,8 @@ class ByteBuffer {
   void Commit(std::size_t n) noexcept { size_ += n; }
 
   void Append(std::string_view s) {
+    // An empty buffer has no storage yet, and memcpy must not see a null pointer even for 0 bytes.
+    if (s.empty()) return;
     char* p = Room(s.size());
     std::memcpy(p, s.data(), s.size());
     size_ += s.size();
