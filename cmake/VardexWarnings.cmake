@@ -20,7 +20,8 @@ endfunction()
 # GCC 12 reports std::regex and std::function internals as maybe-uninitialized under the
 # sanitizers (a false positive in the standard library headers), so tests do without that one.
 function(vardex_test_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wno-maybe-uninitialized)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow
+                         $<$<CXX_COMPILER_ID:GNU>:-Wno-maybe-uninitialized>)
   if(VARDEX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
