@@ -10,7 +10,7 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
-#include "app/form_main.hpp"
+#include "app/main_window.hpp"
 #include "app/message_boxes.hpp"
 #include "app/workbook_view.hpp"
 #include "host/workbook.hpp"
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
   parser.process(app);
 
   vardex::DialogMessageBoxes messages;
-  vardex::FormMain window(messages);
+  vardex::MainWindow window(messages);
   if (parser.isSet(size)) {
     const QStringList parts = parser.value(size).split(QLatin1Char('x'));
     if (parts.size() == 2) window.resize(parts[0].toInt(), parts[1].toInt());

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <variant>
 
-#include "controls/form_design.hpp"
+#include "controls/design_units.hpp"
 #include "host/workbook.hpp"
 
 namespace vardex {

@@ -13,15 +13,15 @@
 #include "cli/batch.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/exit_codes.hpp"
-#include "cli/provenance.hpp"
 #include "cli/settings_options.hpp"
 #include "host/cell_ref.hpp"
 #include "host/host_error.hpp"
 #include "host/workbook.hpp"
-#include "leveling/calculation_run.hpp"
-#include "leveling/levelling_check.hpp"
-#include "leveling/numeric/numeric_helpers.hpp"
+#include "levelling/levelling_check.hpp"
+#include "numeric/numeric_helpers.hpp"
 #include "plane/plane_check.hpp"
+#include "project/calculation_run.hpp"
+#include "project/provenance.hpp"
 
 namespace vardex::cli {
 namespace {

@@ -19,7 +19,7 @@
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/settings_options.hpp"
-#include "host/project_template.hpp"
+#include "project/project_template.hpp"
 
 namespace {
 

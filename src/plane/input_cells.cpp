@@ -4,8 +4,8 @@
 #include <utility>
 #include <variant>
 
+#include "numeric/number_text.hpp"
 #include "plane/plane_texts.hpp"
-#include "settings/number_text.hpp"
 
 namespace vardex::detail {
 namespace {

@@ -8,12 +8,12 @@
 #include <string>
 #include <variant>
 
+#include "numeric/number_text.hpp"
 #include "plane/input_cells.hpp"
 #include "plane/plane_input.hpp"
 #include "plane/plane_tables.hpp"
 #include "plane/plane_texts.hpp"
 #include "plane/record_layout.hpp"
-#include "settings/number_text.hpp"
 
 namespace vardex {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "host/workbook.hpp"
-#include "leveling/numeric/record_check.hpp"
+#include "numeric/record_check.hpp"
 #include "settings/survey_settings.hpp"
 
 namespace vardex {

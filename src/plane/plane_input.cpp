@@ -4,9 +4,9 @@
 #include <limits>
 #include <string>
 
+#include "numeric/number_text.hpp"
 #include "plane/input_cells.hpp"
 #include "plane/plane_texts.hpp"
-#include "settings/number_text.hpp"
 
 namespace vardex {
 namespace {

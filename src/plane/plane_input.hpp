@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "host/workbook.hpp"
-#include "leveling/numeric/numeric_helpers.hpp"
-#include "plane/survey_functions.hpp"
+#include "numeric/numeric_helpers.hpp"
+#include "numeric/survey_functions.hpp"
 #include "settings/survey_settings.hpp"
 
 namespace vardex {

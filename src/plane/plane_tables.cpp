@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "numeric/number_text.hpp"
 #include "plane/input_cells.hpp"
 #include "plane/plane_texts.hpp"
 #include "plane/record_layout.hpp"
-#include "settings/number_text.hpp"
 
 namespace vardex {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "host/workbook.hpp"
-#include "leveling/numeric/numeric_helpers.hpp"
+#include "numeric/numeric_helpers.hpp"
 #include "plane/plane_input.hpp"
 #include "settings/survey_settings.hpp"
 

@@ -1,9 +1,9 @@
 // Header texts of the plane record sheets.
 #include "plane/record_layout.hpp"
 
-#include "leveling/numeric/numeric_helpers.hpp"
+#include "numeric/number_text.hpp"
+#include "numeric/numeric_helpers.hpp"
 #include "plane/plane_texts.hpp"
-#include "settings/number_text.hpp"
 
 namespace vardex::detail {
 namespace {

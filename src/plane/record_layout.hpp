@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/cell_ref.hpp"
-#include "plane/survey_functions.hpp"
+#include "numeric/survey_functions.hpp"
 
 namespace vardex::detail {
 

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "settings/number_text.hpp"
+#include "numeric/number_text.hpp"
 
 namespace vardex {
 namespace {

@@ -6,11 +6,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/form_pj.hpp"
-#include "controls/button_fx.hpp"
-#include "controls/user_control1.hpp"
+#include "app/project_files_dialog.hpp"
+#include "app/settings_dialog.hpp"
+#include "controls/caption_panel.hpp"
+#include "controls/picture_button.hpp"
 #include "recording_message_boxes.hpp"
-#include "settings/dialog/form_set.hpp"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -21,13 +21,14 @@ int main(int argc, char* argv[]) {
   const QDir out(QString::fromLocal8Bit(argv[1]));
   vardex::test::RecordingMessageBoxes messages;
 
-  vardex::FormSet formSet(vardex::InitConfig(), messages);
-  formSet.show();
-  vardex::FormPj* formPj = vardex::FormPj::showInstance(nullptr);
+  vardex::SettingsDialog settingsDialog(vardex::InitConfig(), messages);
+  settingsDialog.show();
+  vardex::ProjectFilesDialog* projectFilesDialog =
+      vardex::ProjectFilesDialog::showInstance(nullptr);
 
   QWidget strip;
   strip.resize(200, 130);
-  auto* panel = new vardex::UserControl1(&strip);
+  auto* panel = new vardex::CaptionPanel(&strip);
   panel->setCaption(QString::fromUtf8("已知点"));
   panel->setGeometry(0, 0, 200, 100);
   QPixmap gear(32, 32);
@@ -38,15 +39,17 @@ int main(int argc, char* argv[]) {
     painter.drawEllipse(8, 8, 16, 16);
   }
   for (int i = 0; i < 3; ++i) {
-    auto* button = new vardex::ButtonFx(&strip);
+    auto* button = new vardex::PictureButton(&strip);
     button->setGeometry(10 + 50 * i, 102, 41, 28);
-    button->setPicture(gear, vardex::ButtonFx::PictureType::Bitmap);
+    button->setPicture(gear, vardex::PictureButton::PictureType::Bitmap);
   }
   strip.show();
 
   QTimer::singleShot(300, &app, [&] {
-    bool ok = formSet.grab().save(out.filePath(QStringLiteral("form_set.png")));
-    ok = formPj->grab().save(out.filePath(QStringLiteral("form_pj.png"))) && ok;
+    bool ok = settingsDialog.grab().save(out.filePath(QStringLiteral("settings_dialog.png")));
+    ok =
+        projectFilesDialog->grab().save(out.filePath(QStringLiteral("project_files_dialog.png"))) &&
+        ok;
     ok = strip.grab().save(out.filePath(QStringLiteral("controls.png"))) && ok;
     app.exit(ok ? 0 : 1);
   });

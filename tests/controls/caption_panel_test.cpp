@@ -3,16 +3,16 @@
 #include <QImage>
 #include <QtTest>
 
-#include "controls/user_control1.hpp"
+#include "controls/caption_panel.hpp"
 
-using vardex::UserControl1;
+using vardex::CaptionPanel;
 
 namespace {
 
 const QColor kBorder(173, 193, 220);
 const QColor kTextColor(2, 45, 123);
 
-QImage grabShown(UserControl1& panel) { return panel.grab().toImage(); }
+QImage grabShown(CaptionPanel& panel) { return panel.grab().toImage(); }
 
 // Pixels of the header row y, from x 5 (right of the marker) to the right border, that differ
 // from the row's gradient colour (read at x 2, where nothing else is drawn), inside or outside
@@ -100,7 +100,7 @@ void CaptionPanelTest::drawing() {
   QFETCH(QPoint, point);
   QFETCH(QColor, color);
 
-  UserControl1 panel;
+  CaptionPanel panel;
   panel.resize(size);
   panel.show();
   const QImage image = grabShown(panel);
@@ -122,7 +122,7 @@ void CaptionPanelTest::captionStaysInItsRectangle() {
   QFETCH(QString, caption);
   QFETCH(bool, drawsText);
 
-  UserControl1 panel;
+  CaptionPanel panel;
   panel.setCaption(caption);
   panel.resize(200, 100);
   panel.show();
@@ -137,7 +137,7 @@ void CaptionPanelTest::captionStaysInItsRectangle() {
 }
 
 void CaptionPanelTest::newCaptionShowsAtNextShow() {
-  UserControl1 panel;
+  CaptionPanel panel;
   panel.setCaption(QString::fromUtf8("已知点"));
   panel.resize(200, 100);
   panel.show();

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "host/number_format.hpp"
-#include "settings/number_text.hpp"
+#include "numeric/number_text.hpp"
 
 namespace {
 

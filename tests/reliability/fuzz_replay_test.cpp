@@ -1,5 +1,5 @@
-// Replays every fuzz target's committed seeds and kept crash inputs (tests/fuzz/seeds/<target>,
-// tests/fuzz/regressions/<target>) through the same bodies the fuzzers run, so a fault found once
+// Replays every fuzz target's committed seeds and kept crash inputs (fuzz/seeds/<target>,
+// fuzz/regressions/<target>) through the same bodies the fuzzers run, so a fault found once
 // stays fixed on every build, sanitizers or not.
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +25,7 @@ fs::path FromEnv(const char* name, const char* fallback) {
 std::vector<fs::path> Inputs(const std::string& target,
                              std::initializer_list<const char*> folders = {"seeds",
                                                                            "regressions"}) {
-  const fs::path fuzz = FromEnv("VARDEX_SOURCE_DIR", ".") / "tests" / "fuzz";
+  const fs::path fuzz = FromEnv("VARDEX_SOURCE_DIR", ".") / "fuzz";
   std::vector<fs::path> files;
   for (const char* folder : folders) {
     const fs::path dir = fuzz / folder / target;
@@ -67,9 +67,9 @@ TEST_P(FuzzReplay, SeedsAndKeptCrashInputsPass) {
 }
 
 // Inputs of faults found by fuzzing that the owning code has not fixed yet
-// (tests/fuzz/open-findings/<target>). None is open now, so any input parked there fails the
+// (fuzz/open-findings/<target>). None is open now, so any input parked there fails the
 // suite until its fault is fixed; a fixed finding's input then moves to
-// tests/fuzz/regressions/<target>, where the test above replays it on every build.
+// fuzz/regressions/<target>, where the test above replays it on every build.
 TEST_P(FuzzReplay, OpenFindingsPass) {
   const vardex::fuzz::Body body = vardex::fuzz::FindBody(GetParam());
   ASSERT_NE(body, nullptr);

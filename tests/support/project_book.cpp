@@ -4,7 +4,7 @@
 #include <random>
 #include <sstream>
 
-#include "settings/number_text.hpp"
+#include "numeric/number_text.hpp"
 
 namespace vardex::test {
 

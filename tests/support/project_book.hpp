@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "host/workbook.hpp"
-#include "leveling/numeric/numeric_helpers.hpp"
-#include "leveling/numeric/record_check.hpp"
+#include "numeric/numeric_helpers.hpp"
+#include "numeric/record_check.hpp"
 
 namespace vardex::test {
 

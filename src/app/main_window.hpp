@@ -1,0 +1,112 @@
+// The main window: menu bar, the tool bar docked on the right with the known-points panel, and
+// the spreadsheet view of the project workbook in the inner area. It owns the project for the
+// run of the program and runs the commands on it.
+#pragma once
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "app/guide_pages.hpp"
+#include "settings/survey_settings.hpp"
+
+class QComboBox;
+
+namespace vardex {
+
+namespace host {
+class HostError;
+class Workbook;
+}  // namespace host
+
+class PictureButton;
+class SettingsDialog;
+class MessageBoxes;
+class RandomSource;
+class CaptionPanel;
+class WorkbookView;
+
+/// The main window. Starts with the default settings and no project; `CreateProject` makes the
+/// one project of the run from the template beside the program, or `openProject` takes a saved
+/// workbook as the project. Closing asks to save a project with unsaved changes.
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  /// Opens a page of the user guide.
+  using PageOpener = std::function<void(GuidePage)>;
+  /// Asks the user for a workbook file to open (`forSaving` false) or to save to (true),
+  /// starting at `suggested`; the empty text when the user cancels.
+  using PathChooser = std::function<QString(bool forSaving, const QString& suggested)>;
+
+  /// `messages` shows every message and must outlive the window. The template is looked up in
+  /// `programDir`.
+  explicit MainWindow(MessageBoxes& messages,
+                      const QString& programDir = QCoreApplication::applicationDirPath(),
+                      QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  /// Makes the project from "work.xltx", untitled. Does nothing when a project exists. A
+  /// template that cannot be opened is reported and leaves the window without a project.
+  void CreateProject();
+  /// Regenerates the three record tables of the project with the settings in force and shows
+  /// "水准表". Does nothing without a project. Messages of the run are shown one by one.
+  void RunCalculation();
+  /// Asks whether to go and update; on Yes opens the update page of the user guide.
+  void UpdateQuestion();
+  /// The settings dialog, modal; a save in it applies to the next calculation.
+  void showSettings();
+  /// The project files dialog, modeless, one instance.
+  void showProjectFiles();
+
+  /// Opens the workbook at `path` as the project, after asking to save unsaved changes of the
+  /// current one. False when the user cancelled or the file could not be opened (reported).
+  bool openProject(const QString& path);
+  /// Saves the project to its file, or asks for one when it is untitled. False when cancelled
+  /// or failed (reported).
+  bool saveProject();
+  /// Saves the project as .xlsx at `path`; it then belongs to that file. False on failure.
+  bool saveProjectAs(const QString& path);
+
+  host::Workbook* project() const { return mProject.get(); }
+  const SurveySettings& settings() const { return mSettings; }
+  WorkbookView* view() const { return mView; }
+
+  void setPageOpener(PageOpener opener) { mPageOpener = std::move(opener); }
+  void setPathChooser(PathChooser chooser) { mPathChooser = std::move(chooser); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildBar();
+  void barResize();
+  void updateTitle();
+  void openProjectChosen();
+  void saveProjectChosen();
+  bool askToKeepChanges();
+  bool openFile(const QString& path);
+  void showHostError(const host::HostError& error);
+
+  MessageBoxes& mMessages;
+  QString mProgramDir;
+  SurveySettings mSettings;
+  std::unique_ptr<RandomSource> mRandom;
+  std::unique_ptr<host::Workbook> mProject;
+  QString mUntitledName;  ///< shown for a project that has no file yet
+  bool mCalculating = false;
+
+  WorkbookView* mView = nullptr;
+  QWidget* mBar = nullptr;
+  PictureButton* mButtonB1 = nullptr;
+  PictureButton* mButtonB2 = nullptr;
+  CaptionPanel* mPicBox = nullptr;
+  SettingsDialog* mSettingsDialog = nullptr;
+  PageOpener mPageOpener;
+  PathChooser mPathChooser;
+};
+
+}  // namespace vardex

@@ -1,0 +1,316 @@
+// The levelling record generator: the worked example cell by cell, the set-up windows, the
+// display switches, and the failures that must leave "水准表" untouched.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "levelling/levelling_record.hpp"
+#include "support/project_book.hpp"
+
+namespace vardex {
+namespace {
+
+using test::DumpSheet;
+using test::kLevelling;
+using test::LevellingBlock;
+using test::MakeLevellingProject;
+using test::RecordingSource;
+using test::Typed;
+
+const Typed kNone{};
+
+// Default settings: readings in metres, intermediate sights shown, turning point elevations not.
+TEST(GenerateLevellingRecord, WorkedExampleCellByCell) {
+  // Numbers within a micrometre, texts exactly; every other cell of A5:I10 stays empty.
+  struct Expected {
+    const char* cell;
+    std::variant<double, std::string> value;
+  };
+  const std::vector<Expected> cells = {{"A5", std::string("BM1")},
+                                       {"B5", 4.4},
+                                       {"E5", 104.4},
+                                       {"G5", 100.0},
+                                       {"A6", std::string("K0+000左3.2米")},
+                                       {"C6", 3.898},
+                                       {"F6", 100.502},
+                                       {"G6", 100.5},
+                                       {"H6", 2.0},
+                                       {"A7", std::string("ZD1")},
+                                       {"B7", 4.7},
+                                       {"D7", 0.3},
+                                       {"E7", 108.8},
+                                       {"A8", std::string("K0+050")},
+                                       {"C8", 0.797},
+                                       {"F8", 108.003},
+                                       {"G8", 108.0},
+                                       {"H8", 3.0},
+                                       {"A9", std::string("BM2")},
+                                       {"D9", 0.299},
+                                       {"F9", 108.501},
+                                       {"G9", 108.5},
+                                       {"H9", 1.0},
+                                       {"I2", std::string("±6√n=±8")}};
+  for (const bool measured_typed : {true, false}) {
+    SCOPED_TRACE(measured_typed ? "measured typed" : "measured simulated");
+    host::Workbook book = MakeLevellingProject(test::LevellingWorkedExample(measured_typed));
+    auto random = MakeScriptedRandomSource(test::LevellingWorkedDraws(measured_typed));
+    GenerateLevellingRecord(book, SurveySettings{}, *random);
+    const host::Worksheet& sheet = book.Sheet(kLevelling);
+    SCOPED_TRACE(DumpSheet(sheet, 10));
+
+    EXPECT_EQ(&book.ActiveSheet(), &sheet);
+    for (int32_t row = 5; row <= 10; ++row) {
+      for (int32_t column = 1; column <= 9; ++column) {
+        const std::string ref = host::FormatCellRef({row, column});
+        const auto found = std::find_if(cells.begin(), cells.end(),
+                                        [&](const Expected& e) { return ref == e.cell; });
+        const host::CellValue value = sheet.Value({row, column});
+        if (found == cells.end()) {
+          EXPECT_TRUE(host::IsEmpty(value)) << ref;
+        } else if (const auto* number = std::get_if<double>(&found->value)) {
+          ASSERT_TRUE(std::holds_alternative<double>(value)) << ref;
+          EXPECT_NEAR(std::get<double>(value), *number, 1e-9) << ref;
+        } else {
+          EXPECT_EQ(value, host::CellValue(std::get<std::string>(found->value))) << ref;
+        }
+      }
+    }
+    EXPECT_EQ(test::TextAt(sheet, {2, 9}), "±6√n=±8");
+  }
+}
+
+TEST(FirstBackSight, WindowFollowsTheRiseToTheFirstPoint) {
+  struct Case {
+    const char* label;
+    double min, max, h1;  // h0 = 100
+    RecordingSource::Draw window;
+  };
+  const std::vector<Case> cases = {
+      {"far above", 0.2, 4.8, 104.81, {4200, 4800}},
+      {"far below", 0.2, 4.8, 95.19, {200, 800}},
+      {"exactly Max above stays near", 0.2, 4.8, 104.8, {4320, 4800}},
+      {"above", 0.2, 4.8, 100.5, {4320, 4800}},
+      {"above, 0.9 Max under Min", 4.5, 4.9, 100.5, {4500, 4900}},
+      {"level counts as below", 0.2, 4.8, 100.0, {200, 500}},
+      {"below, 2.5 Min over Max", 2.0, 4.8, 99.0, {2000, 4800}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    SurveySettings settings;
+    settings.StaffMinReading = c.min;
+    settings.StaffMaxReading = c.max;
+    settings.QuickTransferValue = 0.6;
+    RecordingSource random;
+    const StationReadings s = FirstBackSight(100.0, c.h1, settings, random);
+    EXPECT_EQ(random.draws, std::vector<RecordingSource::Draw>{c.window});
+    EXPECT_EQ(s.BackSight, c.window.lo / 1000.0);
+    EXPECT_EQ(s.LineOfSight, 100.0 + c.window.lo / 1000.0);
+    EXPECT_EQ(s.ForeSight, 0.0);
+    EXPECT_EQ(s.TurnPointElevation, 0.0);
+  }
+}
+
+TEST(TurnStation, DescendsAboveMaxAndAscendsOtherwise) {
+  SurveySettings settings;  // dyadic values, so that d = Max holds exactly
+  settings.StaffMinReading = 0.25;
+  settings.StaffMaxReading = 4.75;
+  settings.QuickTransferValue = 0.5;
+  struct Case {
+    const char* label;
+    double target;  // line of sight 110
+    std::vector<int32_t> draws;
+    RecordingSource::Draw back, fore;
+  };
+  const std::vector<Case> cases = {
+      {"descend", 105.0, {300, 4500}, {250, 750}, {4250, 4750}},
+      {"d exactly Max ascends", 105.25, {4500, 300}, {4250, 4750}, {250, 750}},
+      {"d at Min ascends", 109.75, {4500, 300}, {4250, 4750}, {250, 750}},
+      {"far above ascends", 130.0, {4500, 300}, {4250, 4750}, {250, 750}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    RecordingSource bounds;
+    TurnStation(110.0, c.target, settings, bounds);
+    EXPECT_EQ(bounds.draws, (std::vector<RecordingSource::Draw>{c.back, c.fore}));
+
+    auto random = MakeScriptedRandomSource(c.draws);
+    const StationReadings s = TurnStation(110.0, c.target, settings, *random);
+    EXPECT_EQ(s.BackSight, c.draws[0] / 1000.0);
+    EXPECT_EQ(s.ForeSight, c.draws[1] / 1000.0);
+    EXPECT_EQ(s.TurnPointElevation, 110.0 - s.ForeSight);
+    EXPECT_EQ(s.LineOfSight, (s.BackSight + 110.0) - s.ForeSight);
+  }
+}
+
+// Same draws, different switches: the switches move and scale cells but change no draw.
+TEST(BuildLevellingRecord, DisplaySwitchesMoveAndScaleReadingsOnly) {
+  LevellingInput input;
+  input.StartBenchmarkName = "BM1";
+  input.StartBenchmarkElevation = 50.0;
+  input.EndBenchmarkName = "BM2";
+  input.EndBenchmarkElevation = 40.0;
+  input.Points = {{"A", "", 58.0, 58.0}, {"B", "", 45.5, 0.0}, {"BM2", "", 40.001, 40.0}};
+  auto build = [&](bool meters, bool mids, bool turn_elevation) {
+    SurveySettings settings;
+    settings.ReadingsInMeters = meters;
+    settings.ShowMidPoints = mids;
+    settings.ShowTurnPointElevation = turn_elevation;
+    auto random = MakeSeededRandomSource(7);
+    return BuildLevellingRecord(input, settings, *random);
+  };
+  const LevellingRecord base = build(true, true, false);
+  ASSERT_GT(base.SetupCount, 1) << "the input must need turning points";
+  enum { A, B, C, D, E, F, G, H };
+  for (int mask = 1; mask < 8; ++mask) {
+    const bool meters = (mask & 1) == 0;
+    const bool mids = (mask & 2) == 0;
+    const bool turn_elevation = (mask & 4) != 0;
+    SCOPED_TRACE(mask);
+    const LevellingRecord other = build(meters, mids, turn_elevation);
+    ASSERT_EQ(other.Rows.size(), base.Rows.size());
+    EXPECT_EQ(other.AllowableClosureText, base.AllowableClosureText);
+    const double factor = meters ? 1.0 : 1000.0;
+    double line = 0;  // line of sight of the set-up each row is read from
+    for (std::size_t i = 0; i < base.Rows.size(); ++i) {
+      SCOPED_TRACE(i);
+      const auto& want = base.Rows[i].Cells;
+      const auto& got = other.Rows[i].Cells;
+      const LevellingRowKind kind = base.Rows[i].Kind;
+      for (int column : {A, E, G, H}) EXPECT_EQ(got[column], want[column]);
+      auto scaled = [&](int column) {
+        return RecordValue(std::get<double>(want[column]) * factor);
+      };
+      if (kind == LevellingRowKind::Point) {
+        EXPECT_EQ(got[mids ? C : D], scaled(C));
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(got[mids ? D : C]));
+      } else if (kind == LevellingRowKind::EndBenchmark) {
+        EXPECT_EQ(got[D], scaled(D));
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(got[C]));
+      } else if (kind == LevellingRowKind::TurnPoint) {
+        EXPECT_EQ(got[B], scaled(B));
+        EXPECT_EQ(got[D], scaled(D));
+        if (turn_elevation) {
+          EXPECT_EQ(got[F], RecordValue(line - std::get<double>(want[D])));
+        } else {
+          EXPECT_TRUE(std::holds_alternative<std::monostate>(got[F]));
+        }
+      }
+      if (const auto* e = std::get_if<double>(&want[E])) line = *e;
+    }
+  }
+  // The point without a design elevation has empty texts in G and H.
+  EXPECT_EQ(base.Rows.back().Kind, LevellingRowKind::EndBenchmark);
+  for (const LevellingRow& row : base.Rows) {
+    if (row.Kind == LevellingRowKind::Point && row.Cells[A] == RecordValue(std::string("B"))) {
+      EXPECT_EQ(row.Cells[G], RecordValue(std::string()));
+      EXPECT_EQ(row.Cells[H], RecordValue(std::string()));
+    }
+  }
+}
+
+TEST(BuildLevellingRecord, PointExactlyMaxBelowTheLineOfSightAscendsThenDescends) {
+  SurveySettings settings;  // dyadic values, so that d = Max holds exactly
+  settings.StaffMinReading = 0.25;
+  settings.StaffMaxReading = 4.75;
+  settings.QuickTransferValue = 0.5;
+  LevellingInput input;
+  input.StartBenchmarkName = "BM1";
+  input.StartBenchmarkElevation = 100.0;
+  input.EndBenchmarkName = "BM2";
+  input.EndBenchmarkElevation = 95.0;
+  input.Points = {{"P", "", 95.75, 95.75}, {"BM2", "", 95.0, 95.0}};
+  // Back-sight 0.5 gives L = 100.5 and d = 4.75 = Max on P.
+  auto random = MakeScriptedRandomSource({500, 4500, 250, 500, 4500, 500, 4750});
+  const LevellingRecord record = BuildLevellingRecord(input, settings, *random);
+  ASSERT_EQ(record.Rows.size(), 6u);
+  EXPECT_EQ(record.Rows[1].Cells[4], RecordValue(104.75));  // ascending: up by 4.25
+  EXPECT_EQ(record.Rows[2].Cells[4], RecordValue(100.75));  // descending
+  EXPECT_EQ(record.Rows[3].Cells[4], RecordValue(96.5));    // descending
+  EXPECT_EQ(record.Rows[4].Cells[2], RecordValue(0.75));    // P read from 96.5
+  EXPECT_EQ(record.Rows[5].Cells[3], RecordValue(1.5));     // BM2
+  EXPECT_EQ(record.SetupCount, 4);
+  EXPECT_EQ(record.AllowableClosureText, "±6√n=±12");
+}
+
+TEST(BuildLevellingRecord, NamesLoseSpacesButThePrefixKeepsThem) {
+  SurveySettings settings;
+  settings.TurnPointPrefix = " Z D";
+  LevellingInput input;
+  input.StartBenchmarkName = "B M 1";
+  input.StartBenchmarkElevation = 100.0;
+  input.EndBenchmarkName = "B M 2";
+  input.Points = {{" K1+100 ", "左 3.2 米", 110.0, 0.0}, {"B M 2", "", 100.0, 100.0}};
+  auto random = MakeSeededRandomSource(3);
+  const LevellingRecord record = BuildLevellingRecord(input, settings, *random);
+  ASSERT_EQ(record.Rows[1].Kind, LevellingRowKind::TurnPoint);  // a rise of 10 m
+  EXPECT_EQ(record.Rows[0].Cells[0], RecordValue(std::string("BM1")));
+  EXPECT_EQ(record.Rows[1].Cells[0], RecordValue(std::string(" Z D1")));
+  const auto point =
+      std::find_if(record.Rows.begin(), record.Rows.end(),
+                   [](const LevellingRow& r) { return r.Kind == LevellingRowKind::Point; });
+  ASSERT_NE(point, record.Rows.end());
+  EXPECT_EQ(point->Cells[0], RecordValue(std::string("K1+100左3.2米")));
+  EXPECT_EQ(record.Rows.back().Cells[0], RecordValue(std::string("BM2")));
+}
+
+// Failures: an error with a clear message, and "水准表" exactly as an earlier run left it.
+TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
+  struct Case {
+    const char* label;
+    SurveySettings settings;
+    LevellingBlock block;
+    int number;
+    std::string message_part;
+  };
+  // Dyadic staff bounds keep the arithmetic exact: from L = 100.25 the point reads Max + (Max −
+  // Min), a descent brings it to exactly Max, the ascent that follows back to the start.
+  SurveySettings collapsed;  // windows of whole millimetres shrink to single values
+  collapsed.StaffMinReading = 0.25;
+  collapsed.StaffMaxReading = 4.75;
+  collapsed.QuickTransferValue = 0.0004;
+  LevellingBlock stall_block;
+  stall_block.rows = {{std::string("P9"), kNone, 91.0, 91.0}};
+  SurveySettings narrow;  // the staff range holds no whole millimetre: every step is zero
+  narrow.StaffMinReading = 0.25;
+  narrow.StaffMaxReading = 0.25048828125;
+  narrow.QuickTransferValue = 0.0001220703125;
+  LevellingBlock narrow_block;
+  narrow_block.rows = {{std::string("Q1"), kNone, 100.0, 100.0}};
+  LevellingBlock deep_block;
+  deep_block.rows = {{std::string("DEEP"), kNone, -400000.0, -400000.0}};
+  LevellingBlock bad_input;
+  bad_input.rows = {{std::string("P1"), kNone, std::string("abc"), kNone}};
+  const std::vector<Case> cases = {
+      {"oscillation", collapsed, stall_block, host::kErrCannotOpen, "点“P9”：转站 256 次"},
+      {"staff too narrow", narrow, narrow_block, host::kErrCannotOpen, "点“Q1”：转站 256 次"},
+      {"more rows than cleared", SurveySettings{}, deep_block, host::kErrCannotOpen,
+       "在点“DEEP”处超出第 65536 行"},
+      {"unreadable input", SurveySettings{}, bad_input, host::kErrTypeMismatch, "E8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    host::Workbook book =
+        MakeLevellingProject({.rows = {{std::string("OLD"), kNone, 100.3, kNone}}});
+    auto seeded = MakeSeededRandomSource(11);
+    GenerateLevellingRecord(book, SurveySettings{}, *seeded);
+    const std::string before = DumpSheet(book.Sheet(kLevelling), 12);
+    book.Sheet(test::kInput).Activate();
+
+    test::TypeLevellingInput(book, c.block);
+    auto random = MakeSeededRandomSource(5);
+    try {
+      GenerateLevellingRecord(book, c.settings, *random);
+      ADD_FAILURE() << "no error";
+    } catch (const host::HostError& e) {
+      EXPECT_EQ(e.Number(), c.number);
+      EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(DumpSheet(book.Sheet(kLevelling), 12), before);
+    EXPECT_EQ(book.ActiveSheet().Name(), test::kInput);
+  }
+}
+
+}  // namespace
+}  // namespace vardex
