@@ -16,8 +16,13 @@ void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view
 /// True when `s` is valid UTF-8.
 bool IsValidUtf8(std::string_view s) noexcept;
 
+/// A part written in UTF-16 (with its byte-order mark) as UTF-8, its declaration saying so; the
+/// empty string for a part that is not UTF-16.
+std::string Utf16AsUtf8(std::string_view bytes);
+
 /// Parses a part with pugixml, keeping the declaration and whitespace so that writing it back
-/// changes nothing but what was edited. Throws HostError(kErrCannotOpen) with the offset.
+/// changes nothing but what was edited. Throws HostError(kErrCannotOpen) with the offset, or
+/// naming the limit for elements nested past it.
 void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string& file,
               std::string_view part);
 /// The document as written back (raw format, UTF-8).

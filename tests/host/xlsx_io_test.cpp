@@ -8,7 +8,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "host/save_file.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "host/xlsx_zip.hpp"
@@ -295,79 +294,6 @@ TEST(XlsxIo, OpenNamesMissingAndUnsupportedFiles) {
       EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
     }
   }
-}
-
-// --- saving ----------------------------------------------------------------------------------
-
-struct FailingFiles : detail::FileSystem {
-  int write_errno = 0;
-  int rename_errno = 0;
-  detail::FileSystem& real = detail::CurrentFileSystem();
-  void WriteDurably(const fs::path& p, std::string_view bytes) override {
-    if (write_errno) {
-      std::ofstream(p) << "partial";  // a half-written temporary file
-      throw std::system_error(write_errno, std::generic_category());
-    }
-    real.WriteDurably(p, bytes);
-  }
-  void Rename(const fs::path& from, const fs::path& to) override {
-    if (rename_errno) throw std::system_error(rename_errno, std::generic_category());
-    real.Rename(from, to);
-  }
-  void Remove(const fs::path& p) noexcept override { real.Remove(p); }
-};
-
-TEST(XlsxIo, FailedSaveLeavesTheOldFileAndSaysWhy) {
-  const fs::path dir = TestDir();
-  const fs::path target = dir / "项目.xlsx";
-  Workbook book;
-  book.SheetAt(0).SetValue({1, 1}, 1.0);
-  book.SaveAs(target);
-  const std::string before = ReadFile(target);
-  book.SheetAt(0).SetValue({1, 1}, 2.0);
-
-  struct Case {
-    int write_errno, rename_errno;
-    const char* cause;
-  };
-  for (const Case& c : {Case{ENOSPC, 0, "磁盘空间不足"}, Case{EACCES, 0, "没有写入权限"},
-                        Case{0, EROFS, "文件系统只读"}}) {
-    SCOPED_TRACE(c.cause);
-    FailingFiles files;
-    files.write_errno = c.write_errno;
-    files.rename_errno = c.rename_errno;
-    detail::SetFileSystemForTesting(&files);
-    try {
-      book.SaveAs(target);
-      ADD_FAILURE();
-    } catch (const HostError& e) {
-      EXPECT_EQ(e.Number(), kErrCannotSave);
-      const std::string msg = e.what();
-      EXPECT_NE(msg.find("项目.xlsx"), std::string::npos) << msg;
-      EXPECT_NE(msg.find(c.cause), std::string::npos) << msg;
-    }
-    detail::SetFileSystemForTesting(nullptr);
-    EXPECT_EQ(ReadFile(target), before);
-    EXPECT_FALSE(fs::exists(detail::SaveTempPath(target)));
-    EXPECT_FALSE(book.Saved());
-  }
-  fs::create_directory(dir / "folder.xlsx");
-  EXPECT_THROW(book.SaveAs(dir / "folder.xlsx"), HostError);
-  EXPECT_THROW(book.SaveAs(dir / "project.xltx"), HostError);
-}
-
-TEST(XlsxIo, SaveReplacesAStaleTemporaryFile) {
-  const fs::path dir = TestDir();
-  const fs::path target = dir / "p.xlsx";
-  std::ofstream(detail::SaveTempPath(target)) << "left by a killed save";
-  Workbook book;
-  book.SheetAt(0).SetValue({1, 1}, 5.0);
-  book.SaveAs(target);
-  EXPECT_FALSE(fs::exists(detail::SaveTempPath(target)));
-  EXPECT_EQ(Workbook::Open(target).SheetAt(0).Value({1, 1}), CellValue(5.0));
-  book.SheetAt(0).SetValue({1, 1}, 6.0);
-  book.Save();
-  EXPECT_EQ(Workbook::Open(target).SheetAt(0).Value({1, 1}), CellValue(6.0));
 }
 
 }  // namespace
