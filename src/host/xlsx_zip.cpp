@@ -161,7 +161,8 @@ Package::Package(std::shared_ptr<const std::string> bytes, std::string display_n
       Fail(display_name_, text::PartTooLarge(e.name));
     declared += e.size;
     if (declared > kLoadLimits.inflated_bytes)
-      FailOverLimit(display_name_, "解压后的总大小", kLoadLimits.inflated_bytes);
+      FailOverLimit(display_name_, "解压后的总大小（算到部件" + text::Quoted(e.name) + "为止）",
+                    kLoadLimits.inflated_bytes);
     if (!index_.emplace(LowerAscii(e.name), entries_.size()).second)
       Fail(display_name_, text::DamagedPart(e.name));
     entries_.push_back(std::move(e));

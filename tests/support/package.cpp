@@ -38,32 +38,70 @@ void Put32(std::string& out, uint32_t v) {
   Put16(out, v >> 16);
 }
 
+void Put64(std::string& out, uint64_t v) {
+  Put32(out, static_cast<uint32_t>(v));
+  Put32(out, static_cast<uint32_t>(v >> 32));
+}
+
 // A zip archive of stored (uncompressed) entries: the engine's reader must take what any zip
-// tool writes, and stored entries keep the builder free of a deflate library.
+// tool writes, and stored entries keep the builder free of a deflate library. In zip64 form
+// every size and offset is in the zip64 fields, as zip tools write it when told to.
 class StoredZip {
  public:
+  explicit StoredZip(bool zip64) : zip64_(zip64) {}
+
   void Add(const std::string& name, const std::string& data) {
     const uint32_t crc = Crc32(data);
     const auto size = static_cast<uint32_t>(data.size());
     const auto offset = static_cast<uint32_t>(body_.size());
     const auto name_size = static_cast<uint32_t>(name.size());
-    // Local header: version 20, UTF-8 names, stored, time 0, date 1980-01-01.
+    const uint32_t wide = zip64_ ? 0xFFFFFFFFu : 0u;
+    const uint32_t version = zip64_ ? 45u : 20u;
+    // Local header: UTF-8 names, stored, time 0, date 1980-01-01.
     Put32(body_, 0x04034B50u);
-    for (uint32_t v : {20u, 0x0800u, 0u, 0u, 0x21u}) Put16(body_, v);
-    for (uint32_t v : {crc, size, size}) Put32(body_, v);
-    for (uint32_t v : {name_size, 0u}) Put16(body_, v);
-    body_ += name + data;
+    for (uint32_t v : {version, 0x0800u, 0u, 0u, 0x21u}) Put16(body_, v);
+    for (uint32_t v : {crc, size | wide, size | wide}) Put32(body_, v);
+    for (uint32_t v : {name_size, zip64_ ? 20u : 0u}) Put16(body_, v);
+    body_ += name;
+    if (zip64_) {
+      for (uint32_t v : {1u, 16u}) Put16(body_, v);
+      for (uint64_t v : {uint64_t{size}, uint64_t{size}}) Put64(body_, v);
+    }
+    body_ += data;
     Put32(directory_, 0x02014B50u);
-    for (uint32_t v : {20u, 20u, 0x0800u, 0u, 0u, 0x21u}) Put16(directory_, v);
-    for (uint32_t v : {crc, size, size}) Put32(directory_, v);
-    for (uint32_t v : {name_size, 0u, 0u, 0u, 0u}) Put16(directory_, v);
-    for (uint32_t v : {0u, offset}) Put32(directory_, v);
+    for (uint32_t v : {version, version, 0x0800u, 0u, 0u, 0x21u}) Put16(directory_, v);
+    for (uint32_t v : {crc, size | wide, size | wide}) Put32(directory_, v);
+    for (uint32_t v : {name_size, zip64_ ? 28u : 0u, 0u, 0u, 0u}) Put16(directory_, v);
+    for (uint32_t v : {0u, offset | wide}) Put32(directory_, v);
     directory_ += name;
+    if (zip64_) {
+      for (uint32_t v : {1u, 24u}) Put16(directory_, v);
+      for (uint64_t v : {uint64_t{size}, uint64_t{size}, uint64_t{offset}}) Put64(directory_, v);
+    }
     ++count_;
   }
 
   std::string Finish() const {
     std::string out = body_ + directory_;
+    if (zip64_) {
+      const auto record = static_cast<uint64_t>(out.size());
+      Put32(out, 0x06064B50u);
+      Put64(out, 44);
+      for (uint32_t v : {45u, 45u}) Put16(out, v);
+      for (uint32_t v : {0u, 0u}) Put32(out, v);
+      for (uint64_t v : {uint64_t{count_}, uint64_t{count_}, uint64_t{directory_.size()},
+                         uint64_t{body_.size()}})
+        Put64(out, v);
+      Put32(out, 0x07064B50u);
+      Put32(out, 0);
+      Put64(out, record);
+      Put32(out, 1);
+      Put32(out, 0x06054B50u);
+      for (uint32_t v : {0u, 0u, 0xFFFFu, 0xFFFFu}) Put16(out, v);
+      for (uint32_t v : {0xFFFFFFFFu, 0xFFFFFFFFu}) Put32(out, v);
+      Put16(out, 0);
+      return out;
+    }
     Put32(out, 0x06054B50u);
     for (uint32_t v : {0u, 0u, count_, count_}) Put16(out, v);
     Put32(out, static_cast<uint32_t>(directory_.size()));
@@ -73,6 +111,7 @@ class StoredZip {
   }
 
  private:
+  bool zip64_;
   std::string body_;
   std::string directory_;
   uint32_t count_ = 0;
@@ -100,6 +139,11 @@ std::string TextCell(const std::string& ref, const std::string& text) {
 }
 
 host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles) {
+  return host::Workbook::OpenBytes(PackageBytes(sheets, styles, false), "project.xlsx");
+}
+
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         bool zip64) {
   std::string types =
       kXml +
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
@@ -129,7 +173,7 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
     rels += Relationship("rIdStyles", "styles", "styles.xml");
     parts.emplace_back("xl/styles.xml", kXml + styles);
   }
-  StoredZip zip;
+  StoredZip zip(zip64);
   zip.Add("[Content_Types].xml", types + "</Types>");
   zip.Add("_rels/.rels", kXml + "<Relationships xmlns=\"" + kPkgRels + "\">" +
                              Relationship("rId1", "officeDocument", "xl/workbook.xml") +
@@ -138,7 +182,7 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
                                  "\"><sheets>" + entries + "</sheets></workbook>");
   zip.Add("xl/_rels/workbook.xml.rels", rels + "</Relationships>");
   for (const auto& [name, data] : parts) zip.Add(name, data);
-  return host::Workbook::OpenBytes(zip.Finish(), "project.xlsx");
+  return zip.Finish();
 }
 
 }  // namespace vardex::test

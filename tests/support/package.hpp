@@ -24,5 +24,8 @@ struct PackageSheet {
 /// Opens a package holding `sheets` in order and, when given, `styles` as xl/styles.xml (the
 /// whole <styleSheet> element). Messages name it "project.xlsx".
 host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles = "");
+/// The bytes of that package; with `zip64`, every size and offset in the zip64 fields.
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         bool zip64);
 
 }  // namespace vardex::test
