@@ -73,7 +73,7 @@ inline std::string BadJobs(std::string_view jobs) {
   return "-j/--jobs 的值" + Quoted(jobs) + "不是 1 到 1024 之间的整数";
 }
 inline std::string Duplicate(std::string_view file) {
-  return "文件" + Quoted(file) + "给出了不止一次";
+  return "文件" + host::text::QuotedName(file) + "给出了不止一次";
 }
 inline constexpr std::string_view kOutputNeedsOneInput = "给出 -o 时只能计算一个文件";
 inline std::string Saved(std::string_view file) { return "已计算并保存：" + std::string(file); }

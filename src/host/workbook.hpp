@@ -123,11 +123,10 @@ class Workbook {
   ~Workbook();
 
   /// Opens .xlsx, .xlsm, .xltx or .xltm. A template gives a new untitled workbook based on it.
+  /// Opening removes what killed saves left beside the file, never blocks on a pipe or a device
+  /// named like a workbook, and refuses a package past the limits of host/load_limits.hpp.
   /// Throws HostError(kErrCannotOpen) naming the file (and part, sheet, cell where it can).
   static Workbook Open(const std::filesystem::path& path);
-  /// Opening removes what killed saves left beside the file, and never blocks on a pipe or a
-  /// device named like a workbook.
-  ///
   /// Opens the file to update it in place: holds the lock that Vardex runs take on a project
   /// until the workbook is destroyed, so that a second run on the same file waits (up to
   /// kLockWait) rather than overwriting this one's result. Throws HostError(kErrFileBusy) when

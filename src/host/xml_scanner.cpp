@@ -1,6 +1,8 @@
 // The scanner's out-of-line pieces: reference decoding and the search for a tag.
 #include "host/xml_scanner.hpp"
 
+#include "host/xml_util.hpp"
+
 #include <charconv>
 #include <cstdint>
 
@@ -39,21 +41,7 @@ void AppendDecoded(std::string& out, std::string_view s, std::size_t offset) {
       if (ec != std::errc() || p != digits.data() + digits.size() || cp == 0 || cp > 0x10FFFF ||
           (cp >= 0xD800 && cp <= 0xDFFF))
         throw ScanError{offset + amp, "无效的字符引用"};
-      if (cp < 0x80) {
-        out += static_cast<char>(cp);
-      } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      }
+      AppendUtf8(out, cp);
     } else {
       throw ScanError{offset + amp, "未知的实体引用"};
     }

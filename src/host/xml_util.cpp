@@ -60,18 +60,6 @@ std::size_t FirstInvalidUtf8(std::string_view s) noexcept {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view s) noexcept {
-  return FirstInvalidUtf8(s) == std::string_view::npos;
-}
-
-void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view part) {
-  const std::size_t bad = FirstInvalidUtf8(bytes);
-  if (bad != std::string_view::npos)
-    throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadUtf8(part, bad)));
-}
-
-namespace {
-
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -89,6 +77,18 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
+
+bool IsValidUtf8(std::string_view s) noexcept {
+  return FirstInvalidUtf8(s) == std::string_view::npos;
+}
+
+void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view part) {
+  const std::size_t bad = FirstInvalidUtf8(bytes);
+  if (bad != std::string_view::npos)
+    throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadUtf8(part, bad)));
+}
+
+namespace {
 
 // pugixml's parse errors in the words of the other messages.
 std::string_view ParseProblem(pugi::xml_parse_status status) {
@@ -287,16 +287,7 @@ void DecodeOoxmlEscapes(std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     if (LooksLikeEscape(s, i)) {
       const unsigned cp = static_cast<unsigned>(std::stoul(s.substr(i + 2, 4), nullptr, 16));
-      if (cp < 0x80) {
-        out += static_cast<char>(cp);
-      } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else if (cp < 0xD800 || cp > 0xDFFF) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      }
+      if (cp < 0xD800 || cp > 0xDFFF) AppendUtf8(out, cp);
       i += 7;
     } else {
       out += s[i++];

@@ -13,6 +13,8 @@ namespace vardex::host::detail {
 /// Throws HostError(kErrCannotOpen) naming the file and part at the first byte that is not
 /// valid UTF-8 (overlong forms, surrogates and code points past U+10FFFF included).
 void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view part);
+/// Appends the code point `cp` (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, uint32_t cp);
 /// True when `s` is valid UTF-8.
 bool IsValidUtf8(std::string_view s) noexcept;
 

@@ -51,10 +51,10 @@ bool IsBlank(const CellValue& value) {
 
 // How an unusable value is named in a message.
 std::string FoundText(const CellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return "“" + *text + "”";
+  if (const auto* text = std::get_if<std::string>(&value)) return host::text::Quoted(*text);
   if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "“TRUE”" : "“FALSE”";
   if (const auto* error = std::get_if<host::ErrorValue>(&value))
-    return "错误值“" + error->code + "”";
+    return "错误值" + host::text::Quoted(error->code);
   if (const auto* number = std::get_if<double>(&value))
     return "“" + GeneralNumberText(*number) + "”";
   return "空";

@@ -21,7 +21,7 @@ std::string FilePart(const host::Workbook& book) {
 
 std::string Quoted(std::string_view text) {
   std::string out(plane_text::kQuoteOpen);
-  out += text;
+  out += host::text::Clip(text);  // a cell may hold a megabyte of text
   out += plane_text::kQuoteClose;
   return out;
 }

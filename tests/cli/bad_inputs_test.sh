@@ -2,11 +2,7 @@
 # Bad inputs to calc and check: each gives a message naming the file (and sheet and cell where
 # there is one), a non-zero exit, and leaves every file byte-identical.
 source "$(dirname "$0")/lib.sh"
-: "${SAMPLES:?}"
-shopt -s nullglob
-samples=("$SAMPLES"/*.xlsx)
-((${#samples[@]} > 0)) || fail "no sample projects in $SAMPLES"
-sample=${samples[0]}
+find_samples
 
 run 1 "missing\.xlsx" "$VARDEX" calc missing.xlsx
 [[ ! -e missing.xlsx ]] || fail "calc created the missing input"
@@ -41,7 +37,7 @@ same_bytes noinput-before.xlsx noinput.xlsx
 # Text where a number belongs, in the levelling block and in the plane block.
 python3 "$XLSX_TOOL" set "$sample" 数据输入 E6 abc textnum.xlsx
 cp textnum.xlsx textnum-before.xlsx
-run 1 "textnum\.xlsx.*Error" "$VARDEX" calc textnum.xlsx
+run 1 "textnum\.xlsx：错误13：" "$VARDEX" calc textnum.xlsx
 grep -q "E6" <<<"$OUT" || fail "the message does not name cell E6"
 grep -q "数据输入" <<<"$OUT" || fail "the message does not name the input sheet"
 same_bytes textnum-before.xlsx textnum.xlsx

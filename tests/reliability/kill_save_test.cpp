@@ -164,7 +164,6 @@ TEST(KillDuringSave, AnInterruptedSaveLeavesNoTemporaryFile) {
   const fs::path target = dir.path() / "水准测量项目.xlsx";
   for (int signal_number : {SIGINT, SIGTERM})
     EXPECT_EQ(KillRepeatedly(target, signal_number, (Iterations() + 1) / 2).seen_temp, 0);
-  EXPECT_EQ(KillRepeatedly(target, signal_number).seen_temp, 0);
 }
 
 }  // namespace
