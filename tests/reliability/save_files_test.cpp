@@ -156,7 +156,8 @@ TEST_F(SaveFiles, ThingsPlantedAtTemporaryNamesAreLeftAlone) {
 }
 
 TEST_F(SaveFiles, LeftoversOfKilledSavesGoOnTheNextOpen) {
-  const fs::path leftover = dir_.path() / (target_.filename().string() + ".vardex-0a1b2c3d4e5f.tmp");
+  const fs::path leftover =
+      dir_.path() / (target_.filename().string() + ".vardex-0a1b2c3d4e5f.tmp");
   std::ofstream(leftover) << "half a package";
   // A save in progress holds its file: the open of another run leaves it.
   {
@@ -179,7 +180,8 @@ TEST_F(SaveFiles, ALinkedTargetStaysALink) {
   EXPECT_TRUE(fs::is_symlink(target_));
   EXPECT_EQ(fs::read_symlink(target_), real);
   EXPECT_EQ(A1(real), CellValue("linked"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path() / "real"), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path() / "real"), fs::directory_iterator()),
+            1);
 }
 
 TEST_F(SaveFiles, AReadOnlyFileIsReplacedOnlyWhenAsked) {
