@@ -29,6 +29,7 @@ std::string SaveCause(const std::system_error& e) {
   if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory)
     return "文件夹不存在";
   if (code == std::errc::io_error) return "输入输出错误";
+  if (code == std::errc::invalid_argument) return std::string(text::kNotRegularFile);
   if (code == std::errc::cross_device_link) return "不能跨磁盘替换文件";
   if (code == std::errc::too_many_symbolic_link_levels) return "符号链接层数过多";
   if (code == std::errc::filename_too_long) return "文件名过长";
