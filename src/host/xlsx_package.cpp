@@ -301,10 +301,7 @@ struct RelsEdit {
       id = "rId" + std::to_string(n);
       if (!ids.count(id)) break;
     }
-    const std::string_view root = doc.document_element().name();
-    const std::size_t colon = root.find(':');
-    const std::string prefix =
-        colon == std::string_view::npos ? "" : std::string(root.substr(0, colon + 1));
+    const std::string prefix = PrefixOf(doc.document_element().name());
     pugi::xml_node r = doc.document_element().append_child((prefix + "Relationship").c_str());
     r.append_attribute("Id") = id.c_str();
     r.append_attribute("Type") = (std::string(kRelBase) + std::string(type)).c_str();
@@ -335,11 +332,7 @@ void SetOverride(pugi::xml_document& ct, const std::string& part, const char* ty
       return;
     }
   }
-  const std::string_view rn = root.name();
-  const std::size_t colon = rn.find(':');
-  const std::string prefix =
-      colon == std::string_view::npos ? "" : std::string(rn.substr(0, colon + 1));
-  pugi::xml_node o = root.append_child((prefix + "Override").c_str());
+  pugi::xml_node o = root.append_child((PrefixOf(root.name()) + "Override").c_str());
   o.append_attribute("PartName") = ("/" + part).c_str();
   o.append_attribute("ContentType") = type;
 }
@@ -496,20 +489,15 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     pugi::xml_document wb;
     ParseXml(wb, pkg.Read(b.workbook_part), b.display_name, b.workbook_part);
     pugi::xml_node root = wb.document_element();
-    const std::string_view rn = root.name();
-    const std::size_t colon = rn.find(':');
-    const std::string prefix =
-        colon == std::string_view::npos ? "" : std::string(rn.substr(0, colon + 1));
+    const std::string prefix = PrefixOf(root.name());
     pugi::xml_node sheets = Child(root, "sheets");
     if (!sheets) sheets = root.append_child((prefix + "sheets").c_str());
-    std::string rprefix = "r";
-    for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
-      const std::string_view n = a.name();
-      if (n.substr(0, 6) == "xmlns:" &&
-          std::string_view(a.value()) ==
-              "http://schemas.openxmlformats.org/officeDocument/2006/relationships")
-        rprefix = std::string(n.substr(6));
-    }
+    const std::string rprefix =
+        new_sheets.empty() ? std::string()
+                           : DeclaredPrefix(root,
+                                            "http://schemas.openxmlformats.org/officeDocument/2006/"
+                                            "relationships",
+                                            "r");
     const Worksheet::Impl& shown = b.sheets[std::min(b.active, b.sheets.size() - 1)]->impl();
     std::string shown_id = shown.rel_id;
     for (const Worksheet::Impl* s : new_sheets) {

@@ -218,6 +218,17 @@ std::string SaveXml(const pugi::xml_document& doc) {
   return std::move(w.out);
 }
 
+std::string DeclaredPrefix(pugi::xml_node element, std::string_view uri, const char* fallback) {
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+    const std::string_view n = a.name();
+    if (n.starts_with("xmlns:") && std::string_view(a.value()) == uri)
+      return std::string(n.substr(6));
+  }
+  element.append_attribute(("xmlns:" + std::string(fallback)).c_str())
+      .set_value(std::string(uri).c_str());
+  return fallback;
+}
+
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
   for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
     if (c.type() == pugi::node_element && LocalName(c.name()) == local) return c;

@@ -28,4 +28,8 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
 std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
                          bool zip64);
 
+/// `package` as writers on the .NET Open XML SDK save it: in every XML part with one default
+/// namespace, that namespace bound to the prefix "x" and every element written as <x:...>.
+std::string PrefixedPackage(const std::string& package);
+
 }  // namespace vardex::test
