@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "host/engine_text.hpp"
+#include "host/file_kind.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "host/workbook_impl.hpp"
@@ -106,6 +107,16 @@ fs::path ResultName(const fs::path& target, int n) {
 Workbook Workbook::Open(const std::filesystem::path& path) {
   const std::string name = FileName(path);
   const std::string ext = Lower(path.extension().string());
+  if (ext == ".xls") {
+    // Usually an Excel 97-2003 workbook; say so (or what else it is) rather than just "no".
+    std::string head;
+    try {
+      head = platform::ReadRegularFile(path, kMaxFileBytes).bytes;
+    } catch (const std::system_error&) {
+    }
+    if (detail::IsOleFile(head))
+      throw HostError(kErrCannotOpen, text::CannotOpen(name, detail::NotPackageReason(head)));
+  }
   if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xltx" && ext != ".xltm")
     throw HostError(kErrCannotOpen, text::CannotOpen(name, text::UnsupportedExtension(ext)));
   // Whatever killed saves left beside the file goes now, whether or not this run saves.

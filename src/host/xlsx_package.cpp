@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "host/engine_text.hpp"
+#include "host/file_kind.hpp"
 #include "host/load_limits.hpp"
 #include "host/workbook_impl.hpp"
 #include "host/xlsx_custom_properties.hpp"
@@ -127,6 +128,32 @@ std::string OverrideType(const pugi::xml_document& ct, std::string_view part) {
   return {};
 }
 
+// The namespace of an element's name, from the declarations on it and its ancestors.
+std::string_view NamespaceOf(pugi::xml_node element) {
+  const std::string prefix = PrefixOf(element.name());
+  const std::string attribute =
+      prefix.empty() ? "xmlns" : "xmlns:" + prefix.substr(0, prefix.size() - 1);
+  for (pugi::xml_node n = element; n; n = n.parent())
+    if (pugi::xml_attribute a = n.attribute(attribute.c_str())) return a.value();
+  return {};
+}
+
+// The main namespaces of the pre-release versions of Excel 2007, which the released programs
+// no longer read.
+bool IsBetaNamespace(std::string_view ns) {
+  return ns == "http://schemas.microsoft.com/office/excel/2006/2" ||
+         ns == "http://schemas.openxmlformats.org/spreadsheetml/2006/5/main" ||
+         ns == "http://schemas.openxmlformats.org/spreadsheetml/2006/7/main";
+}
+
+// A part's text in UTF-8: a worksheet some program wrote in UTF-16 is scanned (and written
+// back) as UTF-8, the same conversion on reading and on writing keeping its offsets.
+std::string ReadAsUtf8(const Package& pkg, std::string_view part) {
+  std::string bytes = pkg.Read(part);
+  std::string converted = Utf16AsUtf8(bytes);
+  return converted.empty() ? bytes : converted;
+}
+
 [[noreturn]] void Fail(const std::string& file, std::string_view reason) {
   throw HostError(kErrCannotOpen, text::CannotOpen(file, reason));
 }
@@ -139,8 +166,13 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
   const Package& pkg = b.package;
   const std::string file = b.display_name;
 
-  if (pkg.Find("[Content_Types].xml") == nullptr)
+  if (pkg.Find("[Content_Types].xml") == nullptr) {
+    if (pkg.Find("mimetype") != nullptr) {
+      const std::string other = OtherPackageReason(pkg.Read("mimetype"));
+      if (!other.empty()) Fail(file, other);
+    }
     Fail(file, text::MissingPart("[Content_Types].xml"));
+  }
   pugi::xml_document ct;
   ParseXml(ct, pkg.Read("[Content_Types].xml"), file, "[Content_Types].xml");
 
@@ -154,6 +186,7 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
   pugi::xml_document wb;
   ParseXml(wb, pkg.Read(b.workbook_part), file, b.workbook_part);
   const pugi::xml_node wroot = wb.document_element();
+  if (IsBetaNamespace(NamespaceOf(wroot))) Fail(file, text::kBetaNamespace);
   if (pugi::xml_node pr = Child(wroot, "workbookPr"))
     b.formats.date1904 = Attr(pr, "date1904").as_bool();
   unsigned active_tab = 0;
@@ -202,8 +235,8 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     impl->sheet_id = Attr(s, "sheetId").as_uint();
     impl->rel_id = rel->id;
     impl->part = rel->target;
-    ReadWorksheet(*impl, std::make_shared<const std::string>(pkg.Read(rel->target)), b.strings,
-                  b.sst_original, file, &budget);
+    ReadWorksheet(*impl, std::make_shared<const std::string>(ReadAsUtf8(pkg, rel->target)),
+                  b.strings, b.sst_original, file, &budget);
     impl->source.reset();  // read again from the package if the sheet is ever written
     if (this_tab == active_tab) b.active = b.sheets.size();
     b.sheets.push_back(std::make_unique<Worksheet>(std::move(impl)));
@@ -588,7 +621,8 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     if (auto it = tab_flags.find(s); it != tab_flags.end()) tab = it->second;
     return [s, &b, &shared_index, tab](ByteBuffer& out) {
       const std::shared_ptr<const std::string> source =
-          s->source ? s->source : std::make_shared<const std::string>(b.package.Read(s->part));
+          s->source ? s->source
+                    : std::make_shared<const std::string>(ReadAsUtf8(b.package, s->part));
       WriteWorksheet(*s, *source, b.strings, shared_index, tab, out);
     };
   };

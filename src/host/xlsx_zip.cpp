@@ -16,9 +16,11 @@
 #include <utility>
 
 #include "host/engine_text.hpp"
+#include "host/file_kind.hpp"
 #include "host/host_error.hpp"
 #include "host/load_limits.hpp"
 #include "host/platform.hpp"
+#include "host/xml_util.hpp"
 
 namespace vardex::host::detail {
 namespace {
@@ -32,13 +34,6 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
 }
 
 [[noreturn]] void Fail(const std::string& file, std::string_view reason) {
@@ -70,8 +65,11 @@ struct Directory {
 };
 
 Directory FindDirectory(std::string_view data, const std::string& file) {
+  // An intact file of another kind is named for what it is, never called damaged. (A package
+  // is found from its end, so bytes before the first entry do not stop it from opening.)
   const bool looks_like_zip = data.size() >= 4 && Le(data.data(), 4) == kLocalHeader;
-  const std::string_view damaged = looks_like_zip ? text::kTruncated : text::kNotZip;
+  if (IsOleFile(data)) Fail(file, NotPackageReason(data));
+  const std::string damaged(looks_like_zip ? text::kTruncated : NotPackageReason(data));
   if (data.size() < 22) Fail(file, damaged);
   // The end record is the last thing in the file but for a comment of up to 65,535 bytes.
   std::size_t end = data.size() - 22;

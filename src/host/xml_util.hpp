@@ -58,6 +58,14 @@ void AppendEscaped(std::string& out, std::string_view s);
 /// Decodes _xHHHH_ escapes in place (spreadsheet programs write control characters that way).
 void DecodeOoxmlEscapes(std::string& s);
 
+/// `s` with ASCII capitals made small (part names and OLE stream names ignore case).
+inline std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return out;
+}
+
 inline bool ParseUint(std::string_view s, uint32_t& out) {
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
   return ec == std::errc() && p == s.data() + s.size();

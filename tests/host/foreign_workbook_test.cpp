@@ -21,6 +21,7 @@ namespace vardex::host {
 namespace {
 
 namespace fs = std::filesystem;
+const fs::path kForeign = "tests/data/foreign-workbooks";
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -95,6 +96,150 @@ TEST(PrefixedParts, EveryChangeLandsInTheMainNamespace) {
     EXPECT_EQ(again.ActiveSheet().Name(), test::kStakeOut);
     EXPECT_EQ(again.CustomProperty("Vardex.Test"), "第" + std::to_string(round) + "次");
     bytes = test::PrefixedPackage(saved);
+  }
+}
+
+// The same on a workbook the .NET Open XML SDK wrote (with a byte-order mark before each part).
+TEST(PrefixedParts, SdkWorkbookTakesNewTextsInItsOwnForm) {
+  test::ScratchDir dir;
+  Workbook book = Workbook::Open(kForeign / "richtext-namespaced.xlsx");
+  book.SheetAt(0).SetValue({9, 2}, "新文本");
+  book.SaveAs(dir.path() / "out.xlsx");
+  const std::vector<std::string> unbound = UnboundElements(ReadFile(dir.path() / "out.xlsx"));
+  EXPECT_TRUE(unbound.empty()) << unbound.front();
+  EXPECT_EQ(Workbook::Open(dir.path() / "out.xlsx").SheetAt(0).Value({9, 2}),
+            CellValue(std::string("新文本")));
+}
+
+// Files that are no workbook, or one Vardex cannot read, are named for what they are.
+TEST(Refusals, SayWhatTheFileIs) {
+  struct Case {
+    const char* what;
+    std::string name;
+    std::string bytes;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"password to open", "pass_protected.xlsx",
+       ReadFile(kForeign / "refused/pass_protected.xlsx"), "设有打开密码"},
+      {"Excel 97-2003", "date.xlsx", ReadFile(kForeign / "refused/date.xls"), "97-2003"},
+      {"upper-case stream name", "c.xlsx",
+       ReadFile(kForeign / "refused/capitalized_wbook_stream.xls"), "97-2003"},
+      {"OpenDocument", "date.xlsx", ReadFile(kForeign / "refused/date.ods"), "OpenDocument"},
+      {"empty file", "e.xlsx", "", "空"},
+      {"PDF", "p.xlsx", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", "PDF"},
+      {"CSV", "c.xlsx", "点名,X,Y\nK0+000,3500000.1,500000.2\n", "文本文件"},
+      {"web page", "h.xlsx", "\xEF\xBB\xBF <!DOCTYPE html><html></html>", "HTML"},
+      {"XML spreadsheet", "x.xlsx",
+       "<?xml version=\"1.0\"?><Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\"/>",
+       "XML 电子表格 2003"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      Workbook::OpenBytes(c.bytes, c.name);
+      ADD_FAILURE() << "opened";
+    } catch (const HostError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(c.name), std::string::npos) << message;
+      EXPECT_NE(message.find(c.says), std::string::npos) << message;
+      EXPECT_EQ(message.find("损坏"), std::string::npos) << message;
+    }
+  }
+  // A file named .xls is looked at too.
+  test::ScratchDir dir;
+  fs::copy_file(kForeign / "refused/date.xls", dir.path() / "旧表.xls");
+  try {
+    Workbook::Open(dir.path() / "旧表.xls");
+    ADD_FAILURE() << "opened";
+  } catch (const HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("97-2003"), std::string::npos) << e.what();
+  }
+}
+
+std::string Utf16WithoutMark(const std::string& utf8) {
+  std::string out;
+  for (char c : utf8) {  // the parts below are ASCII
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+// What the spreadsheet programs open, read as they read it and written back so that it reads the
+// same again (the sheet is changed elsewhere, so that it is written, not copied).
+TEST(LenientReading, ReadsWhatTheProgramsOpen) {
+  using test::NumberCell;
+  struct Case {
+    const char* what;
+    std::string package;
+    std::vector<std::pair<CellRef, CellValue>> cells;
+    std::vector<RangeRef> merged = {};
+  };
+  auto sheet = [](const std::string& rows, const std::string& after = "") {
+    return test::PackageBytes({{"Sheet1", rows, after}}, "", false);
+  };
+  const Case cases[] = {
+      {"empty style",
+       sheet("<row r=\"1\"><c r=\"A1\" s=\"\"><v>2.5</v></c></row>"),
+       {{{1, 1}, 2.5}}},
+      {"empty shared-string value",
+       sheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v/></c><c r=\"B1\" t=\"s\"><v></v></c>" +
+             NumberCell("C1", "3") + "</row>"),
+       {{{1, 1}, CellValue()}, {{1, 2}, CellValue()}, {{1, 3}, 3.0}}},
+      {"cells naming other rows",
+       sheet("<row r=\"2\">" + NumberCell("A2", "1") + NumberCell("B5", "2") +
+             NumberCell("C1", "3") + "</row><row r=\"5\">" + NumberCell("A5", "4") +
+             NumberCell("B5", "5") + "</row>"),
+       {{{2, 1}, 1.0}, {{5, 2}, 5.0}, {{1, 3}, 3.0}, {{5, 1}, 4.0}, {{2, 2}, CellValue()}}},
+      {"whole-column and whole-row merges",
+       sheet(
+           "<row r=\"1\">" + NumberCell("A1", "7") + "</row>",
+           "<mergeCells count=\"2\"><mergeCell ref=\"C:D\"/><mergeCell ref=\"3:3\"/></mergeCells>"),
+       {{{1, 1}, 7.0}},
+       {{{1, 3}, {kMaxRows, 4}}, {{3, 1}, {3, kMaxColumns}}}},
+      {"UTF-16 without byte-order mark",
+       test::EditedPackage(sheet("<row r=\"1\">" + NumberCell("A1", "8") + "</row>"),
+                           [](const std::string& name, std::string bytes) {
+                             return name.ends_with("sheet1.xml") || name.ends_with("workbook.xml")
+                                        ? Utf16WithoutMark(bytes)
+                                        : bytes;
+                           }),
+       {{{1, 1}, 8.0}}},
+  };
+  EXPECT_EQ(
+      Workbook::Open(kForeign / "engine-only/empty_s_attribute.xlsx").SheetAt(0).Value({1, 1}),
+      CellValue(std::string("Name")));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Workbook book = Workbook::OpenBytes(c.package, "foreign.xlsx");
+    book.SheetAt(0).SetValue({20, 20}, 1.0);
+    Workbook again = test::SavedAndReopened(book);
+    for (const Workbook* b : {&book, &again}) {
+      for (const auto& [ref, value] : c.cells)
+        EXPECT_EQ(b->SheetAt(0).Value(ref), value) << FormatCellRef(ref);
+      EXPECT_EQ(b->SheetAt(0).MergedRanges(), c.merged);
+    }
+  }
+}
+
+// The pre-release format of Excel 2007 is named as such (its cells would otherwise look like
+// references to texts that are not there).
+TEST(LenientReading, SaysWhenAWorkbookIsFromTheExcel2007Beta) {
+  const std::string beta = test::EditedPackage(
+      test::PackageBytes({{"Sheet1", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"}}, "",
+                         false),
+      [](const std::string& name, std::string bytes) {
+        const std::string main = "spreadsheetml/2006/main";
+        if (name == "xl/workbook.xml")
+          bytes.replace(bytes.find(main), main.size(), "spreadsheetml/2006/5/main");
+        return bytes;
+      });
+  try {
+    Workbook::OpenBytes(beta, "beta.xlsx");
+    ADD_FAILURE() << "opened";
+  } catch (const HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("Excel 2007 测试版"), std::string::npos) << e.what();
   }
 }
 

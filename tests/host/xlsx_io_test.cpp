@@ -229,7 +229,7 @@ TEST(XlsxIo, BrokenPackagesGiveLocatedErrors) {
     std::vector<std::string> must_name;
   };
   const Case cases[] = {
-      {"not a zip", "hello, world", {"bad.xlsx", "zip"}},
+      {"not a zip", "\x01\x02hello", {"bad.xlsx", "zip"}},
       {"empty file", "", {"bad.xlsx"}},
       {"truncated", good.substr(0, good.size() / 2), {"bad.xlsx"}},
       {"no workbook part", Zip({{"[Content_Types].xml", kTypes}}), {"bad.xlsx"}},

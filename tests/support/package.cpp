@@ -153,17 +153,24 @@ std::string Prefixed(const std::string& xml) {
 
 }  // namespace
 
-std::string PrefixedPackage(const std::string& package) {
-  const host::detail::Package in(std::make_shared<const std::string>(package), "prefixed.xlsx");
+std::string EditedPackage(
+    const std::string& package,
+    const std::function<std::string(const std::string& name, std::string bytes)>& edit) {
+  const host::detail::Package in(std::make_shared<const std::string>(package), "edited.xlsx");
   std::vector<host::detail::OutputEntry> entries;
   for (const auto& e : in.Entries()) {
     host::detail::OutputEntry out;
     out.name = e.name;
-    out.data = in.Read(e.name);
-    if (e.name.ends_with(".xml") || e.name.ends_with(".rels")) out.data = Prefixed(out.data);
+    out.data = edit(e.name, in.Read(e.name));
     entries.push_back(std::move(out));
   }
   return host::detail::WriteZip(entries, {});
+}
+
+std::string PrefixedPackage(const std::string& package) {
+  return EditedPackage(package, [](const std::string& name, std::string bytes) {
+    return name.ends_with(".xml") || name.ends_with(".rels") ? Prefixed(bytes) : bytes;
+  });
 }
 
 std::string NumberCell(const std::string& ref, const std::string& value) {

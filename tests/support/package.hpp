@@ -2,6 +2,7 @@
 // values, the empty text) and for styles and merges laid out as a template has them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
 /// The bytes of that package; with `zip64`, every size and offset in the zip64 fields.
 std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
                          bool zip64);
+
+/// `package` with each part's bytes passed through `edit(name, bytes)`.
+std::string EditedPackage(
+    const std::string& package,
+    const std::function<std::string(const std::string& name, std::string bytes)>& edit);
 
 /// `package` as writers on the .NET Open XML SDK save it: in every XML part with one default
 /// namespace, that namespace bound to the prefix "x" and every element written as <x:...>.
