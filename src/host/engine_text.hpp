@@ -124,7 +124,12 @@ inline std::string SaveRenameFailed(std::string_view cause) {
   return "替换原文件失败（" + std::string(cause) + "），原文件未改动";
 }
 inline constexpr std::string_view kTargetIsDirectory = "目标是一个文件夹";
-inline constexpr std::string_view kSaveExtension = "只能保存为 .xlsx 或 .xlsm 文件";
+inline constexpr std::string_view kSaveExtension =
+    "只能保存为 .xlsx、.xlsm 工作簿或 .xltx、.xltm 模板";
+inline constexpr std::string_view kMacrosNeedMacroName =
+    "含宏的工作簿只能另存为 .xlsm 工作簿或 .xltm 模板";
+inline constexpr std::string_view kNoMacrosNeedPlainName =
+    "不含宏的工作簿只能另存为 .xlsx 工作簿或 .xltx 模板";
 
 // --- sheets and cells -----------------------------------------------------------------------
 inline std::string NoSuchSheet(std::string_view sheet, std::string_view file) {

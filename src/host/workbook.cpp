@@ -480,7 +480,7 @@ std::optional<RangeRef> Worksheet::UsedRange() const {
 // --- workbook -----------------------------------------------------------------------------------
 
 Workbook::Workbook() : impl_(std::make_unique<Impl>()) {
-  detail::LoadPackage(*this, detail::EmptyPackage(), false);
+  detail::LoadPackage(*this, detail::EmptyPackage());
   AddSheet("Sheet1");
   impl_->saved = true;
 }

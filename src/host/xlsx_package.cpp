@@ -11,6 +11,7 @@
 #include "host/engine_text.hpp"
 #include "host/file_kind.hpp"
 #include "host/load_limits.hpp"
+#include "host/thread_pool.hpp"
 #include "host/workbook_impl.hpp"
 #include "host/xlsx_custom_properties.hpp"
 #include "host/xlsx_shared_strings.hpp"
@@ -160,7 +161,12 @@ std::string ReadAsUtf8(const Package& pkg, std::string_view part) {
 
 }  // namespace
 
-void LoadPackage(Workbook& book, Package package, bool template_source) {
+std::string MainContentType(bool macros, bool template_type) {
+  if (template_type) return macros ? kCtMacroTemplate : kCtTemplateMain;
+  return macros ? kCtMacroSheet : kCtSheetMain;
+}
+
+void LoadPackage(Workbook& book, Package package) {
   auto& b = book.impl();
   b.package = std::move(package);
   const Package& pkg = b.package;
@@ -180,8 +186,8 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
   if (const Rel* r = FindRel(root_rels, "officeDocument")) b.workbook_part = r->target;
   if (pkg.Find(b.workbook_part) == nullptr) Fail(file, text::kNotWorkbook);
   const std::string main_type = OverrideType(ct, b.workbook_part);
-  b.from_template = template_source || main_type.find("template") != std::string::npos;
   b.has_macros = main_type.find("macroEnabled") != std::string::npos;
+  b.main_type = main_type.empty() ? MainContentType(b.has_macros, false) : main_type;
 
   pugi::xml_document wb;
   ParseXml(wb, pkg.Read(b.workbook_part), file, b.workbook_part);
@@ -195,24 +201,8 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
 
   LoadBudget budget(file);
   const auto rels = ReadRels(pkg, b.workbook_part, file);
-  if (const Rel* r = FindRel(rels, "sharedStrings"); r && pkg.Find(r->target)) {
-    b.sst_part = r->target;
-    ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part, &budget);
-  }
-  b.sst_original = b.strings.Size();
-  if (const Rel* r = FindRel(rels, "styles"); r && pkg.Find(r->target)) {
-    std::string theme;
-    if (const Rel* t = FindRel(rels, "theme"); t && pkg.Find(t->target))
-      theme = pkg.Read(t->target);
-    b.styles.part = r->target;
-    ReadStyles(pkg.Read(r->target), theme, file, r->target, b.styles);
-  } else {
-    b.styles.xfs.assign(1, CellStyle{});
-    b.styles.original_xfs = 1;
-  }
-  if (const Rel* r = FindRel(rels, "calcChain"); r && pkg.Find(r->target))
-    b.calc_chain_part = r->target;
 
+  // The sheets in tab order, each with its own part; their cells are read further down.
   unsigned tab = 0;
   // A part belongs to one sheet: sheets sharing one would each read (and later write) it again.
   std::unordered_map<std::string, std::string> sheet_of_part;
@@ -235,11 +225,55 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     impl->sheet_id = Attr(s, "sheetId").as_uint();
     impl->rel_id = rel->id;
     impl->part = rel->target;
-    ReadWorksheet(*impl, std::make_shared<const std::string>(ReadAsUtf8(pkg, rel->target)),
-                  b.strings, b.sst_original, file, &budget);
-    impl->source.reset();  // read again from the package if the sheet is ever written
     if (this_tab == active_tab) b.active = b.sheets.size();
     b.sheets.push_back(std::make_unique<Worksheet>(std::move(impl)));
+  }
+
+  // Inflating a part takes about as long as scanning it: the next sheet's part is inflated on
+  // another core while this one is read (two parts in memory at a time, never all of them).
+  std::vector<std::string> texts(b.sheets.size());
+  auto prefetch = [&](std::size_t i) -> std::function<void()> {
+    if (i >= b.sheets.size()) return [] {};
+    return RunAsync(
+        [&pkg, &texts, i, part = b.sheets[i]->impl().part] { texts[i] = ReadAsUtf8(pkg, part); });
+  };
+  std::function<void()> next = prefetch(0);
+  // Whatever ends the load, the worker must not outlive the text it writes into.
+  struct WaitOnExit {
+    std::function<void()>& wait;
+    ~WaitOnExit() {
+      try {
+        wait();
+      } catch (...) {
+      }
+    }
+  } wait_on_exit{next};
+
+  if (const Rel* r = FindRel(rels, "sharedStrings"); r && pkg.Find(r->target)) {
+    b.sst_part = r->target;
+    ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part, &budget);
+  }
+  b.sst_original = b.strings.Size();
+  if (const Rel* r = FindRel(rels, "styles"); r && pkg.Find(r->target)) {
+    std::string theme;
+    if (const Rel* t = FindRel(rels, "theme"); t && pkg.Find(t->target))
+      theme = pkg.Read(t->target);
+    b.styles.part = r->target;
+    ReadStyles(pkg.Read(r->target), theme, file, r->target, b.styles);
+  } else {
+    b.styles.xfs.assign(1, CellStyle{});
+    b.styles.original_xfs = 1;
+  }
+  if (const Rel* r = FindRel(rels, "calcChain"); r && pkg.Find(r->target))
+    b.calc_chain_part = r->target;
+
+  for (std::size_t i = 0; i < b.sheets.size(); ++i) {
+    next();  // rethrows a damaged part's error
+    next = prefetch(i + 1);
+    Worksheet::Impl& impl = b.sheets[i]->impl();
+    ReadWorksheet(impl, std::make_shared<const std::string>(std::move(texts[i])), b.strings,
+                  b.sst_original, file, &budget);
+    impl.source.reset();  // read again from the package if the sheet is ever written
   }
 
   if (const Rel* r = FindRel(root_rels, "custom-properties"); r && pkg.Find(r->target))
@@ -457,7 +491,7 @@ void SetActiveTab(pugi::xml_node root, const std::string& prefix, unsigned tab) 
 
 }  // namespace
 
-std::string BuildPackage(Workbook& book, const ZipOptions& options) {
+std::string BuildPackage(Workbook& book, const ZipOptions& options, const std::string& main_type) {
   auto& b = book.impl();
   const Package& pkg = b.package;
 
@@ -506,11 +540,8 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
   root_rels.Load(pkg, "");
   const std::string wb_dir = Dir(b.workbook_part);
 
-  if (b.from_template) {
-    SetOverride(ct, b.workbook_part, b.has_macros ? kCtMacroSheet : kCtSheetMain);
-    ct_dirty = true;
-  } else if (OverrideType(ct, b.workbook_part).empty()) {
-    SetOverride(ct, b.workbook_part, b.has_macros ? kCtMacroSheet : kCtSheetMain);
+  if (OverrideType(ct, b.workbook_part) != main_type) {
+    SetOverride(ct, b.workbook_part, main_type.c_str());
     ct_dirty = true;
   }
 

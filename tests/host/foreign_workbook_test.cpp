@@ -243,5 +243,60 @@ TEST(LenientReading, SaysWhenAWorkbookIsFromTheExcel2007Beta) {
   }
 }
 
+std::string MainType(const fs::path& file) {
+  const detail::Package p(std::make_shared<const std::string>(ReadFile(file)), "out");
+  const std::string types = p.Read("[Content_Types].xml");
+  const std::size_t part = types.find("/xl/workbook.xml");
+  const std::size_t type = types.find("ContentType=\"", part) + 13;
+  return types.substr(type, types.find('"', type) - type);
+}
+
+// Which saves keep the file's type and which take the type of the new name.
+TEST(SaveType, TemplatesAndMacroWorkbooks) {
+  const std::string sheet =
+      "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+  const std::string templ =
+      "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml";
+  const std::string macro = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
+  const std::string macro_templ = "application/vnd.ms-excel.template.macroEnabled.main+xml";
+  struct Case {
+    const char* what;
+    fs::path source;
+    std::string copy_as;  ///< the source copied under this name and saved in place, or
+    std::string save_as;  ///< saved under this name
+    std::string type;     ///< the saved file's type, or empty: the save is refused
+  };
+  const fs::path xltx = "../shared/oracles/workbooks/opx_empty.xltx";
+  const fs::path xlsm = kForeign / "vba.xlsm";
+  const Case cases[] = {
+      {"template as template", xltx, "", "a.xltx", templ},
+      {"template as workbook", xltx, "", "b.xlsx", sheet},
+      {"macros as a macro template", xlsm, "", "c.xltm", macro_templ},
+      {"macros as workbook", xlsm, "", "d.xlsx", ""},
+      {"no macros as macro workbook", xltx, "", "e.xlsm", ""},
+      {"macro workbook named .xlsx, in place", xlsm, "f.xlsx", "", macro},
+      {"template named .xlsx, in place", xltx, "g.xlsx", "", templ},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::ScratchDir dir;
+    const fs::path out = dir.path() / (c.copy_as.empty() ? c.save_as : c.copy_as);
+    if (!c.copy_as.empty()) {
+      fs::copy_file(c.source, out);
+      fs::permissions(out, fs::perms::owner_write, fs::perm_options::add);
+    }
+    Workbook book = Workbook::Open(c.copy_as.empty() ? c.source : out);
+    book.SheetAt(0).SetValue({3, 3}, "改");
+    try {
+      c.copy_as.empty() ? book.SaveAs(out) : book.Save();
+      EXPECT_EQ(MainType(out), c.type);
+      EXPECT_EQ(Workbook::Open(out).SheetAt(0).Value({3, 3}), CellValue(std::string("改")));
+    } catch (const HostError& e) {
+      EXPECT_EQ(c.type, "") << e.what();
+      EXPECT_FALSE(fs::exists(out));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vardex::host
