@@ -1,0 +1,425 @@
+// Laying out the horizontal alignment from its intersection points, and finding points on it.
+#include "alignment/horizontal.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "alignment/alignment_error.hpp"
+#include "alignment/alignment_texts.hpp"
+#include "alignment/clothoid.hpp"
+
+namespace vardex {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// Two points closer than this are one point, metres.
+constexpr double kSamePoint = 1e-3;
+// A turn smaller than this is no turn at all (about 0.002″), radians.
+constexpr double kNoTurn = 1e-8;
+// Curves may touch within this much, metres: the straight between them is then of length 0.
+constexpr double kTouch = 1e-6;
+// Most a polyline chord of the foot search strays from the curve, metres; and its longest piece.
+constexpr double kSagitta = 0.01;
+constexpr double kLongestPiece = 20.0;
+// Samples per block of the foot search.
+constexpr std::size_t kBlockSegments = 16;
+
+double Wrapped(double azimuth) {
+  azimuth = std::fmod(azimuth, 2 * kPi);
+  if (azimuth < 0) azimuth += 2 * kPi;
+  // fmod of a value just below 0 can land on 2π exactly after the addition.
+  return azimuth >= 2 * kPi ? 0.0 : azimuth;
+}
+
+// Unit vector along an azimuth (X north, Y east), and the one to its right.
+struct Direction {
+  double x, y;
+};
+Direction Along(double azimuth) { return {std::cos(azimuth), std::sin(azimuth)}; }
+Direction RightOf(double azimuth) { return {-std::sin(azimuth), std::cos(azimuth)}; }
+
+// Shift p of the circle and tangent offset q of a transition of length `spiral` before a circle
+// of `radius`: how far the circle moves in from the tangent, and where along the tangent its
+// foot lies measured from ZH. Metres.
+struct SpiralShift {
+  double p = 0, q = 0, x = 0, y = 0;
+};
+SpiralShift ShiftOf(double radius, double spiral) {
+  if (spiral <= 0) return {};
+  const ClothoidOffsets end = ClothoidPoint(spiral, radius * spiral);
+  const long double beta = static_cast<long double>(spiral) / (2.0L * radius);
+  const long double half = std::sin(beta / 2.0L);
+  SpiralShift shift;
+  shift.x = static_cast<double>(end.X);
+  shift.y = static_cast<double>(end.Y);
+  shift.p = static_cast<double>(end.Y - 2.0L * radius * half * half);
+  shift.q = static_cast<double>(end.X - radius * std::sin(beta));
+  return shift;
+}
+
+double SegmentDistance(double px, double py, const HorizontalAlignment::Sample& a,
+                       const HorizontalAlignment::Sample& b, double* along) {
+  const double dx = b.x - a.x;
+  const double dy = b.y - a.y;
+  const double squared = dx * dx + dy * dy;
+  double t = squared > 0 ? ((px - a.x) * dx + (py - a.y) * dy) / squared : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  *along = a.distance + t * (b.distance - a.distance);
+  return std::hypot(px - (a.x + t * dx), py - (a.y + t * dy));
+}
+
+}  // namespace
+
+HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>& points,
+                                               const std::string& table_place) {
+  namespace t = alignment_text;
+  if (points.size() < 2) throw AlignmentError(t::At(table_place, t::kTooFewPoints));
+  for (const AlignmentPoint* end : {&points.front(), &points.back()}) {
+    if (end->Radius != 0 || end->SpiralIn != 0 || end->SpiralOut != 0) {
+      throw AlignmentError(t::At(end->Where.Radius, t::CurveOnEnd(end->Name)));
+    }
+  }
+
+  const std::size_t n = points.size();
+  std::vector<double> lengths(n - 1);
+  std::vector<double> azimuths(n - 1);
+  for (std::size_t i = 1; i < n; ++i) {
+    const double dx = points[i].X - points[i - 1].X;
+    const double dy = points[i].Y - points[i - 1].Y;
+    lengths[i - 1] = std::hypot(dx, dy);
+    if (!(lengths[i - 1] >= kSamePoint)) {
+      throw AlignmentError(
+          t::At(points[i].Where.Name, t::SamePoint(points[i].Name, points[i - 1].Name)));
+    }
+    azimuths[i - 1] = Wrapped(std::atan2(dy, dx));
+  }
+
+  HorizontalAlignment road;
+  road.point_distances_.assign(n, 0.0);
+  Direction from{points[0].X, points[0].Y};
+  double distance = 0;      // along the line, at `from`
+  double tangent_back = 0;  // T2 of the curve before, 0 at the start
+  auto add_straight = [&road](double start, double length, Direction at, double azimuth) {
+    if (length <= 0) return;
+    Element e;
+    e.kind = Element::Kind::Straight;
+    e.start = start;
+    e.length = length;
+    e.x = at.x;
+    e.y = at.y;
+    e.azimuth = azimuth;
+    road.elements_.push_back(e);
+  };
+
+  for (std::size_t j = 1; j + 1 < n; ++j) {
+    const AlignmentPoint& point = points[j];
+    const double a_in = azimuths[j - 1];
+    const double a_out = azimuths[j];
+    const Direction in = Along(a_in);
+    const Direction out = Along(a_out);
+    const double deflection = std::atan2(in.x * out.y - in.y * out.x, in.x * out.x + in.y * out.y);
+    const double turn = deflection > 0 ? 1.0 : -1.0;
+    const double angle = std::fabs(deflection);
+    if (angle < kNoTurn) throw AlignmentError(t::At(point.Where.Name, t::NoTurn(point.Name)));
+    if (angle > kPi - 1e-6) {
+      throw AlignmentError(t::At(point.Where.Name, t::TurnsBack(point.Name)));
+    }
+    const double radius = point.Radius;
+    if (!(radius > 0)) {
+      throw AlignmentError(t::At(point.Where.Radius, t::RadiusNotPositive(point.Name, radius)));
+    }
+    if (point.SpiralIn < 0) {
+      throw AlignmentError(
+          t::At(point.Where.SpiralIn, t::SpiralNegative(point.Name, point.SpiralIn)));
+    }
+    if (point.SpiralOut < 0) {
+      throw AlignmentError(
+          t::At(point.Where.SpiralOut, t::SpiralNegative(point.Name, point.SpiralOut)));
+    }
+    // The transitions turn the tangent by Ls / 2R each; the circle takes the rest of the turn.
+    const double most = 2 * radius * angle;
+    if (point.SpiralIn + point.SpiralOut > most * (1 + 1e-12)) {
+      throw AlignmentError(t::At(point.SpiralIn > 0 ? point.Where.SpiralIn : point.Where.SpiralOut,
+                                 t::SpiralTooLong(point.Name, point.SpiralIn + point.SpiralOut,
+                                                  radius, angle, most)));
+    }
+    const SpiralShift s1 = ShiftOf(radius, point.SpiralIn);
+    const SpiralShift s2 = ShiftOf(radius, point.SpiralOut);
+    const double beta1 = point.SpiralIn / (2 * radius);
+    const double beta2 = point.SpiralOut / (2 * radius);
+
+    CurveElements curve;
+    curve.Name = point.Name;
+    curve.X = point.X;
+    curve.Y = point.Y;
+    curve.Deflection = deflection;
+    curve.Radius = radius;
+    curve.SpiralIn = point.SpiralIn;
+    curve.SpiralOut = point.SpiralOut;
+    // The circle, moved in by p1 from the tangent before it and by p2 from the one after it,
+    // fixes both tangent lengths; with p1 ≠ p2 they differ by (p1 − p2) / sin Δ each way.
+    const double tangent = std::tan(angle / 2);
+    const double unequal = (s1.p - s2.p) / std::sin(angle);
+    curve.TangentIn = (radius + s1.p) * tangent - unequal + s1.q;
+    curve.TangentOut = (radius + s2.p) * tangent + unequal + s2.q;
+    curve.CircularLength = std::max(0.0, radius * (angle - beta1 - beta2));
+    curve.Length = point.SpiralIn + curve.CircularLength + point.SpiralOut;
+    curve.Correction = curve.TangentIn + curve.TangentOut - curve.Length;
+    const Direction right_in = RightOf(a_in);
+    const double foot = curve.TangentIn - s1.q;
+    curve.CentreX = point.X - foot * in.x + turn * (radius + s1.p) * right_in.x;
+    curve.CentreY = point.Y - foot * in.y + turn * (radius + s1.p) * right_in.y;
+    curve.External = std::hypot(curve.CentreX - point.X, curve.CentreY - point.Y) - radius;
+
+    const double straight = lengths[j - 1] - tangent_back - curve.TangentIn;
+    if (straight < -kTouch) {
+      if (j == 1) {
+        throw AlignmentError(t::At(point.Where.Name, t::PastStart(point.Name, points[0].Name,
+                                                                   lengths[0], curve.TangentIn)));
+      }
+      throw AlignmentError(
+          t::At(point.Where.Name, t::Overlap(points[j - 1].Name, point.Name, lengths[j - 1],
+                                             tangent_back + curve.TangentIn)));
+    }
+    add_straight(distance, straight, from, a_in);
+    curve.AtZH = distance + std::max(straight, 0.0);
+    curve.AtHY = curve.AtZH + point.SpiralIn;
+    curve.AtYH = curve.AtHY + curve.CircularLength;
+    curve.AtHZ = curve.AtYH + point.SpiralOut;
+    curve.AtQZ = curve.AtZH + curve.Length / 2;
+    curve.AtIntersection = curve.AtZH + curve.TangentIn;
+    road.point_distances_[j] = curve.AtIntersection;
+
+    const Direction zh{point.X - curve.TangentIn * in.x, point.Y - curve.TangentIn * in.y};
+    Element e;
+    e.turn = turn;
+    if (point.SpiralIn > 0) {
+      e.kind = Element::Kind::SpiralIn;
+      e.start = curve.AtZH;
+      e.length = point.SpiralIn;
+      e.x = zh.x;
+      e.y = zh.y;
+      e.azimuth = a_in;
+      e.a2 = radius * point.SpiralIn;
+      road.elements_.push_back(e);
+    }
+    if (curve.CircularLength > 0) {
+      e.kind = Element::Kind::Arc;
+      e.start = curve.AtHY;
+      e.length = curve.CircularLength;
+      e.x = zh.x + s1.x * in.x + turn * s1.y * right_in.x;
+      e.y = zh.y + s1.x * in.y + turn * s1.y * right_in.y;
+      e.azimuth = Wrapped(a_in + turn * beta1);
+      e.radius = radius;
+      road.elements_.push_back(e);
+    }
+    const Direction hz{point.X + curve.TangentOut * out.x, point.Y + curve.TangentOut * out.y};
+    if (point.SpiralOut > 0) {
+      e.kind = Element::Kind::SpiralOut;
+      e.start = curve.AtYH;
+      e.length = point.SpiralOut;
+      e.x = hz.x;
+      e.y = hz.y;
+      e.azimuth = a_out;
+      e.a2 = radius * point.SpiralOut;
+      road.elements_.push_back(e);
+    }
+    from = hz;
+    distance = curve.AtHZ;
+    tangent_back = curve.TangentOut;
+    road.curves_.push_back(curve);
+  }
+
+  const double last = lengths[n - 2] - tangent_back;
+  if (last < -kTouch) {
+    const AlignmentPoint& before = points[n - 2];
+    throw AlignmentError(t::At(before.Where.Name, t::PastEnd(before.Name, points[n - 1].Name,
+                                                             lengths[n - 2], tangent_back)));
+  }
+  add_straight(distance, last, from, azimuths[n - 2]);
+  road.length_ = distance + std::max(last, 0.0);
+  road.point_distances_[n - 1] = road.length_;
+  for (const Element& e : road.elements_) road.element_starts_.push_back(e.start);
+  road.BuildIndex();
+  return road;
+}
+
+const HorizontalAlignment::Element& HorizontalAlignment::ElementAt(double distance) const {
+  auto it = std::upper_bound(element_starts_.begin(), element_starts_.end(), distance);
+  const std::size_t index = it == element_starts_.begin()
+                                ? 0
+                                : static_cast<std::size_t>(it - element_starts_.begin()) - 1;
+  return elements_[index];
+}
+
+CentrePoint HorizontalAlignment::At(double distance) const {
+  distance = std::clamp(distance, 0.0, length_);
+  const Element& e = ElementAt(distance);
+  const double s = std::clamp(distance - e.start, 0.0, e.length);
+  CentrePoint point;
+  switch (e.kind) {
+    case Element::Kind::Straight: {
+      const Direction d = Along(e.azimuth);
+      point = {e.x + s * d.x, e.y + s * d.y, e.azimuth, 0.0};
+      break;
+    }
+    case Element::Kind::SpiralIn: {
+      const ClothoidOffsets local = ClothoidPoint(s, e.a2);
+      const Direction d = Along(e.azimuth);
+      const Direction r = RightOf(e.azimuth);
+      const double x = static_cast<double>(local.X);
+      const double y = e.turn * static_cast<double>(local.Y);
+      point = {e.x + x * d.x + y * r.x, e.y + x * d.y + y * r.y,
+               Wrapped(e.azimuth + e.turn * s * s / (2 * e.a2)), e.turn * s / e.a2};
+      break;
+    }
+    case Element::Kind::Arc: {
+      // Along the chord rather than from the centre: no large radius is subtracted from
+      // coordinates, so a radius of 10 km loses nothing.
+      const double half = s / (2 * e.radius);
+      const double chord = 2 * e.radius * std::sin(half);
+      const Direction d = Along(e.azimuth + e.turn * half);
+      point = {e.x + chord * d.x, e.y + chord * d.y, Wrapped(e.azimuth + e.turn * 2 * half),
+               e.turn / e.radius};
+      break;
+    }
+    case Element::Kind::SpiralOut: {
+      // Measured back from HZ, where the transition is straight again.
+      const double back = e.length - s;
+      const ClothoidOffsets local = ClothoidPoint(back, e.a2);
+      const Direction d = Along(e.azimuth);
+      const Direction r = RightOf(e.azimuth);
+      const double x = static_cast<double>(local.X);
+      const double y = e.turn * static_cast<double>(local.Y);
+      point = {e.x - x * d.x + y * r.x, e.y - x * d.y + y * r.y,
+               Wrapped(e.azimuth - e.turn * back * back / (2 * e.a2)), e.turn * back / e.a2};
+      break;
+    }
+  }
+  return point;
+}
+
+void HorizontalAlignment::BuildIndex() {
+  samples_.clear();
+  chord_tolerance_ = 0;
+  for (const Element& e : elements_) {
+    std::size_t pieces = 1;
+    if (e.kind != Element::Kind::Straight) {
+      // Both the circle and the transitions are no tighter than the circle's radius.
+      const double radius = e.kind == Element::Kind::Arc ? e.radius : e.a2 / e.length;
+      const double piece = std::min(kLongestPiece, std::sqrt(8 * radius * kSagitta));
+      pieces = static_cast<std::size_t>(std::ceil(e.length / piece));
+      const double used = e.length / static_cast<double>(pieces);
+      chord_tolerance_ = std::max(chord_tolerance_, used * used / (8 * radius));
+    }
+    for (std::size_t k = 0; k < pieces; ++k) {
+      const double d = e.start + e.length * static_cast<double>(k) / static_cast<double>(pieces);
+      const CentrePoint c = At(d);
+      samples_.push_back({d, c.X, c.Y});
+    }
+  }
+  const CentrePoint end = At(length_);
+  samples_.push_back({length_, end.X, end.Y});
+
+  blocks_.clear();
+  for (std::size_t first = 0; first + 1 < samples_.size(); first += kBlockSegments) {
+    Block block;
+    block.first = first;
+    block.last = std::min(first + kBlockSegments, samples_.size() - 1);
+    block.min_x = block.max_x = samples_[first].x;
+    block.min_y = block.max_y = samples_[first].y;
+    for (std::size_t i = first + 1; i <= block.last; ++i) {
+      block.min_x = std::min(block.min_x, samples_[i].x);
+      block.max_x = std::max(block.max_x, samples_[i].x);
+      block.min_y = std::min(block.min_y, samples_[i].y);
+      block.max_y = std::max(block.max_y, samples_[i].y);
+    }
+    blocks_.push_back(block);
+  }
+}
+
+std::optional<CentreFoot> HorizontalAlignment::Foot(double x, double y) const {
+  auto lower_bound = [x, y](const Block& b) {
+    const double dx = std::max({b.min_x - x, 0.0, x - b.max_x});
+    const double dy = std::max({b.min_y - y, 0.0, y - b.max_y});
+    return std::hypot(dx, dy);
+  };
+  // The polyline's nearest segment first, from the most promising block; then every segment
+  // that may hide a nearer point of the curve itself, which strays from its chord by at most
+  // the chord tolerance.
+  const Block* nearest = &blocks_.front();
+  double nearest_bound = std::numeric_limits<double>::infinity();
+  for (const Block& block : blocks_) {
+    const double bound = lower_bound(block);
+    if (bound < nearest_bound) {
+      nearest_bound = bound;
+      nearest = &block;
+    }
+  }
+  double best = std::numeric_limits<double>::infinity();
+  double along = 0;
+  for (std::size_t i = nearest->first; i < nearest->last; ++i) {
+    best = std::min(best, SegmentDistance(x, y, samples_[i], samples_[i + 1], &along));
+  }
+  const double margin = 2 * chord_tolerance_ + 1e-6;
+  struct Candidate {
+    std::size_t segment;
+    double distance, along;
+  };
+  std::vector<Candidate> candidates;
+  for (const Block& block : blocks_) {
+    if (lower_bound(block) > best + margin) continue;
+    for (std::size_t i = block.first; i < block.last; ++i) {
+      const double d = SegmentDistance(x, y, samples_[i], samples_[i + 1], &along);
+      if (d > best + margin) continue;
+      best = std::min(best, d);
+      // Neighbouring segments lead to the same foot; one of them is enough.
+      if (!candidates.empty() && candidates.back().segment + 1 == i) {
+        if (d < candidates.back().distance) candidates.back() = {i, d, along};
+        else candidates.back().segment = i;
+        continue;
+      }
+      candidates.push_back({i, d, along});
+    }
+  }
+  std::optional<CentreFoot> found;
+  for (const Candidate& candidate : candidates) {
+    if (candidate.distance > best + margin) continue;
+    const std::optional<CentreFoot> foot = Refine(x, y, candidate.along);
+    if (foot && (!found || std::fabs(foot->Offset) < std::fabs(found->Offset))) found = foot;
+  }
+  return found;
+}
+
+std::optional<CentreFoot> HorizontalAlignment::Refine(double x, double y, double distance) const {
+  // Newton's method on the component of (point − centre) along the tangent, which vanishes at
+  // the foot; its derivative is −(1 − κ·offset).
+  double along = 0;
+  double offset = 0;
+  for (int iteration = 0; iteration < 50; ++iteration) {
+    const CentrePoint c = At(distance);
+    const double dx = x - c.X;
+    const double dy = y - c.Y;
+    along = dx * std::cos(c.Azimuth) + dy * std::sin(c.Azimuth);
+    offset = -dx * std::sin(c.Azimuth) + dy * std::cos(c.Azimuth);
+    // Near the centre of a circle the foot is ill-defined; a damped step still gets there.
+    const double slope = std::max(1 - c.Curvature * offset, 0.2);
+    const double next = std::clamp(distance + along / slope, 0.0, length_);
+    const bool done = std::fabs(next - distance) < 1e-10;
+    distance = next;
+    if (done) break;
+  }
+  const CentrePoint c = At(distance);
+  const double dx = x - c.X;
+  const double dy = y - c.Y;
+  along = dx * std::cos(c.Azimuth) + dy * std::sin(c.Azimuth);
+  offset = -dx * std::sin(c.Azimuth) + dy * std::cos(c.Azimuth);
+  if ((distance <= 0 && along < -1e-6) || (distance >= length_ && along > 1e-6)) {
+    return std::nullopt;
+  }
+  return CentreFoot{distance, offset};
+}
+
+}  // namespace vardex
