@@ -121,16 +121,16 @@ void FillFromSample(Workbook& book, const fs::path& sample) {
       if (fields.size() > 1 + kPointColumns) fail("more fields than columns A to F");
       TypeAcross(sheet, CellRef{row, 1}, fields, 1);
       ++row;
-    } else if (const auto* table = std::find_if(
-                   std::begin(kAlignmentTables), std::end(kAlignmentTables),
-                   [&](const AlignmentTable& t) { return t.keyword == keyword; });
+    } else if (const auto* table =
+                   std::find_if(std::begin(kAlignmentTables), std::end(kAlignmentTables),
+                                [&](const AlignmentTable& t) { return t.keyword == keyword; });
                table != std::end(kAlignmentTables)) {
       if (fields.size() < 2 || fields.size() > 1 + table->columns) {
         fail("expected 1 to " + std::to_string(table->columns) + " fields");
       }
       int32_t& taken = alignment_rows[table - std::begin(kAlignmentTables)];
-      TypeAcross(book.Sheet(kAlignmentSheet),
-                 CellRef{kAlignmentFirstRow + taken, table->column}, fields, 1);
+      TypeAcross(book.Sheet(kAlignmentSheet), CellRef{kAlignmentFirstRow + taken, table->column},
+                 fields, 1);
       ++taken;
     } else {
       fail("unknown keyword '" + std::string(keyword) + "'");

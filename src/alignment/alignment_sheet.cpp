@@ -20,10 +20,21 @@ using host::CellValue;
 constexpr int32_t kFirstRow = 5;
 // Columns of the four tables.
 enum Column : int32_t {
-  kName = 1, kX, kY, kStation, kRadius, kSpiralIn, kSpiralOut,
-  kGradeStation = 9, kGradeElevation, kGradeRadius,
-  kSlopeStation = 13, kSlopeLeft, kSlopeRight,
-  kBack = 17, kAhead,
+  kName = 1,
+  kX,
+  kY,
+  kStation,
+  kRadius,
+  kSpiralIn,
+  kSpiralOut,
+  kGradeStation = 9,
+  kGradeElevation,
+  kGradeRadius,
+  kSlopeStation = 13,
+  kSlopeLeft,
+  kSlopeRight,
+  kBack = 17,
+  kAhead,
 };
 
 std::string FileName(const host::Workbook& book) {
@@ -33,12 +44,14 @@ std::string FileName(const host::Workbook& book) {
 
 bool IsBlank(const CellValue& value) {
   const auto* text = std::get_if<std::string>(&value);
-  return host::IsEmpty(value) || (text != nullptr && text->find_first_not_of(' ') == std::string::npos);
+  return host::IsEmpty(value) ||
+         (text != nullptr && text->find_first_not_of(' ') == std::string::npos);
 }
 
 std::string Describe(const CellValue& value) {
   if (host::IsEmpty(value)) return std::string(t::kEmptyCell);
-  if (const auto* number = std::get_if<double>(&value)) return t::Quoted(GeneralNumberText(*number));
+  if (const auto* number = std::get_if<double>(&value))
+    return t::Quoted(GeneralNumberText(*number));
   if (const auto* text = std::get_if<std::string>(&value)) return t::Quoted(*text);
   if (const auto* flag = std::get_if<bool>(&value)) {
     return std::string(t::kBooleanValue) + t::Quoted(*flag ? "TRUE" : "FALSE");
@@ -128,9 +141,8 @@ AlignmentInput ReadAlignmentSheet(const host::Workbook& book) {
     point.Radius = read.Number(row, kRadius).value_or(0.0);
     point.SpiralIn = read.Number(row, kSpiralIn).value_or(0.0);
     point.SpiralOut = read.Number(row, kSpiralOut).value_or(0.0);
-    point.Where = {read.Place(row, kName),     read.Place(row, kX),
-                   read.Place(row, kY),        read.Place(row, kStation),
-                   read.Place(row, kRadius),   read.Place(row, kSpiralIn),
+    point.Where = {read.Place(row, kName),     read.Place(row, kX),      read.Place(row, kY),
+                   read.Place(row, kStation),  read.Place(row, kRadius), read.Place(row, kSpiralIn),
                    read.Place(row, kSpiralOut)};
     input.Points.push_back(std::move(point));
   }

@@ -82,8 +82,8 @@ inline std::string PastStart(std::string_view name, std::string_view start, doub
 }
 inline std::string PastEnd(std::string_view name, std::string_view end, double distance,
                            double tangent) {
-  return "交点" + Quoted(name) + "的曲线越过终点" + Quoted(end) + "：两点相距 " +
-         Metres(distance) + " m，切线长 T2 = " + Metres(tangent) + " m";
+  return "交点" + Quoted(name) + "的曲线越过终点" + Quoted(end) + "：两点相距 " + Metres(distance) +
+         " m，切线长 T2 = " + Metres(tangent) + " m";
 }
 inline std::string Overlap(std::string_view before, std::string_view name, double distance,
                            double tangents) {
@@ -93,16 +93,15 @@ inline std::string Overlap(std::string_view before, std::string_view name, doubl
 
 // --- stationing ---------------------------------------------------------------------------
 inline std::string Station(double station) { return StationText(station, 3); }
-inline constexpr std::string_view kNoStation =
-    "没有桩号：请在起点（或一个交点）的桩号栏填写桩号";
+inline constexpr std::string_view kNoStation = "没有桩号：请在起点（或一个交点）的桩号栏填写桩号";
 inline constexpr std::string_view kEquationsNeedStart = "有断链时，起点必须填写桩号";
 inline std::string EquationOutside(double back, double from, double to) {
   return "断链前桩号 " + Station(back) + " 不在线路上（这一段自 " + Station(from) + " 至 " +
          Station(to) + "）";
 }
 inline std::string StationMismatch(std::string_view name, double given, double laid_out) {
-  return "点" + Quoted(name) + "的桩号 " + Station(given) + " 与由坐标推算的 " +
-         Station(laid_out) + " 不符（相差 " + Metres(std::fabs(given - laid_out)) + " m）";
+  return "点" + Quoted(name) + "的桩号 " + Station(given) + " 与由坐标推算的 " + Station(laid_out) +
+         " 不符（相差 " + Metres(std::fabs(given - laid_out)) + " m）";
 }
 inline std::string StationOutside(double station, double start, double end) {
   return "桩号 " + Station(station) + " 不在线路上（线路自 " + Station(start) + " 至 " +
@@ -126,8 +125,7 @@ inline std::string VerticalRadiusNegative(double radius) {
 }
 inline constexpr std::string_view kVerticalCurveOnEnd =
     "纵断面的第一个和最后一个变坡点不设竖曲线，半径应为空";
-inline std::string VerticalOverlap(double before, double station, double spacing,
-                                   double tangents) {
+inline std::string VerticalOverlap(double before, double station, double spacing, double tangents) {
   return "变坡点 " + Station(before) + " 与 " + Station(station) + " 的竖曲线重叠：两点相距 " +
          Metres(spacing) + " m，而两切线长之和 " + Metres(tangents) + " m";
 }
@@ -185,9 +183,7 @@ inline std::string NotANumber(std::string_view what, std::string_view text) {
   return std::string(what) + "不是数：" + Quoted(text);
 }
 inline constexpr std::string_view kPointReference = "不支持以 pntRef 引用的点，请直接写出坐标";
-inline std::string NotJoined(double gap) {
-  return "与前一元素不相连：相距 " + Metres(gap) + " m";
-}
+inline std::string NotJoined(double gap) { return "与前一元素不相连：相距 " + Metres(gap) + " m"; }
 inline constexpr std::string_view kParallelTangents = "曲线前后的切线平行，求不出交点";
 inline constexpr std::string_view kTurnTooLarge = "曲线转角达到或超过 180°，不能转换为交点法";
 inline constexpr std::string_view kRotationMismatch = "rot 属性与坐标所示的转向不符";

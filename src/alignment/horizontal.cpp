@@ -141,9 +141,9 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     // The transitions turn the tangent by Ls / 2R each; the circle takes the rest of the turn.
     const double most = 2 * radius * angle;
     if (point.SpiralIn + point.SpiralOut > most * (1 + 1e-12)) {
-      throw AlignmentError(t::At(point.SpiralIn > 0 ? point.Where.SpiralIn : point.Where.SpiralOut,
-                                 t::SpiralTooLong(point.Name, point.SpiralIn + point.SpiralOut,
-                                                  radius, angle, most)));
+      throw AlignmentError(t::At(
+          point.SpiralIn > 0 ? point.Where.SpiralIn : point.Where.SpiralOut,
+          t::SpiralTooLong(point.Name, point.SpiralIn + point.SpiralOut, radius, angle, most)));
     }
     const SpiralShift s1 = ShiftOf(radius, point.SpiralIn);
     const SpiralShift s2 = ShiftOf(radius, point.SpiralOut);
@@ -177,7 +177,7 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     if (straight < -kTouch) {
       if (j == 1) {
         throw AlignmentError(t::At(point.Where.Name, t::PastStart(point.Name, points[0].Name,
-                                                                   lengths[0], curve.TangentIn)));
+                                                                  lengths[0], curve.TangentIn)));
       }
       throw AlignmentError(
           t::At(point.Where.Name, t::Overlap(points[j - 1].Name, point.Name, lengths[j - 1],
@@ -377,8 +377,10 @@ std::optional<CentreFoot> HorizontalAlignment::Foot(double x, double y) const {
       best = std::min(best, d);
       // Neighbouring segments lead to the same foot; one of them is enough.
       if (!candidates.empty() && candidates.back().segment + 1 == i) {
-        if (d < candidates.back().distance) candidates.back() = {i, d, along};
-        else candidates.back().segment = i;
+        if (d < candidates.back().distance)
+          candidates.back() = {i, d, along};
+        else
+          candidates.back().segment = i;
         continue;
       }
       candidates.push_back({i, d, along});

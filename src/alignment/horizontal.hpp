@@ -14,27 +14,27 @@ namespace vardex {
 /// Lengths in metres, distances along the centre line in metres from its start.
 struct CurveElements {
   std::string Name;
-  double X = 0, Y = 0;         ///< the intersection point, metres
-  double Deflection = 0;       ///< turn, radians: > 0 to the right (clockwise), < 0 to the left
-  double Radius = 0;           ///< R
-  double SpiralIn = 0;         ///< Ls1
-  double SpiralOut = 0;        ///< Ls2
-  double TangentIn = 0;        ///< T1, from the intersection point back to ZH
-  double TangentOut = 0;       ///< T2, from the intersection point on to HZ
-  double CircularLength = 0;   ///< Ly, HY to YH
-  double Length = 0;           ///< L, ZH to HZ
-  double External = 0;         ///< E, from the intersection point to the circle through its centre
-  double Correction = 0;       ///< 切曲差 D = T1 + T2 − L
+  double X = 0, Y = 0;        ///< the intersection point, metres
+  double Deflection = 0;      ///< turn, radians: > 0 to the right (clockwise), < 0 to the left
+  double Radius = 0;          ///< R
+  double SpiralIn = 0;        ///< Ls1
+  double SpiralOut = 0;       ///< Ls2
+  double TangentIn = 0;       ///< T1, from the intersection point back to ZH
+  double TangentOut = 0;      ///< T2, from the intersection point on to HZ
+  double CircularLength = 0;  ///< Ly, HY to YH
+  double Length = 0;          ///< L, ZH to HZ
+  double External = 0;        ///< E, from the intersection point to the circle through its centre
+  double Correction = 0;      ///< 切曲差 D = T1 + T2 − L
   double CentreX = 0, CentreY = 0;  ///< centre of the circle
-  double AtIntersection = 0;   ///< ZH + T1, the intersection point's own station
+  double AtIntersection = 0;        ///< ZH + T1, the intersection point's own station
   double AtZH = 0, AtHY = 0, AtQZ = 0, AtYH = 0, AtHZ = 0;  ///< main points (QZ halfway along L)
 };
 
 /// A point of the centre line.
 struct CentrePoint {
-  double X = 0, Y = 0;    ///< metres
-  double Azimuth = 0;     ///< of the tangent, radians clockwise from north, in [0, 2π)
-  double Curvature = 0;   ///< 1/metres, > 0 turning right
+  double X = 0, Y = 0;   ///< metres
+  double Azimuth = 0;    ///< of the tangent, radians clockwise from north, in [0, 2π)
+  double Curvature = 0;  ///< 1/metres, > 0 turning right
 };
 
 /// The perpendicular foot of a point on the centre line.
@@ -96,7 +96,7 @@ class HorizontalAlignment {
 
 struct HorizontalAlignment::Element {
   enum class Kind { Straight, SpiralIn, Arc, SpiralOut } kind = Kind::Straight;
-  double start = 0;    // distance of the element's start along the line
+  double start = 0;  // distance of the element's start along the line
   double length = 0;
   double x = 0, y = 0;  // the anchor: the start, or for SpiralOut the end (HZ)
   double azimuth = 0;   // at the anchor, radians

@@ -131,9 +131,9 @@ class Document {
     }
     const pugi::xml_parse_result parsed = doc_.load_buffer(bytes.data(), bytes.size());
     if (!parsed) {
-      throw AlignmentError(
-          t::NotXml(file_, Line(static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0))),
-                    parsed.description()));
+      throw AlignmentError(t::NotXml(
+          file_, Line(static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0))),
+          parsed.description()));
     }
     root_ = doc_.document_element();
     if (LocalName(root_.name()) != "LandXML") {
@@ -183,8 +183,7 @@ class Document {
  private:
   std::size_t Line(std::size_t offset) const {
     return static_cast<std::size_t>(
-        std::upper_bound(line_starts_.begin(), line_starts_.end(), offset) -
-        line_starts_.begin());
+        std::upper_bound(line_starts_.begin(), line_starts_.end(), offset) - line_starts_.begin());
   }
 
   pugi::xml_document doc_;
@@ -199,9 +198,9 @@ struct Element {
   Vec start, end;
   std::optional<Vec> pi, centre;
   double length = 0;
-  double radius = 0;            // the circle's, or a spiral's finite end's
-  bool from_straight = false;   // spiral: infinite radius at its start
-  int rotation = 0;             // +1 clockwise, -1 counter-clockwise, 0 not given
+  double radius = 0;                         // the circle's, or a spiral's finite end's
+  bool from_straight = false;                // spiral: infinite radius at its start
+  int rotation = 0;                          // +1 clockwise, -1 counter-clockwise, 0 not given
   std::optional<double> dir_start, dir_end;  // azimuths, radians
 };
 
@@ -270,7 +269,8 @@ Element ReadElement(const Document& doc, pugi::xml_node node, AngleUnit unit) {
     const auto end_radius = Number(end_text);
     const bool start_infinite = Infinite(start_text, start_radius);
     const bool end_infinite = Infinite(end_text, end_radius);
-    if (!start_infinite && !start_radius) doc.Fail(node, t::NotANumber("radiusStart 属性", start_text));
+    if (!start_infinite && !start_radius)
+      doc.Fail(node, t::NotANumber("radiusStart 属性", start_text));
     if (!end_infinite && !end_radius) doc.Fail(node, t::NotANumber("radiusEnd 属性", end_text));
     if (start_infinite == end_infinite) doc.Fail(node, t::kSpiralBetweenCurves);
     e.from_straight = start_infinite;
@@ -329,8 +329,7 @@ pugi::xml_node ChooseAlignment(const Document& doc, std::string_view name) {
                                     : t::NoSuchAlignment(doc.File(), name));
 }
 
-std::vector<Element> ReadCoordGeom(const Document& doc, pugi::xml_node alignment,
-                                   AngleUnit unit) {
+std::vector<Element> ReadCoordGeom(const Document& doc, pugi::xml_node alignment, AngleUnit unit) {
   const pugi::xml_node geometry = Child(alignment, "CoordGeom");
   if (!geometry) doc.Fail(alignment, t::Missing("<CoordGeom>"));
   std::vector<Element> elements;
@@ -354,8 +353,8 @@ void ReadHorizontal(const Document& doc, const std::vector<Element>& elements,
   start.X = elements.front().start.x;
   start.Y = elements.front().start.y;
   const std::string first_place = doc.Place(elements.front().node);
-  start.Where = {first_place, first_place, first_place, input.Place, first_place, first_place,
-                 first_place};
+  start.Where = {first_place, first_place, first_place, input.Place,
+                 first_place, first_place, first_place};
   input.Points.push_back(start);
 
   for (std::size_t i = 0; i < elements.size();) {
@@ -384,14 +383,15 @@ void ReadHorizontal(const Document& doc, const std::vector<Element>& elements,
     run.last = j - 1;
     const Element& first = elements[run.first];
     const Element& last = elements[run.last];
-    for (const Element* spiral : {run.spiral_in ? &first : nullptr,
-                                  run.spiral_out ? &last : nullptr}) {
+    for (const Element* spiral :
+         {run.spiral_in ? &first : nullptr, run.spiral_out ? &last : nullptr}) {
       if (spiral != nullptr && std::fabs(spiral->radius - curve.radius) > 1e-3 * curve.radius) {
         doc.Fail(spiral->node, t::RadiusMismatch(spiral->radius, curve.radius));
       }
     }
 
-    const Vec in = Along(StartAzimuth(doc, first, run.first > 0 ? &elements[run.first - 1] : nullptr));
+    const Vec in =
+        Along(StartAzimuth(doc, first, run.first > 0 ? &elements[run.first - 1] : nullptr));
     const Vec out = Along(EndAzimuth(doc, last, j < elements.size() ? &elements[j] : nullptr));
     const double turn = Cross(in, out);
     if (std::fabs(turn) < 1e-9) doc.Fail(curve.node, t::kParallelTangents);
@@ -409,8 +409,7 @@ void ReadHorizontal(const Document& doc, const std::vector<Element>& elements,
     point.SpiralIn = run.spiral_in ? first.length : 0.0;
     point.SpiralOut = run.spiral_out ? last.length : 0.0;
     const std::string place = doc.Place(curve.node);
-    point.Where = {place, place, place, place, place,
-                   doc.Place(first.node), doc.Place(last.node)};
+    point.Where = {place, place, place, place, place, doc.Place(first.node), doc.Place(last.node)};
     input.Points.push_back(point);
     runs.push_back(run);
     i = j;
@@ -507,7 +506,8 @@ std::vector<std::string> ParseLandXmlAlignmentNames(std::string_view bytes,
   for (pugi::xml_node list : doc.Root().children()) {
     if (LocalName(list.name()) != "Alignments") continue;
     for (pugi::xml_node alignment : list.children()) {
-      if (LocalName(alignment.name()) == "Alignment") names.emplace_back(Attr(alignment, "name").value());
+      if (LocalName(alignment.name()) == "Alignment")
+        names.emplace_back(Attr(alignment, "name").value());
     }
   }
   return names;

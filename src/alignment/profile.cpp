@@ -28,8 +28,8 @@ std::optional<double> Profile::ElevationAt(double distance) const {
   // The grade point nearest ahead and behind: a curve reaches at most halfway to either.
   auto ahead = std::lower_bound(points_.begin(), points_.end(), distance,
                                 [](const Point& p, double d) { return p.Distance < d; });
-  std::size_t next = std::min(static_cast<std::size_t>(ahead - points_.begin()),
-                              points_.size() - 1);
+  std::size_t next =
+      std::min(static_cast<std::size_t>(ahead - points_.begin()), points_.size() - 1);
   if (next == 0) next = 1;
   const std::size_t before = next - 1;
   // The curve of the nearer grade point, if the distance lies on it.
@@ -51,10 +51,10 @@ CrossSlopes::CrossSlopes(std::vector<Point> points) : points_(std::move(points))
 
 CrossSlopes::Point CrossSlopes::At(double distance) const {
   if (points_.empty()) return Point{distance, -2.0, -2.0};
-  if (distance <= points_.front().Distance) return Point{distance, points_.front().Left,
-                                                          points_.front().Right};
-  if (distance >= points_.back().Distance) return Point{distance, points_.back().Left,
-                                                         points_.back().Right};
+  if (distance <= points_.front().Distance)
+    return Point{distance, points_.front().Left, points_.front().Right};
+  if (distance >= points_.back().Distance)
+    return Point{distance, points_.back().Left, points_.back().Right};
   auto ahead = std::upper_bound(points_.begin(), points_.end(), distance,
                                 [](double d, const Point& p) { return d < p.Distance; });
   const Point& b = *ahead;

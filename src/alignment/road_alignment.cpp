@@ -69,7 +69,8 @@ double DistanceOf(const Chainage& chainage, double station, const std::string& p
 Profile LayOutProfile(const AlignmentInput& input, const Chainage& chainage) {
   const std::vector<GradePoint>& grades = input.Grades;
   if (grades.empty()) return Profile();
-  if (grades.size() < 2) throw AlignmentError(t::At(grades.front().Where.Station, t::kTooFewGrades));
+  if (grades.size() < 2)
+    throw AlignmentError(t::At(grades.front().Where.Station, t::kTooFewGrades));
   std::vector<Profile::Point> points;
   for (std::size_t k = 0; k < grades.size(); ++k) {
     const GradePoint& grade = grades[k];
@@ -91,9 +92,9 @@ Profile LayOutProfile(const AlignmentInput& input, const Chainage& chainage) {
     const double tangents = profile.TangentLength(k - 1) + profile.TangentLength(k);
     const double spacing = points[k].Distance - points[k - 1].Distance;
     if (tangents > spacing + kSlack) {
-      throw AlignmentError(t::At(grades[k].Where.Station,
-                                 t::VerticalOverlap(grades[k - 1].Station, grades[k].Station,
-                                                    spacing, tangents)));
+      throw AlignmentError(
+          t::At(grades[k].Where.Station,
+                t::VerticalOverlap(grades[k - 1].Station, grades[k].Station, spacing, tangents)));
     }
   }
   return profile;
@@ -105,8 +106,8 @@ CrossSlopes LayOutSlopes(const AlignmentInput& input, const Chainage& chainage) 
     const CrossSlope& slope = input.Slopes[k];
     const double distance = DistanceOf(chainage, slope.Station, slope.Where.Station);
     if (k > 0 && distance < points.back().Distance) {
-      throw AlignmentError(t::At(slope.Where.Station,
-                                 t::NotIncreasing(slope.Station, input.Slopes[k - 1].Station)));
+      throw AlignmentError(
+          t::At(slope.Where.Station, t::NotIncreasing(slope.Station, input.Slopes[k - 1].Station)));
     }
     points.push_back({distance, slope.Left, slope.Right});
   }
@@ -140,8 +141,8 @@ RoadPoint RoadAlignment::AtStation(double station, double offset) const {
   if (station > lowest && station < highest) {
     throw AlignmentRequestError(t::StationInGap(station));
   }
-  throw AlignmentRequestError(t::StationOutside(station, chainage_.StartStation(),
-                                                chainage_.EndStation()));
+  throw AlignmentRequestError(
+      t::StationOutside(station, chainage_.StartStation(), chainage_.EndStation()));
 }
 
 RoadPoint RoadAlignment::AtDistance(double distance, double offset) const {

@@ -60,8 +60,8 @@ std::string FixedText(double value, int decimals) {
   if (!std::isfinite(value)) return GeneralNumberText(value);
   decimals = std::clamp(decimals, 0, 9);
   char buffer[64];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                    std::chars_format::fixed, decimals);
+  auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   if (error != std::errc()) return GeneralNumberText(value);
   std::string text(buffer, end);
   if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);

@@ -29,8 +29,8 @@ double DistanceOrThrow(const RoadAlignment& road, double station, bool last) {
       last ? road.Stations().LastDistanceAt(station) : road.Stations().DistanceAt(station);
   if (distance) return *distance;
   road.AtStation(station, 0.0);  // throws the message that fits: outside, or in a gap
-  throw AlignmentRequestError(t::StationOutside(station, road.Stations().StartStation(),
-                                                road.Stations().EndStation()));
+  throw AlignmentRequestError(
+      t::StationOutside(station, road.Stations().StartStation(), road.Stations().EndStation()));
 }
 
 }  // namespace
@@ -62,8 +62,8 @@ std::vector<StakeOutRow> ListStations(const RoadAlignment& road,
       check_count(places.size() + static_cast<std::size_t>(m1 - m0 + 1));
       for (double m = m0; m <= m1; ++m) {
         const double station = m * request.Every;
-        places.push_back({segment.FromDistance + (station - segment.FromStation), 2,
-                          StationName(station)});
+        places.push_back(
+            {segment.FromDistance + (station - segment.FromStation), 2, StationName(station)});
       }
     }
   }

@@ -16,7 +16,7 @@ namespace vardex {
 struct StationListRequest {
   std::optional<double> From;  ///< first station of the range; the alignment's start if empty
   std::optional<double> To;    ///< last station of the range; the alignment's end if empty
-  double Every = 0;  ///< the multiples of this within the range (整桩号); 0 for none
+  double Every = 0;            ///< the multiples of this within the range (整桩号); 0 for none
   std::vector<double> Offsets{0.0};  ///< each station at each offset, < 0 left, in this order
   bool MainPoints = false;           ///< the curves' main points within the range too
   std::vector<double> At;            ///< further stations, wherever they lie on the alignment

@@ -197,8 +197,8 @@ int AlignmentCommands::RunLocate() const {
   for (const std::string& query : queries_) {
     const std::size_t slash = query.find('/');
     const auto station = ParseStation(query.substr(0, slash));
-    const auto offset = slash == std::string::npos ? std::optional<double>(0.0)
-                                                   : Metres(query.substr(slash + 1));
+    const auto offset =
+        slash == std::string::npos ? std::optional<double>(0.0) : Metres(query.substr(slash + 1));
     if (!station || !offset) return UsageError(at::BadQuery(query));
     stations.push_back({query, *station, *offset});
   }
@@ -216,9 +216,8 @@ int AlignmentCommands::RunLocate() const {
   std::vector<RoadPoint> found;
   std::vector<RoadPoint> feet;
   try {
-    const AlignmentInput input = IsLandXml(source)
-                                     ? ReadLandXml(source)
-                                     : ReadAlignmentSheet(host::Workbook::Open(source));
+    const AlignmentInput input =
+        IsLandXml(source) ? ReadLandXml(source) : ReadAlignmentSheet(host::Workbook::Open(source));
     const RoadAlignment road = RoadAlignment::Build(input);
     // Every query is answered before anything is printed: a script gets all lines or none.
     bool refused = false;
@@ -232,10 +231,12 @@ int AlignmentCommands::RunLocate() const {
       }
     };
     for (const StationQuery& query : stations) {
-      answer(query.text, [&] { return road.AtStation(query.station, query.offset); }, found);
+      answer(
+          query.text, [&] { return road.AtStation(query.station, query.offset); }, found);
     }
     for (std::size_t i = 0; i < points.size(); ++i) {
-      answer(points_[i], [&] { return road.Nearest(points[i].first, points[i].second); }, feet);
+      answer(
+          points_[i], [&] { return road.Nearest(points[i].first, points[i].second); }, feet);
     }
     if (refused) return kExitUsage;
   } catch (const AlignmentError& error) {
@@ -263,8 +264,8 @@ int AlignmentCommands::RunLocate() const {
   if (!found.empty()) {
     std::vector<std::vector<std::string>> rows{
         {std::string(at::kStationHeading), std::string(at::kOffsetHeading),
-         std::string(at::kXHeading), std::string(at::kYHeading),
-         std::string(at::kElevationHeading), std::string(at::kAzimuthHeading)}};
+         std::string(at::kXHeading), std::string(at::kYHeading), std::string(at::kElevationHeading),
+         std::string(at::kAzimuthHeading)}};
     for (const RoadPoint& p : found) {
       rows.push_back({StationText(p.Station, 3), FixedText(p.Offset, 3), FixedText(p.X, 4),
                       FixedText(p.Y, 4), elevation(p, 3, std::string(at::kNoValue)),

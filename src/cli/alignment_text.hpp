@@ -46,7 +46,8 @@ inline std::string BadEvery(std::string_view text) {
 inline std::string BadOffsets(std::string_view text) {
   return "--offsets 应为逗号分隔的米数，如 -12.5,0,12.5，实为" + Quoted(text);
 }
-inline constexpr std::string_view kNothingToList = "请给出 --every、--at 或 --main-points 中至少一项";
+inline constexpr std::string_view kNothingToList =
+    "请给出 --every、--at 或 --main-points 中至少一项";
 inline std::string BadQuery(std::string_view text) {
   return "查询" + Quoted(text) + "无法识别（应如 K1+240/-12.5 或 K1+240）";
 }
@@ -58,8 +59,8 @@ inline constexpr std::string_view kNothingToLocate = "请给出“桩号/偏距�
 // --- what they print ------------------------------------------------------------------------
 inline std::string Filled(std::string_view file, std::size_t points, int last_row) {
   if (points == 0) return std::string(file) + "：范围内没有桩号，点位已清空并保存";
-  return std::string(file) + "：已填写 " + std::to_string(points) + " 个点（“数据输入”第 8 行至第 " +
-         std::to_string(last_row) + " 行）并保存";
+  return std::string(file) + "：已填写 " + std::to_string(points) +
+         " 个点（“数据输入”第 8 行至第 " + std::to_string(last_row) + " 行）并保存";
 }
 inline std::string NoProfile(std::string_view file) {
   return std::string(file) + "：注意：线路没有纵断面，设计高程（E 列）未填";

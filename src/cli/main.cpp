@@ -181,7 +181,8 @@ int main(int argc, char** argv) {
 
   AlignmentCommands alignment(app);
 
-  for (CLI::App* command : {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate()}) {
+  for (CLI::App* command :
+       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate()}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
