@@ -59,15 +59,19 @@ SpiralShift ShiftOf(double radius, double spiral) {
   return shift;
 }
 
-double SegmentDistance(double px, double py, const HorizontalAlignment::Sample& a,
-                       const HorizontalAlignment::Sample& b, double* along) {
+// Squared distance from (px, py) to the segment a-b, and the distance along the line at the
+// segment's nearest point.
+double SegmentDistance2(double px, double py, const HorizontalAlignment::Sample& a,
+                        const HorizontalAlignment::Sample& b, double* along) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
   const double squared = dx * dx + dy * dy;
   double t = squared > 0 ? ((px - a.x) * dx + (py - a.y) * dy) / squared : 0.0;
   t = std::clamp(t, 0.0, 1.0);
   *along = a.distance + t * (b.distance - a.distance);
-  return std::hypot(px - (a.x + t * dx), py - (a.y + t * dy));
+  const double ex = px - (a.x + t * dx);
+  const double ey = py - (a.y + t * dy);
+  return ex * ex + ey * ey;
 }
 
 }  // namespace
@@ -323,72 +327,105 @@ void HorizontalAlignment::BuildIndex() {
   const CentrePoint end = At(length_);
   samples_.push_back({length_, end.X, end.Y});
 
-  blocks_.clear();
-  for (std::size_t first = 0; first + 1 < samples_.size(); first += kBlockSegments) {
-    Block block;
-    block.first = first;
-    block.last = std::min(first + kBlockSegments, samples_.size() - 1);
-    block.min_x = block.max_x = samples_[first].x;
-    block.min_y = block.max_y = samples_[first].y;
-    for (std::size_t i = first + 1; i <= block.last; ++i) {
-      block.min_x = std::min(block.min_x, samples_[i].x);
-      block.max_x = std::max(block.max_x, samples_[i].x);
-      block.min_y = std::min(block.min_y, samples_[i].y);
-      block.max_y = std::max(block.max_y, samples_[i].y);
+  // Blocks of consecutive segments, then groups of consecutive blocks, each with its box.
+  auto boxes = [](std::size_t count, std::size_t per, const auto& box_of) {
+    std::vector<Block> out;
+    for (std::size_t first = 0; first < count; first += per) {
+      Block block;
+      block.first = first;
+      block.last = std::min(first + per, count);
+      block.min_x = block.min_y = std::numeric_limits<double>::infinity();
+      block.max_x = block.max_y = -std::numeric_limits<double>::infinity();
+      for (std::size_t i = first; i < block.last; ++i) box_of(i, block);
+      out.push_back(block);
     }
-    blocks_.push_back(block);
-  }
+    return out;
+  };
+  blocks_ = boxes(samples_.size() - 1, kBlockSegments, [this](std::size_t i, Block& b) {
+    for (const Sample& s : {samples_[i], samples_[i + 1]}) {
+      b.min_x = std::min(b.min_x, s.x);
+      b.max_x = std::max(b.max_x, s.x);
+      b.min_y = std::min(b.min_y, s.y);
+      b.max_y = std::max(b.max_y, s.y);
+    }
+  });
+  groups_ = boxes(blocks_.size(), kBlockSegments, [this](std::size_t i, Block& g) {
+    g.min_x = std::min(g.min_x, blocks_[i].min_x);
+    g.max_x = std::max(g.max_x, blocks_[i].max_x);
+    g.min_y = std::min(g.min_y, blocks_[i].min_y);
+    g.max_y = std::max(g.max_y, blocks_[i].max_y);
+  });
 }
 
 std::optional<CentreFoot> HorizontalAlignment::Foot(double x, double y) const {
-  auto lower_bound = [x, y](const Block& b) {
+  // Squared distances throughout: this runs for every point of a survey.
+  auto bound2 = [x, y](const Block& b) {
     const double dx = std::max({b.min_x - x, 0.0, x - b.max_x});
     const double dy = std::max({b.min_y - y, 0.0, y - b.max_y});
-    return std::hypot(dx, dy);
+    return dx * dx + dy * dy;
   };
-  // The polyline's nearest segment first, from the most promising block; then every segment
-  // that may hide a nearer point of the curve itself, which strays from its chord by at most
-  // the chord tolerance.
-  const Block* nearest = &blocks_.front();
-  double nearest_bound = std::numeric_limits<double>::infinity();
-  for (const Block& block : blocks_) {
-    const double bound = lower_bound(block);
-    if (bound < nearest_bound) {
-      nearest_bound = bound;
-      nearest = &block;
+  // The polyline's nearest segment first, from the most promising block of the most promising
+  // group; then every segment that may hide a nearer point of the curve itself, which strays
+  // from its chord by at most the chord tolerance.
+  auto most_promising = [&](const std::vector<Block>& list, std::size_t first, std::size_t last) {
+    std::size_t chosen = first;
+    double lowest = std::numeric_limits<double>::infinity();
+    for (std::size_t i = first; i < last; ++i) {
+      const double bound = bound2(list[i]);
+      if (bound < lowest) {
+        lowest = bound;
+        chosen = i;
+      }
     }
-  }
-  double best = std::numeric_limits<double>::infinity();
+    return chosen;
+  };
+  const Block& group = groups_[most_promising(groups_, 0, groups_.size())];
+  const Block& nearest = blocks_[most_promising(blocks_, group.first, group.last)];
+  double best2 = std::numeric_limits<double>::infinity();
   double along = 0;
-  for (std::size_t i = nearest->first; i < nearest->last; ++i) {
-    best = std::min(best, SegmentDistance(x, y, samples_[i], samples_[i + 1], &along));
+  for (std::size_t i = nearest.first; i < nearest.last; ++i) {
+    best2 = std::min(best2, SegmentDistance2(x, y, samples_[i], samples_[i + 1], &along));
   }
   const double margin = 2 * chord_tolerance_ + 1e-6;
+  auto reach2 = [&] {
+    const double reach = std::sqrt(best2) + margin;
+    return reach * reach;
+  };
+  double limit2 = reach2();
   struct Candidate {
     std::size_t segment;
-    double distance, along;
+    double distance2, along;
   };
+  // Usually one or two; a point near the centre of a tight curve may see a few more.
   std::vector<Candidate> candidates;
-  for (const Block& block : blocks_) {
-    if (lower_bound(block) > best + margin) continue;
-    for (std::size_t i = block.first; i < block.last; ++i) {
-      const double d = SegmentDistance(x, y, samples_[i], samples_[i + 1], &along);
-      if (d > best + margin) continue;
-      best = std::min(best, d);
-      // Neighbouring segments lead to the same foot; one of them is enough.
-      if (!candidates.empty() && candidates.back().segment + 1 == i) {
-        if (d < candidates.back().distance)
-          candidates.back() = {i, d, along};
-        else
-          candidates.back().segment = i;
-        continue;
+  for (const Block& g : groups_) {
+    if (bound2(g) > limit2) continue;
+    for (std::size_t b = g.first; b < g.last; ++b) {
+      const Block& block = blocks_[b];
+      if (bound2(block) > limit2) continue;
+      for (std::size_t i = block.first; i < block.last; ++i) {
+        const double d2 = SegmentDistance2(x, y, samples_[i], samples_[i + 1], &along);
+        if (d2 > limit2) continue;
+        if (d2 < best2) {
+          best2 = d2;
+          limit2 = reach2();
+        }
+        // Neighbouring segments lead to the same foot; one of them is enough.
+        if (!candidates.empty() && candidates.back().segment + 1 == i) {
+          if (d2 < candidates.back().distance2) {
+            candidates.back() = {i, d2, along};
+          } else {
+            candidates.back().segment = i;
+          }
+          continue;
+        }
+        candidates.push_back({i, d2, along});
       }
-      candidates.push_back({i, d, along});
     }
   }
   std::optional<CentreFoot> found;
   for (const Candidate& candidate : candidates) {
-    if (candidate.distance > best + margin) continue;
+    if (candidate.distance2 > limit2) continue;
     const std::optional<CentreFoot> foot = Refine(x, y, candidate.along);
     if (foot && (!found || std::fabs(foot->Offset) < std::fabs(found->Offset))) found = foot;
   }
@@ -409,15 +446,9 @@ std::optional<CentreFoot> HorizontalAlignment::Refine(double x, double y, double
     // Near the centre of a circle the foot is ill-defined; a damped step still gets there.
     const double slope = std::max(1 - c.Curvature * offset, 0.2);
     const double next = std::clamp(distance + along / slope, 0.0, length_);
-    const bool done = std::fabs(next - distance) < 1e-10;
+    if (std::fabs(next - distance) < 1e-9) break;
     distance = next;
-    if (done) break;
   }
-  const CentrePoint c = At(distance);
-  const double dx = x - c.X;
-  const double dy = y - c.Y;
-  along = dx * std::cos(c.Azimuth) + dy * std::sin(c.Azimuth);
-  offset = -dx * std::sin(c.Azimuth) + dy * std::cos(c.Azimuth);
   if ((distance <= 0 && along < -1e-6) || (distance >= length_ && along > 1e-6)) {
     return std::nullopt;
   }

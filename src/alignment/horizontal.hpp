@@ -83,14 +83,15 @@ class HorizontalAlignment {
   std::vector<CurveElements> curves_;
   std::vector<Element> elements_;
   std::vector<double> element_starts_;
-  // A polyline close to the centre line, for finding where a point's foot lies, in blocks of
-  // consecutive samples with their bounding boxes.
+  // A polyline close to the centre line, for finding where a point's foot lies: blocks of
+  // consecutive samples with their bounding boxes, and groups of consecutive blocks with theirs.
   std::vector<Sample> samples_;
   struct Block {
-    std::size_t first = 0, last = 0;  // samples [first, last]
+    std::size_t first = 0, last = 0;  // samples (or, for a group, blocks) [first, last]
     double min_x = 0, min_y = 0, max_x = 0, max_y = 0;
   };
   std::vector<Block> blocks_;
+  std::vector<Block> groups_;
   double chord_tolerance_ = 0;  // most a polyline segment strays from the centre line, metres
 };
 
