@@ -100,6 +100,13 @@ class SheetReader {
     }
     throw AlignmentError(t::At(Place(row, column), std::string(t::kNotAStation) + Describe(value)));
   }
+  // Calls `read_row` for each row from the first down to the first empty cell in `column`.
+  template <typename ReadRow>
+  void EachRow(int32_t column, ReadRow read_row) const {
+    for (int32_t row = kFirstRow; row <= host::kMaxRows && !Blank(row, column); ++row) {
+      read_row(row);
+    }
+  }
   double RequiredStation(int32_t row, int32_t column) const {
     if (const auto station = Station(row, column)) return *station;
     throw AlignmentError(
@@ -132,7 +139,7 @@ AlignmentInput ReadAlignmentSheet(const host::Workbook& book) {
 
   AlignmentInput input;
   input.Place = t::SheetPlace(file, t::kSheet);
-  for (int32_t row = kFirstRow; row <= host::kMaxRows && !read.Blank(row, kName); ++row) {
+  read.EachRow(kName, [&](int32_t row) {
     AlignmentPoint point;
     point.Name = read.Name(row, kName);
     point.X = read.Required(row, kX);
@@ -145,31 +152,26 @@ AlignmentInput ReadAlignmentSheet(const host::Workbook& book) {
                    read.Place(row, kStation),  read.Place(row, kRadius), read.Place(row, kSpiralIn),
                    read.Place(row, kSpiralOut)};
     input.Points.push_back(std::move(point));
-  }
-  for (int32_t row = kFirstRow; row <= host::kMaxRows && !read.Blank(row, kGradeStation); ++row) {
-    GradePoint grade;
-    grade.Station = read.RequiredStation(row, kGradeStation);
-    grade.Elevation = read.Required(row, kGradeElevation);
-    grade.Radius = read.Number(row, kGradeRadius).value_or(0.0);
-    grade.Where = {read.Place(row, kGradeStation), read.Place(row, kGradeElevation),
-                   read.Place(row, kGradeRadius)};
-    input.Grades.push_back(std::move(grade));
-  }
-  for (int32_t row = kFirstRow; row <= host::kMaxRows && !read.Blank(row, kSlopeStation); ++row) {
-    CrossSlope slope;
-    slope.Station = read.RequiredStation(row, kSlopeStation);
-    slope.Left = read.Required(row, kSlopeLeft);
-    slope.Right = read.Required(row, kSlopeRight);
-    slope.Where = {read.Place(row, kSlopeStation), read.Place(row, kSlopeLeft),
-                   read.Place(row, kSlopeRight)};
-    input.Slopes.push_back(std::move(slope));
-  }
-  for (int32_t row = kFirstRow; row <= host::kMaxRows && !read.Blank(row, kBack); ++row) {
-    EquationRow equation;
-    equation.Value = {read.RequiredStation(row, kBack), read.RequiredStation(row, kAhead)};
-    equation.Where = {read.Place(row, kBack), read.Place(row, kAhead)};
-    input.Equations.push_back(std::move(equation));
-  }
+  });
+  read.EachRow(kGradeStation, [&](int32_t row) {
+    input.Grades.push_back({read.RequiredStation(row, kGradeStation),
+                            read.Required(row, kGradeElevation),
+                            read.Number(row, kGradeRadius).value_or(0.0),
+                            {read.Place(row, kGradeStation), read.Place(row, kGradeElevation),
+                             read.Place(row, kGradeRadius)}});
+  });
+  read.EachRow(kSlopeStation, [&](int32_t row) {
+    input.Slopes.push_back({read.RequiredStation(row, kSlopeStation),
+                            read.Required(row, kSlopeLeft),
+                            read.Required(row, kSlopeRight),
+                            {read.Place(row, kSlopeStation), read.Place(row, kSlopeLeft),
+                             read.Place(row, kSlopeRight)}});
+  });
+  read.EachRow(kBack, [&](int32_t row) {
+    input.Equations.push_back(
+        {{read.RequiredStation(row, kBack), read.RequiredStation(row, kAhead)},
+         {read.Place(row, kBack), read.Place(row, kAhead)}});
+  });
   return input;
 }
 

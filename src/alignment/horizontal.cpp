@@ -105,16 +105,11 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
   Direction from{points[0].X, points[0].Y};
   double distance = 0;      // along the line, at `from`
   double tangent_back = 0;  // T2 of the curve before, 0 at the start
-  auto add_straight = [&road](double start, double length, Direction at, double azimuth) {
-    if (length <= 0) return;
-    Element e;
-    e.kind = Element::Kind::Straight;
-    e.start = start;
-    e.length = length;
-    e.x = at.x;
-    e.y = at.y;
-    e.azimuth = azimuth;
-    road.elements_.push_back(e);
+  auto add = [&road](Element::Kind kind, double start, double length, Direction at, double azimuth,
+                     double turn, double radius, double a2) {
+    if (length > 0) {
+      road.elements_.push_back({kind, start, length, at.x, at.y, azimuth, turn, radius, a2});
+    }
   };
 
   for (std::size_t j = 1; j + 1 < n; ++j) {
@@ -187,7 +182,7 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
           t::At(point.Where.Name, t::Overlap(points[j - 1].Name, point.Name, lengths[j - 1],
                                              tangent_back + curve.TangentIn)));
     }
-    add_straight(distance, straight, from, a_in);
+    add(Element::Kind::Straight, distance, straight, from, a_in, 1, 0, 0);
     curve.AtZH = distance + std::max(straight, 0.0);
     curve.AtHY = curve.AtZH + point.SpiralIn;
     curve.AtYH = curve.AtHY + curve.CircularLength;
@@ -197,39 +192,16 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     road.point_distances_[j] = curve.AtIntersection;
 
     const Direction zh{point.X - curve.TangentIn * in.x, point.Y - curve.TangentIn * in.y};
-    Element e;
-    e.turn = turn;
-    if (point.SpiralIn > 0) {
-      e.kind = Element::Kind::SpiralIn;
-      e.start = curve.AtZH;
-      e.length = point.SpiralIn;
-      e.x = zh.x;
-      e.y = zh.y;
-      e.azimuth = a_in;
-      e.a2 = radius * point.SpiralIn;
-      road.elements_.push_back(e);
-    }
-    if (curve.CircularLength > 0) {
-      e.kind = Element::Kind::Arc;
-      e.start = curve.AtHY;
-      e.length = curve.CircularLength;
-      e.x = zh.x + s1.x * in.x + turn * s1.y * right_in.x;
-      e.y = zh.y + s1.x * in.y + turn * s1.y * right_in.y;
-      e.azimuth = Wrapped(a_in + turn * beta1);
-      e.radius = radius;
-      road.elements_.push_back(e);
-    }
+    const Direction hy{zh.x + s1.x * in.x + turn * s1.y * right_in.x,
+                       zh.y + s1.x * in.y + turn * s1.y * right_in.y};
     const Direction hz{point.X + curve.TangentOut * out.x, point.Y + curve.TangentOut * out.y};
-    if (point.SpiralOut > 0) {
-      e.kind = Element::Kind::SpiralOut;
-      e.start = curve.AtYH;
-      e.length = point.SpiralOut;
-      e.x = hz.x;
-      e.y = hz.y;
-      e.azimuth = a_out;
-      e.a2 = radius * point.SpiralOut;
-      road.elements_.push_back(e);
-    }
+    add(Element::Kind::SpiralIn, curve.AtZH, point.SpiralIn, zh, a_in, turn, 0,
+        radius * point.SpiralIn);
+    add(Element::Kind::Arc, curve.AtHY, curve.CircularLength, hy, Wrapped(a_in + turn * beta1),
+        turn, radius, 0);
+    // The transition after the circle is laid out back from HZ, where it is straight.
+    add(Element::Kind::SpiralOut, curve.AtYH, point.SpiralOut, hz, a_out, turn, 0,
+        radius * point.SpiralOut);
     from = hz;
     distance = curve.AtHZ;
     tangent_back = curve.TangentOut;
@@ -242,7 +214,7 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     throw AlignmentError(t::At(before.Where.Name, t::PastEnd(before.Name, points[n - 1].Name,
                                                              lengths[n - 2], tangent_back)));
   }
-  add_straight(distance, last, from, azimuths[n - 2]);
+  add(Element::Kind::Straight, distance, last, from, azimuths[n - 2], 1, 0, 0);
   road.length_ = distance + std::max(last, 0.0);
   road.point_distances_[n - 1] = road.length_;
   for (const Element& e : road.elements_) road.element_starts_.push_back(e.start);

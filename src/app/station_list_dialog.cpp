@@ -28,8 +28,8 @@ QLineEdit* addBox(QFormLayout* form, const QString& label, const char* name, con
 }
 
 // Comma-separated numbers (or stations); empty when one does not read.
-template <typename Read>
-std::optional<std::vector<double>> readList(const QString& text, Read read) {
+std::optional<std::vector<double>> readList(const QString& text,
+                                            std::optional<double> (*read)(const std::string&)) {
   std::vector<double> values;
   for (const QString& part : text.split(QLatin1Char(','))) {
     const auto value = read(part.trimmed().toStdString());
@@ -44,6 +44,8 @@ std::optional<double> readMetres(const std::string& text) {
   if (!value || !std::isfinite(*value)) return std::nullopt;
   return value;
 }
+
+std::optional<double> readStation(const std::string& text) { return ParseStation(text); }
 
 }  // namespace
 
@@ -119,21 +121,19 @@ void StationListDialog::fill() {
     }
     request.Every = *every;
   }
-  if (!mOffsets->text().trimmed().isEmpty()) {
-    const auto offsets = readList(mOffsets->text(), readMetres);
-    if (!offsets) {
-      return refuse(mOffsets,
-                    tr("偏距应为逗号分隔的米数，如 -7.5, 0, 7.5，实为“%1”").arg(mOffsets->text()));
-    }
-    request.Offsets = *offsets;
-  }
-  if (!mAt->text().trimmed().isEmpty()) {
-    const auto stations = readList(mAt->text(), ParseStation);
-    if (!stations) {
-      return refuse(mAt,
-                    tr("加桩应为逗号分隔的桩号，如 K1+245.5, K1+250，实为“%1”").arg(mAt->text()));
-    }
-    request.At = *stations;
+  const struct {
+    QLineEdit* box;
+    std::vector<double>* target;
+    std::optional<double> (*read)(const std::string&);
+    QString what;
+  } lists[] = {
+      {mOffsets, &request.Offsets, readMetres, tr("偏距应为逗号分隔的米数，如 -7.5, 0, 7.5")},
+      {mAt, &request.At, readStation, tr("加桩应为逗号分隔的桩号，如 K1+245.5, K1+250")}};
+  for (const auto& list : lists) {
+    if (list.box->text().trimmed().isEmpty()) continue;
+    const auto values = readList(list.box->text(), list.read);
+    if (!values) return refuse(list.box, tr("%1，实为“%2”").arg(list.what, list.box->text()));
+    *list.target = *values;
   }
   request.MainPoints = mMainPoints->isChecked();
   if (request.Every <= 0 && request.At.empty() && !request.MainPoints) {

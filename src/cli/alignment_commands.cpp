@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_sheet.hpp"
@@ -16,7 +17,6 @@
 #include "cli/alignment_text.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/exit_codes.hpp"
-#include "host/host_error.hpp"
 #include "host/workbook.hpp"
 #include "numeric/number_text.hpp"
 #include "numeric/survey_functions.hpp"
@@ -177,12 +177,11 @@ int AlignmentCommands::RunStations() const {
     if (!road.HasProfile() && !rows.empty()) PrintLine(stderr, at::NoProfile(project_));
     return kExitOk;
   } catch (const AlignmentRequestError& error) {
-    PrintLine(stderr, at::Failed(project_, error.what()));
+    PrintLine(stderr, text::Failed(project_, error.what()));
     return kExitUsage;
-  } catch (const AlignmentError& error) {
-    PrintLine(stderr, error.what());
-    return kExitFailed;
-  } catch (const host::HostError& error) {
+  } catch (const std::runtime_error& error) {
+    // Bad alignment data (AlignmentError) or a workbook that cannot be opened or saved
+    // (HostError): both name the file already.
     PrintLine(stderr, error.what());
     return kExitFailed;
   }
@@ -226,7 +225,7 @@ int AlignmentCommands::RunLocate() const {
       try {
         into.push_back(work());
       } catch (const AlignmentRequestError& error) {
-        PrintLine(stderr, at::Failed(query, error.what()));
+        PrintLine(stderr, text::Failed(query, error.what()));
         refused = true;
       }
     };
@@ -239,10 +238,7 @@ int AlignmentCommands::RunLocate() const {
           points_[i], [&] { return road.Nearest(points[i].first, points[i].second); }, feet);
     }
     if (refused) return kExitUsage;
-  } catch (const AlignmentError& error) {
-    PrintLine(stderr, error.what());
-    return kExitFailed;
-  } catch (const host::HostError& error) {
+  } catch (const std::runtime_error& error) {
     PrintLine(stderr, error.what());
     return kExitFailed;
   }

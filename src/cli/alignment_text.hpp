@@ -5,7 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "cli/cli_text.hpp"
+
 namespace vardex::cli::alignment_text {
+
+using text::Quoted;
 
 // --- help -----------------------------------------------------------------------------------
 inline constexpr std::string_view kStationsDescription =
@@ -36,7 +40,6 @@ inline constexpr std::string_view kTsvHelp =
     "（度，8 位小数）；--xy 只输出桩号和偏距";
 
 // --- command-line mistakes ------------------------------------------------------------------
-inline std::string Quoted(std::string_view s) { return "“" + std::string(s) + "”"; }
 inline std::string BadStation(std::string_view option, std::string_view text) {
   return std::string(option) + " 的桩号" + Quoted(text) + "无法识别（应如 K1+240.5 或 1240.5）";
 }
@@ -64,9 +67,6 @@ inline std::string Filled(std::string_view file, std::size_t points, int last_ro
 }
 inline std::string NoProfile(std::string_view file) {
   return std::string(file) + "：注意：线路没有纵断面，设计高程（E 列）未填";
-}
-inline std::string Failed(std::string_view file, std::string_view what) {
-  return std::string(file) + "：" + std::string(what);
 }
 inline constexpr std::string_view kStationHeading = "桩号";
 inline constexpr std::string_view kOffsetHeading = "偏距(m)";
