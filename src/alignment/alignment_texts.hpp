@@ -195,10 +195,16 @@ inline std::string ShapeMismatch(std::string_view point, double gap) {
   return "与交点法算出的曲线不符：" + std::string(point) + " 点相差 " + Metres(gap) +
          " m（容许 0.01 m）";
 }
+inline constexpr std::string_view kOffTheCurves =
+    "不在交点法算出的线路上（两直线相交处须设圆曲线）";
 inline constexpr std::string_view kProfileValue = "应为“桩号 高程”两个数";
 
 // --- the point list -------------------------------------------------------------------------
 inline constexpr std::string_view kEmptyRange = "起始桩号应在终止桩号之前";
+inline std::string NoStations(double from, double to) {
+  return "桩号 " + Station(from) + " 至 " + Station(to) +
+         " 之间没有要列出的桩号（整桩号、主点或加桩）";
+}
 inline std::string OutsideProfile(double station) {
   return "桩号 " + Station(station) + " 不在纵断面范围内，无法算出设计高程";
 }

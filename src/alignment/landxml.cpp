@@ -442,6 +442,15 @@ void CheckRuns(const Document& doc, const std::vector<Element>& elements,
     if (run.spiral_out) check(last, "YH", curve.AtYH, last.start);
     check(last, run.spiral_out ? "HZ" : "YZ", curve.AtHZ, last.end);
   }
+  // Straights carry no intersection point: two of them meeting at an angle are not part of the
+  // alignment laid out.
+  for (const Element& element : elements) {
+    if (element.kind != Element::Kind::Line) continue;
+    for (const Vec end : {element.start, element.end}) {
+      const std::optional<CentreFoot> foot = layout.Foot(end.x, end.y);
+      if (!foot || std::fabs(foot->Offset) > kJoin) doc.Fail(element.node, t::kOffTheCurves);
+    }
+  }
 }
 
 void ReadEquations(const Document& doc, pugi::xml_node alignment, AlignmentInput& input) {

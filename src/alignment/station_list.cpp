@@ -87,6 +87,9 @@ std::vector<StakeOutRow> ListStations(const RoadAlignment& road,
     }
     kept.push_back(std::move(place));
   }
+  if (kept.empty()) {
+    throw AlignmentRequestError(t::NoStations(chainage.StationAt(from), chainage.StationAt(to)));
+  }
   check_count(kept.size());
 
   std::vector<StakeOutRow> rows;

@@ -36,8 +36,9 @@ inline constexpr std::size_t kMostStakeOutPoints = 65528;
 /// station that two sources give (an interval station that is also a main point) is listed
 /// once, under the main point's name. Where a long chain repeats stations the range runs from
 /// the first place of `From` to the last place of `To`. Throws AlignmentRequestError for a
-/// range or station off the alignment, a range that ends before it starts, a station outside
-/// the profile when the alignment has one, and more than kMostStakeOutPoints points.
+/// range or station off the alignment, a range that ends before it starts, a request that
+/// gives no station at all, a station outside the profile when the alignment has one, and more
+/// than kMostStakeOutPoints points.
 std::vector<StakeOutRow> ListStations(const RoadAlignment& road, const StationListRequest& request);
 
 /// Replaces the point list of "数据输入" (columns A to F from row 8 down to the last used row)

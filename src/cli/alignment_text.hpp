@@ -61,7 +61,6 @@ inline constexpr std::string_view kNothingToLocate = "请给出“桩号/偏距�
 
 // --- what they print ------------------------------------------------------------------------
 inline std::string Filled(std::string_view file, std::size_t points, int last_row) {
-  if (points == 0) return std::string(file) + "：范围内没有桩号，点位已清空并保存";
   return std::string(file) + "：已填写 " + std::to_string(points) +
          " 个点（“数据输入”第 8 行至第 " + std::to_string(last_row) + " 行）并保存";
 }

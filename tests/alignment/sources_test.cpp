@@ -155,6 +155,10 @@ TEST(LandXml, BadFilesNameTheElementAndItsLine) {
       {Replaced(Replaced(good, "3412841.952371 513016.862647", "3412842.002371 513016.862647"),
                 "3412841.952371 513016.862647", "3412842.002371 513016.862647"),
        "第 9 行的 <Spiral> 元素：与交点法算出的曲线不符：HY 点相差 0.05 m"},
+      {Replaced(good, "<End>3413700.000000 514050.000000</End></Line>",
+                "<End>3413660 513940</End></Line><Line><Start>3413660 513940</Start>"
+                "<End>3413700 514050</End></Line>"),
+       "第 18 行的 <Line> 元素：不在交点法算出的线路上"},
       {Replaced(Replaced(good, "<ParaCurve", "<CircCurve"), "</ParaCurve>", "</CircCurve>"),
        "<CircCurve> 元素：不支持 <CircCurve> 元素"},
       {Replaced(Replaced(good, "<Alignments name=\"road-k7\">", "<Nothing>"), "</Alignments>",
