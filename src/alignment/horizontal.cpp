@@ -33,12 +33,13 @@ double Wrapped(double azimuth) {
   return azimuth >= 2 * kPi ? 0.0 : azimuth;
 }
 
-// Unit vector along an azimuth (X north, Y east), and the one to its right.
-struct Direction {
+// A pair of north and east values: a position, or a unit vector along an azimuth and the one to
+// its right.
+struct XY {
   double x, y;
 };
-Direction Along(double azimuth) { return {std::cos(azimuth), std::sin(azimuth)}; }
-Direction RightOf(double azimuth) { return {-std::sin(azimuth), std::cos(azimuth)}; }
+XY Along(double azimuth) { return {std::cos(azimuth), std::sin(azimuth)}; }
+XY RightOf(double azimuth) { return {-std::sin(azimuth), std::cos(azimuth)}; }
 
 // Shift p of the circle and tangent offset q of a transition of length `spiral` before a circle
 // of `radius`: how far the circle moves in from the tangent, and where along the tangent its
@@ -102,10 +103,10 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
 
   HorizontalAlignment road;
   road.point_distances_.assign(n, 0.0);
-  Direction from{points[0].X, points[0].Y};
+  XY from{points[0].X, points[0].Y};
   double distance = 0;      // along the line, at `from`
   double tangent_back = 0;  // T2 of the curve before, 0 at the start
-  auto add = [&road](Element::Kind kind, double start, double length, Direction at, double azimuth,
+  auto add = [&road](Element::Kind kind, double start, double length, XY at, double azimuth,
                      double turn, double radius, double a2) {
     if (length > 0) {
       road.elements_.push_back({kind, start, length, at.x, at.y, azimuth, turn, radius, a2});
@@ -116,8 +117,8 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     const AlignmentPoint& point = points[j];
     const double a_in = azimuths[j - 1];
     const double a_out = azimuths[j];
-    const Direction in = Along(a_in);
-    const Direction out = Along(a_out);
+    const XY in = Along(a_in);
+    const XY out = Along(a_out);
     const double deflection = std::atan2(in.x * out.y - in.y * out.x, in.x * out.x + in.y * out.y);
     const double turn = deflection > 0 ? 1.0 : -1.0;
     const double angle = std::fabs(deflection);
@@ -166,7 +167,7 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     curve.CircularLength = std::max(0.0, radius * (angle - beta1 - beta2));
     curve.Length = point.SpiralIn + curve.CircularLength + point.SpiralOut;
     curve.Correction = curve.TangentIn + curve.TangentOut - curve.Length;
-    const Direction right_in = RightOf(a_in);
+    const XY right_in = RightOf(a_in);
     const double foot = curve.TangentIn - s1.q;
     curve.CentreX = point.X - foot * in.x + turn * (radius + s1.p) * right_in.x;
     curve.CentreY = point.Y - foot * in.y + turn * (radius + s1.p) * right_in.y;
@@ -191,10 +192,10 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     curve.AtIntersection = curve.AtZH + curve.TangentIn;
     road.point_distances_[j] = curve.AtIntersection;
 
-    const Direction zh{point.X - curve.TangentIn * in.x, point.Y - curve.TangentIn * in.y};
-    const Direction hy{zh.x + s1.x * in.x + turn * s1.y * right_in.x,
-                       zh.y + s1.x * in.y + turn * s1.y * right_in.y};
-    const Direction hz{point.X + curve.TangentOut * out.x, point.Y + curve.TangentOut * out.y};
+    const XY zh{point.X - curve.TangentIn * in.x, point.Y - curve.TangentIn * in.y};
+    const XY hy{zh.x + s1.x * in.x + turn * s1.y * right_in.x,
+                zh.y + s1.x * in.y + turn * s1.y * right_in.y};
+    const XY hz{point.X + curve.TangentOut * out.x, point.Y + curve.TangentOut * out.y};
     add(Element::Kind::SpiralIn, curve.AtZH, point.SpiralIn, zh, a_in, turn, 0,
         radius * point.SpiralIn);
     add(Element::Kind::Arc, curve.AtHY, curve.CircularLength, hy, Wrapped(a_in + turn * beta1),
@@ -237,14 +238,14 @@ CentrePoint HorizontalAlignment::At(double distance) const {
   CentrePoint point;
   switch (e.kind) {
     case Element::Kind::Straight: {
-      const Direction d = Along(e.azimuth);
+      const XY d = Along(e.azimuth);
       point = {e.x + s * d.x, e.y + s * d.y, e.azimuth, 0.0};
       break;
     }
     case Element::Kind::SpiralIn: {
       const ClothoidOffsets local = ClothoidPoint(s, e.a2);
-      const Direction d = Along(e.azimuth);
-      const Direction r = RightOf(e.azimuth);
+      const XY d = Along(e.azimuth);
+      const XY r = RightOf(e.azimuth);
       const double x = static_cast<double>(local.X);
       const double y = e.turn * static_cast<double>(local.Y);
       point = {e.x + x * d.x + y * r.x, e.y + x * d.y + y * r.y,
@@ -256,7 +257,7 @@ CentrePoint HorizontalAlignment::At(double distance) const {
       // coordinates, so a radius of 10 km loses nothing.
       const double half = s / (2 * e.radius);
       const double chord = 2 * e.radius * std::sin(half);
-      const Direction d = Along(e.azimuth + e.turn * half);
+      const XY d = Along(e.azimuth + e.turn * half);
       point = {e.x + chord * d.x, e.y + chord * d.y, Wrapped(e.azimuth + e.turn * 2 * half),
                e.turn / e.radius};
       break;
@@ -265,8 +266,8 @@ CentrePoint HorizontalAlignment::At(double distance) const {
       // Measured back from HZ, where the transition is straight again.
       const double back = e.length - s;
       const ClothoidOffsets local = ClothoidPoint(back, e.a2);
-      const Direction d = Along(e.azimuth);
-      const Direction r = RightOf(e.azimuth);
+      const XY d = Along(e.azimuth);
+      const XY r = RightOf(e.azimuth);
       const double x = static_cast<double>(local.X);
       const double y = e.turn * static_cast<double>(local.Y);
       point = {e.x - x * d.x + y * r.x, e.y - x * d.y + y * r.y,

@@ -106,6 +106,22 @@ TEST(LandXml, ExampleFileAgreesWithTheExampleSheet) {
   }
 }
 
+TEST(LandXml, DirAttributesAreAzimuthsInTheFilesUnit) {
+  // Without the spirals' PI the tangent directions come from dirStart and dirEnd, written in
+  // decimal degrees clockwise from north.
+  std::string without_pi = ExampleXml();
+  for (std::size_t at; (at = without_pi.find("<PI>")) != std::string::npos;) {
+    without_pi.erase(at, without_pi.find("</PI>", at) + 5 - at);
+  }
+  const AlignmentInput with = ParseLandXml(ExampleXml(), "road-k7.xml");
+  const AlignmentInput without = ParseLandXml(without_pi, "road-k7.xml");
+  ASSERT_EQ(without.Points.size(), with.Points.size());
+  for (std::size_t i = 0; i < with.Points.size(); ++i) {
+    EXPECT_NEAR(without.Points[i].X, with.Points[i].X, 1e-4) << i;
+    EXPECT_NEAR(without.Points[i].Y, with.Points[i].Y, 1e-4) << i;
+  }
+}
+
 TEST(LandXml, ImportIntoTheSheetKeepsTheAlignmentAndTheCrossSlopes) {
   const AlignmentInput imported = ParseLandXml(ExampleXml(), "road-k7.xml");
   Workbook book = ExampleProject();
