@@ -199,6 +199,14 @@ inline constexpr std::string_view kOffTheCurves =
     "不在交点法算出的线路上（两直线相交处须设圆曲线）";
 inline constexpr std::string_view kProfileValue = "应为“桩号 高程”两个数";
 
+// --- the curve table ------------------------------------------------------------------------
+inline constexpr std::string_view kCurveTableHeadings[] = {
+    "交点",     "交点桩号", "转角",   "半径 R", "Ls1", "Ls2", "T1", "T2",
+    "曲线长 L", "外距 E",   "切曲差", "ZH(ZY)", "HY",  "QZ",  "YH", "HZ(YZ)"};
+inline constexpr std::string_view kRight = "右";
+inline constexpr std::string_view kLeft = "左";
+inline constexpr std::string_view kNone = "—";
+
 // --- the point list -------------------------------------------------------------------------
 inline constexpr std::string_view kEmptyRange = "起始桩号应在终止桩号之前";
 inline std::string NoStations(double from, double to) {

@@ -9,9 +9,11 @@
 
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_sheet.hpp"
+#include "alignment/curve_table.hpp"
 #include "alignment/landxml.hpp"
 #include "alignment/station_list.hpp"
 #include "app/alignment_calculator_dialog.hpp"
+#include "app/curve_table_dialog.hpp"
 #include "app/main_window.hpp"
 #include "app/message_boxes.hpp"
 #include "app/station_list_dialog.hpp"
@@ -49,6 +51,7 @@ AlignmentMenu::AlignmentMenu(MainWindow& window, MessageBoxes& messages)
   };
   add("menuFillStations", tr("填写待放样点…"), &AlignmentMenu::fillStations);
   add("menuAlignmentCalculator", tr("桩号坐标计算…"), &AlignmentMenu::showCalculator);
+  add("menuCurveTable", tr("曲线要素表…"), &AlignmentMenu::showCurveTable);
   mMenu->addSeparator();
   add("menuImportLandXml", tr("导入 LandXML 线路…"), &AlignmentMenu::importLandXml);
 
@@ -124,6 +127,23 @@ void AlignmentMenu::showCalculator() {
   mCalculator->show();
   mCalculator->raise();
   mCalculator->activateWindow();
+}
+
+void AlignmentMenu::showCurveTable() {
+  if (!haveProject()) return;
+  try {
+    const CurveTable table =
+        MakeCurveTable(RoadAlignment::Build(ReadAlignmentSheet(*mWindow.project())));
+    if (mCurveTable == nullptr) {
+      mCurveTable = new CurveTableDialog(&mWindow);
+      mCurveTable->setObjectName(QStringLiteral("CurveTableDialog"));
+    }
+    mCurveTable->setTable(table);
+    mCurveTable->show();
+    mCurveTable->raise();
+  } catch (const AlignmentError& error) {
+    showError(error.what());
+  }
 }
 
 void AlignmentMenu::importLandXml() {

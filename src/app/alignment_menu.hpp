@@ -12,6 +12,7 @@ class QMenu;
 namespace vardex {
 
 class AlignmentCalculatorDialog;
+class CurveTableDialog;
 class MainWindow;
 class MessageBoxes;
 class StationListDialog;
@@ -36,6 +37,8 @@ class AlignmentMenu : public QObject {
   void fillStations();
   /// Shows the calculator (one instance, modeless) on the project's alignment.
   void showCalculator();
+  /// Shows the curve table of the project's alignment (one window, modeless, refreshed).
+  void showCurveTable();
   /// Reads an alignment from a LandXML file into "线路数据" after checking it whole. A file
   /// that cannot be used is reported and the sheet stays as it was.
   void importLandXml();
@@ -44,6 +47,7 @@ class AlignmentMenu : public QObject {
   void setNameChooser(NameChooser chooser) { mNameChooser = std::move(chooser); }
   StationListDialog* stationListDialog() const { return mStationList; }
   AlignmentCalculatorDialog* calculator() const { return mCalculator; }
+  CurveTableDialog* curveTable() const { return mCurveTable; }
 
  private:
   bool haveProject();
@@ -56,6 +60,7 @@ class AlignmentMenu : public QObject {
   QMenu* mMenu = nullptr;
   StationListDialog* mStationList = nullptr;
   AlignmentCalculatorDialog* mCalculator = nullptr;
+  CurveTableDialog* mCurveTable = nullptr;
   FileChooser mFileChooser;
   NameChooser mNameChooser;
 };

@@ -13,6 +13,7 @@
 
 #include "alignment/alignment_error.hpp"
 #include "alignment/clothoid.hpp"
+#include "alignment/curve_table.hpp"
 #include "alignment/road_alignment.hpp"
 #include "alignment_builders.hpp"
 
@@ -219,6 +220,17 @@ TEST(WorkedExample, CentreAndBothSidesAtK23Plus400) {
     EXPECT_NEAR(point.Y, e.y, 1e-4) << e.offset;
     EXPECT_NEAR(point.Azimuth, 343.30276234, 0.1 / 3600);
   }
+  // As the curve table prints it: a right turn of 89°47′15.28″ and the main points.
+  const CurveTable table = MakeCurveTable(road);
+  ASSERT_EQ(table.Rows.size(), 1u);
+  const std::vector<std::string>& row = table.Rows[0];
+  ASSERT_EQ(row.size(), table.Headings.size());
+  EXPECT_EQ(row[0], "JD2");
+  EXPECT_EQ(row[1], "K23+389.920");
+  EXPECT_EQ(row[2], "右 89°47′15.28″");
+  EXPECT_EQ(row[6], "154.115");
+  EXPECT_EQ(row[11], "K23+235.805");
+  EXPECT_EQ(row[15], "K23+490.900");
 }
 
 TEST(Symmetry, MirroredPointsGiveMirroredLineAndSymmetricCurveIsSymmetric) {

@@ -6,12 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 
 #include "alignment/alignment_sheet.hpp"
 #include "app/alignment_calculator_dialog.hpp"
 #include "app/alignment_menu.hpp"
+#include "app/curve_table_dialog.hpp"
 #include "app/main_window.hpp"
 #include "app/station_list_dialog.hpp"
 #include "app/workbook_view.hpp"
@@ -173,6 +175,13 @@ void AlignmentDialogsTest::menuFillsTheListAndImportsLandXml() {
   QVERIFY(window.isWindowModified());
   QCOMPARE(messages.shown.size(), 1);
   QVERIFY(messages.shown[0].text.contains(QString::fromUtf8("已填写 12 个点")));
+
+  // The curve table of the road's three intersection points.
+  window.findChild<QAction*>(QStringLiteral("menuCurveTable"))->trigger();
+  QTableWidget* curves = menu->curveTable()->grid();
+  QCOMPARE(curves->rowCount(), 3);
+  QCOMPARE(curves->item(1, 0)->text(), QStringLiteral("JD2"));
+  QCOMPARE(curves->item(1, 12)->text(), QString::fromUtf8("—"));  // no transitions at JD2
 
   // The road's own LandXML, read into "线路数据"; its cross slopes stay.
   menu->setFileChooser([] {

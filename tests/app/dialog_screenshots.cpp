@@ -1,6 +1,6 @@
-// Grabs the settings dialog, the project files dialog, the alignment's two dialogs (the
-// calculator with an answer on the example road) and a few controls to PNG files in the folder
-// given as the first argument, for a look at the layout.
+// Grabs the settings dialog, the project files dialog, the alignment's dialogs (the calculator
+// with an answer and the curve table of the example road) and a few controls to PNG files in the
+// folder given as the first argument, for a look at the layout.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -12,6 +12,7 @@
 
 #include "alignment/alignment_sheet.hpp"
 #include "app/alignment_calculator_dialog.hpp"
+#include "app/curve_table_dialog.hpp"
 #include "app/project_files_dialog.hpp"
 #include "app/settings_dialog.hpp"
 #include "app/station_list_dialog.hpp"
@@ -55,6 +56,9 @@ int main(int argc, char* argv[]) {
   answer("xBox", "toStationButton", "3413000");
   answer("yBox", "toStationButton", "513240");
   calculator.show();
+  vardex::CurveTableDialog curveTable;
+  curveTable.setTable(vardex::MakeCurveTable(road));
+  curveTable.show();
 
   QWidget strip;
   strip.resize(200, 130);
@@ -83,6 +87,7 @@ int main(int argc, char* argv[]) {
     ok = strip.grab().save(out.filePath(QStringLiteral("controls.png"))) && ok;
     ok = stationList.grab().save(out.filePath(QStringLiteral("station_list_dialog.png"))) && ok;
     ok = calculator.grab().save(out.filePath(QStringLiteral("alignment_calculator.png"))) && ok;
+    ok = curveTable.grab().save(out.filePath(QStringLiteral("curve_table.png"))) && ok;
     app.exit(ok ? 0 : 1);
   });
   return app.exec();
