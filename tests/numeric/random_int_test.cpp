@@ -129,13 +129,9 @@ TEST(SeededRandomSource, SameSeedSameDrawsOnEveryPlatform) {
   }
   EXPECT_EQ(drawn, expected);
 
-  auto again = MakeSeededRandomSource(20240601);
   auto other = MakeSeededRandomSource(20240602);
   int equal = 0;
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(RandomInt(-500000, 499999, *again), expected[i]);
-    equal += RandomInt(-500000, 499999, *other) == expected[i];
-  }
+  for (const int32_t value : expected) equal += RandomInt(-500000, 499999, *other) == value;
   EXPECT_LT(equal, 2);
 }
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -73,24 +72,17 @@ TEST(SetConfig, RefusesWithTheMessageOfTheFirstFailingCheck) {
 }
 
 TEST(SetConfig, StoresEveryBoxAsTyped) {
-  const std::tuple<const char*, Edits, std::function<void(SurveySettings&)>> cases[] = {
-      {"the defaults", {}, [](SurveySettings&) {}},
+  const std::tuple<const char*, Edits, SurveySettings> cases[] = {
+      {"the defaults", {}, {}},
       {"quick transfer just below half the staff range",
        {{"SZ6", "2.29"}},
-       [](SurveySettings& s) { s.QuickTransferValue = 2.29; }},
+       {.QuickTransferValue = 2.29}},
       {"plane pair reversed",
        {{"PM0", "5"}, {"PM1", "-5"}},
-       [](SurveySettings& s) {
-         s.PlaneTolMinus = 5;
-         s.PlaneTolPlus = -5;
-       }},
-      {"plane pair equal",
-       {{"PM0", "0"}, {"PM1", "0"}},
-       [](SurveySettings& s) { s.PlaneTolMinus = s.PlaneTolPlus = 0; }},
-      {"empty prefix", {{"SZ7", ""}}, [](SurveySettings& s) { s.TurnPointPrefix = ""; }},
-      {"prefix untrimmed",
-       {{"SZ7", " 转点 "}},
-       [](SurveySettings& s) { s.TurnPointPrefix = " 转点 "; }},
+       {.PlaneTolMinus = 5, .PlaneTolPlus = -5}},
+      {"plane pair equal", {{"PM0", "0"}, {"PM1", "0"}}, {.PlaneTolMinus = 0, .PlaneTolPlus = 0}},
+      {"empty prefix", {{"SZ7", ""}}, {.TurnPointPrefix = ""}},
+      {"prefix untrimmed", {{"SZ7", " 转点 "}}, {.TurnPointPrefix = " 转点 "}},
       {"no range on single values",
        {{"SZ0", "-1"},
         {"SZ1", "3"},
@@ -99,23 +91,19 @@ TEST(SetConfig, StoresEveryBoxAsTyped) {
         {"SZ4", "-7"},
         {"SZ5", "-6"},
         {"SZ6", "1.5"}},
-       [](SurveySettings& s) {
-         s.StaffMinReading = -1;
-         s.StaffMaxReading = 3;
-         s.MidTolMinus = 1;
-         s.MidTolPlus = 2;
-         s.ClosureTolMinus = -7;
-         s.ClosureTolPlus = -6;
-         s.QuickTransferValue = 1.5;
-       }},
+       {.StaffMinReading = -1,
+        .StaffMaxReading = 3,
+        .MidTolMinus = 1,
+        .MidTolPlus = 2,
+        .ClosureTolMinus = -7,
+        .ClosureTolPlus = -6,
+        .QuickTransferValue = 1.5}},
       {"blanks, signs, exponents",
        {{"PM0", " -2.5 "}, {"SZ1", "+48e-1"}, {"SZ6", ".6"}},
-       [](SurveySettings& s) { s.PlaneTolMinus = -2.5; }},
+       {.PlaneTolMinus = -2.5}},
   };
-  for (const auto& [name, edits, change] : cases) {
+  for (const auto& [name, edits, expected] : cases) {
     SCOPED_TRACE(name);
-    SurveySettings expected = InitConfig();
-    change(expected);
     const SetConfigResult result = SetConfig(FormWith(edits));
     EXPECT_EQ(result.message, "设置已经保存");
     ASSERT_TRUE(result.settings.has_value());
@@ -135,18 +123,18 @@ TEST(SetConfig, StoresEveryBoxAsTyped) {
 
 // The dialog loads GetConfig's texts and boxes; saving them unchanged must keep every setting.
 TEST(GetConfig, SavedAgainGivesTheSameSettings) {
-  SurveySettings settings = InitConfig();
-  settings.StaffMinReading = 0.35;
-  settings.StaffMaxReading = 3.05;
-  settings.MidTolMinus = -2.5;
-  settings.ClosureTolPlus = 1e-3;
-  settings.QuickTransferValue = 1.0 / 3;  // shown with 15 digits, still below half the range
-  settings.TurnPointPrefix = "TP";
-  settings.ShowTurnPointElevation = true;
-  settings.ShowMidPoints = false;
-  settings.ReadingsInMeters = false;
-  settings.PlaneTolMinus = 7;
-  settings.PlaneTolPlus = -7;
+  // The quick transfer is shown with 15 digits, still below half the staff range.
+  const SurveySettings settings{.StaffMinReading = 0.35,
+                                .StaffMaxReading = 3.05,
+                                .MidTolMinus = -2.5,
+                                .ClosureTolPlus = 1e-3,
+                                .QuickTransferValue = 1.0 / 3,
+                                .TurnPointPrefix = "TP",
+                                .ShowTurnPointElevation = true,
+                                .ShowMidPoints = false,
+                                .ReadingsInMeters = false,
+                                .PlaneTolMinus = 7,
+                                .PlaneTolPlus = -7};
 
   const SettingsForm form = GetConfig(settings);
   EXPECT_EQ(form.TextSZ[6], "0.333333333333333");

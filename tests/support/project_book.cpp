@@ -1,10 +1,10 @@
 #include "support/project_book.hpp"
 
 #include <limits>
-#include <random>
 #include <sstream>
 
 #include "numeric/number_text.hpp"
+#include "support/package.hpp"
 
 namespace vardex::test {
 
@@ -138,14 +138,9 @@ bool HasFindingAt(const std::vector<CheckFinding>& findings, const std::string& 
 }
 
 host::Workbook SavedAndReopened(host::Workbook& book, const std::string& file_name) {
-  // A folder of its own: CTest runs the tests of one program side by side.
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("vardex-test-" + std::to_string(std::random_device{}()));
-  std::filesystem::create_directories(folder);
-  book.SaveAs(folder / file_name);
-  host::Workbook reopened = host::Workbook::Open(folder / file_name);
-  std::filesystem::remove_all(folder);
-  return reopened;
+  const ScratchDir dir;
+  book.SaveAs(dir / file_name);
+  return host::Workbook::Open(dir / file_name);
 }
 
 std::filesystem::path TemplateFile() { return VARDEX_TEMPLATE_FILE; }
