@@ -123,11 +123,10 @@ TEST(ReadLevellingInput, ToleranceBoundsRoundToWholeMillimetresTiesToEven) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mid_minus);
-    SurveySettings settings;
-    settings.MidTolMinus = c.mid_minus;
-    settings.MidTolPlus = c.mid_plus;
-    settings.ClosureTolMinus = c.closure_minus;
-    settings.ClosureTolPlus = c.closure_plus;
+    const SurveySettings settings{.MidTolMinus = c.mid_minus,
+                                  .MidTolPlus = c.mid_plus,
+                                  .ClosureTolMinus = c.closure_minus,
+                                  .ClosureTolPlus = c.closure_plus};
     LevellingBlock block;
     block.end_elevation = 20.0;
     block.rows = {{std::string("P"), kNone, 10.0, kNone}};
@@ -162,8 +161,7 @@ TEST(ReadLevellingInput, FailureNamesSheetCellAndWhatWasExpected) {
     return [block] { return MakeLevellingProject(block); };
   };
   const test::LevellingRow good{std::string("P1"), kNone, 10.0, kNone};
-  SurveySettings wide;
-  wide.MidTolPlus = 3e9;
+  const SurveySettings wide{.MidTolPlus = 3e9};
   struct Case {
     const char* label;
     std::function<host::Workbook()> make;

@@ -61,9 +61,7 @@ TEST(CheckPlaneTablesTest, RandomProjectsAreCleanAndObeyTheInvariants) {
   for (int project = 0; project < 48; ++project) {
     SCOPED_TRACE("project " + std::to_string(project));
     const auto [minus, plus] = tolerances[project % std::size(tolerances)];
-    SurveySettings settings;
-    settings.PlaneTolMinus = minus;
-    settings.PlaneTolPlus = plus;
+    const SurveySettings settings{.PlaneTolMinus = minus, .PlaneTolPlus = plus};
     const long lo = std::lround(minus);  // no ties among these but -5.5 and 4.5
     const long hi = std::lround(plus);
     const long low = minus == -5.5 ? -6 : (lo <= hi ? lo : hi + 1);
@@ -167,10 +165,7 @@ TEST(CheckPlaneTablesTest, EveryDamageIsReportedAtItsCell) {
 }
 
 TEST(CheckPlaneTablesTest, NarrowerTolerancesFlagTheDeviationsDrawnUnderWiderOnes) {
-  SurveySettings narrow;
-  narrow.PlaneTolMinus = -2;
-  narrow.PlaneTolPlus = 2;
-  const auto findings = CheckPlaneTables(CleanProject(), narrow);
+  const auto findings = CheckPlaneTables(CleanProject(), {.PlaneTolMinus = -2, .PlaneTolPlus = 2});
   // Draws were 3, -2, 0, 5, -5, 1: X of P1 and P3, Y of P2.
   EXPECT_TRUE(HasFindingAt(findings, kInspection, "G8")) << test::DumpFindings(findings);
   EXPECT_TRUE(HasFindingAt(findings, kInspection, "I9")) << test::DumpFindings(findings);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/host_error.hpp"
 #include "plane/plane_tables.hpp"
 #include "support/project_book.hpp"
@@ -87,9 +89,7 @@ TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
     host::Workbook book = MakeProjectBook();
     TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
                    {{std::string("P"), Typed{}, 3512345.678, 512345.678}});
-    SurveySettings settings;
-    settings.PlaneTolMinus = c.minus;
-    settings.PlaneTolPlus = c.plus;
+    const SurveySettings settings{.PlaneTolMinus = c.minus, .PlaneTolPlus = c.plus};
     RecordingSource random;
     const PlaneInput input = LoadPlaneInput(book, settings, random);
     EXPECT_EQ(random.draws, (std::vector<RecordingSource::Draw>{c.window, c.window}));
@@ -131,30 +131,24 @@ TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWrit
   }
 }
 
-TEST(LoadPlaneInputTest, MissingInputSheetIsError9) {
-  host::Workbook book;
-  book.AddSheet(test::kStakeOut);
-  auto random = MakeSeededRandomSource(1);
-  try {
-    LoadPlaneInput(book, SurveySettings{}, *random);
-    ADD_FAILURE() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.Number(), host::kErrSubscript);
-    EXPECT_NE(std::string(e.what()).find(kInput), std::string::npos) << e.what();
-  }
-}
-
-TEST(LoadPlaneInputTest, ToleranceBeyond32BitsIsOverflow) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 1.0, 1.0}});
-  SurveySettings settings;
-  settings.PlaneTolPlus = 3e9;
-  auto random = MakeSeededRandomSource(1);
-  try {
-    LoadPlaneInput(book, settings, *random);
-    ADD_FAILURE() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.Number(), host::kErrOverflow);
+TEST(LoadPlaneInputTest, MissingInputSheetAndToleranceBeyond32BitsAreErrors) {
+  host::Workbook no_input;
+  no_input.AddSheet(test::kStakeOut);
+  host::Workbook project = MakeProjectBook();
+  TypePlaneInput(project, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
+                 {{std::string("P"), Typed{}, 1.0, 1.0}});
+  const std::tuple<host::Workbook*, SurveySettings, int, std::string> cases[] = {
+      {&no_input, {}, host::kErrSubscript, kInput},
+      {&project, {.PlaneTolPlus = 3e9}, host::kErrOverflow, ""}};
+  for (const auto& [book, settings, number, named] : cases) {
+    auto random = MakeSeededRandomSource(1);
+    try {
+      LoadPlaneInput(*book, settings, *random);
+      ADD_FAILURE() << "no error " << number;
+    } catch (const host::HostError& e) {
+      EXPECT_EQ(e.Number(), number);
+      EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+    }
   }
 }
 
