@@ -10,11 +10,11 @@
 #include <system_error>
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "host/host_error.hpp"
 #include "host/save_file.hpp"
 #include "host/workbook.hpp"
+#include "support/package.hpp"
 
 namespace {
 
@@ -23,10 +23,7 @@ using vardex::host::HostError;
 using vardex::host::Workbook;
 using vardex::host::detail::FileSystem;
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using vardex::test::FileBytes;
 
 // Fails one step of the save with an errno. A write failure first writes half of the bytes, as
 // a disk that fills up part-way does, so that the engine has a partial temporary file to clean.
@@ -64,22 +61,14 @@ class ScopedFileSystem {
 class SaveFailure : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "vardex-save-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     target_ = dir_ / "放线记录.xlsx";
     Workbook old_book;
     old_book.SheetAt(0).SetValue({1, 1}, "old");
     old_book.SaveAs(target_);
-    old_bytes_ = ReadAll(target_);
+    old_bytes_ = FileBytes(target_);
     book_.SheetAt(0).SetValue({1, 1}, "new");
     book_.SheetAt(0).SetValue({500, 20}, 3.25);
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
   // What every failed save must leave: the message names the file and says why, the old bytes,
   // nothing else in the folder, and a workbook that still knows it is not saved.
   void ExpectIntact(const HostError& e, std::string_view cause) {
@@ -87,13 +76,13 @@ class SaveFailure : public ::testing::Test {
     const std::string what = e.what();
     EXPECT_NE(what.find(target_.filename().string()), std::string::npos) << what;
     EXPECT_NE(what.find(cause), std::string::npos) << what;
-    EXPECT_EQ(ReadAll(target_), old_bytes_);
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+    EXPECT_EQ(FileBytes(target_), old_bytes_);
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_.path()))
       EXPECT_EQ(entry.path(), target_) << "left behind: " << entry.path().filename();
     EXPECT_FALSE(book_.Saved());
   }
 
-  fs::path dir_;
+  const vardex::test::ScratchDir dir_;
   fs::path target_;
   std::string old_bytes_;
   Workbook book_;
@@ -157,7 +146,7 @@ TEST_F(SaveFailure, TargetsThatCannotBeFiles) {
       EXPECT_NE(what.find(c.target.filename().string()), std::string::npos) << what;
       EXPECT_NE(what.find(c.cause), std::string::npos) << what;
     }
-    EXPECT_EQ(ReadAll(target_), old_bytes_);
+    EXPECT_EQ(FileBytes(target_), old_bytes_);
   }
   EXPECT_TRUE(fs::is_directory(dir_ / "folder.xlsx"));
   EXPECT_FALSE(book_.Saved());
@@ -176,8 +165,8 @@ TEST_F(SaveFailure, FolderInTheTemporaryFilesPlace) {
     EXPECT_EQ(e.Number(), vardex::host::kErrCannotSave);
     EXPECT_NE(std::string(e.what()).find(target_.filename().string()), std::string::npos);
   }
-  EXPECT_EQ(ReadAll(target_), old_bytes_);
-  EXPECT_EQ(ReadAll(temp / "keep"), "user data");
+  EXPECT_EQ(FileBytes(target_), old_bytes_);
+  EXPECT_EQ(FileBytes(temp / "keep"), "user data");
 }
 
 }  // namespace
