@@ -9,6 +9,7 @@
 
 #include "app/guide_pages.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::GuidePage;
 using vardex::test::RecordingMessageBoxes;
@@ -105,9 +106,6 @@ void GuidePagesTest::tellsWhenPageIsMissing() {
   QCOMPARE(messages.shown[0].icon, vardex::MessageBoxes::Icon::Warning);
 }
 
-int runGuidePagesTests(int argc, char* argv[]) {
-  GuidePagesTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(GuidePagesTest);
 
 #include "guide_pages_test.moc"

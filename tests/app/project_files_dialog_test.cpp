@@ -8,6 +8,7 @@
 
 #include "app/project_files_dialog.hpp"
 #include "controls/caption_panel.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::ProjectFilesDialog;
 
@@ -68,9 +69,6 @@ void ProjectFilesDialogTest::oneInstanceStartingAfreshAfterClose() {
   closeAndDelete(second);
 }
 
-int runProjectFilesDialogTests(int argc, char* argv[]) {
-  ProjectFilesDialogTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(ProjectFilesDialogTest);
 
 #include "project_files_dialog_test.moc"

@@ -9,12 +9,15 @@
 #include <QtTest>
 
 #include "app/settings_dialog.hpp"
+#include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::GuidePage;
 using vardex::MessageBoxes;
 using vardex::SettingsDialog;
 using vardex::SurveySettings;
+using vardex::test::press;
 using vardex::test::RecordingMessageBoxes;
 
 Q_DECLARE_METATYPE(vardex::GuidePage)
@@ -25,25 +28,17 @@ const QString kTitle = QString::fromUtf8("平面水准设置");
 const QString kSaved = QString::fromUtf8("设置已经保存");
 
 QLineEdit* box(SettingsDialog& dialog, const char* name) {
-  auto* found = dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
-  if (found == nullptr) qFatal("no box %s", name);
-  return found;
+  return vardex::test::child<QLineEdit>(dialog, name);
 }
 
 QCheckBox* check(SettingsDialog& dialog, const char* name) {
-  auto* found = dialog.findChild<QCheckBox*>(QString::fromUtf8(name));
-  if (found == nullptr) qFatal("no check box %s", name);
-  return found;
+  return vardex::test::child<QCheckBox>(dialog, name);
 }
 
 void type(QLineEdit* target, const QString& text) {
   target->selectAll();
   QTest::keyClick(target, Qt::Key_Delete);
   QTest::keyClicks(target, text);
-}
-
-void press(SettingsDialog& dialog, const char* button) {
-  QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromUtf8(button)), Qt::LeftButton);
 }
 
 QStringList boxTexts(SettingsDialog& dialog) {
@@ -70,20 +65,19 @@ class SettingsDialogTest : public QObject {
 };
 
 void SettingsDialogTest::fillsBoxesFromSettingsInForce() {
-  SurveySettings settings;
-  settings.PlaneTolMinus = -7;
-  settings.PlaneTolPlus = 6.5;
-  settings.StaffMinReading = 0.35;
-  settings.StaffMaxReading = 3.9;
-  settings.MidTolMinus = -1.5;
-  settings.MidTolPlus = 4;
-  settings.ClosureTolMinus = -2.25;
-  settings.ClosureTolPlus = 1;
-  settings.QuickTransferValue = 0.45;
-  settings.TurnPointPrefix = "转点";
-  settings.ShowTurnPointElevation = true;
-  settings.ShowMidPoints = false;
-  settings.ReadingsInMeters = false;
+  const SurveySettings settings{.StaffMinReading = 0.35,
+                                .StaffMaxReading = 3.9,
+                                .MidTolMinus = -1.5,
+                                .MidTolPlus = 4,
+                                .ClosureTolMinus = -2.25,
+                                .ClosureTolPlus = 1,
+                                .QuickTransferValue = 0.45,
+                                .TurnPointPrefix = "转点",
+                                .ShowTurnPointElevation = true,
+                                .ShowMidPoints = false,
+                                .ReadingsInMeters = false,
+                                .PlaneTolMinus = -7,
+                                .PlaneTolPlus = 6.5};
 
   RecordingMessageBoxes messages;
   SettingsDialog dialog(settings, messages);
@@ -150,13 +144,13 @@ void SettingsDialogTest::saveHandsBackSettingsForNextCalculation() {
   QCOMPARE(messages.shown.size(), 1);
   QCOMPARE(messages.shown[0].text, kSaved);
   QCOMPARE(messages.shown[0].title, kTitle);
-  SurveySettings expected = vardex::InitConfig();
-  expected.QuickTransferValue = 1.2;
-  expected.TurnPointPrefix = "TP";
-  expected.PlaneTolMinus = 5;  // a reversed plane pair is stored as typed
-  expected.PlaneTolPlus = -5;
-  expected.ShowTurnPointElevation = true;
-  expected.ShowMidPoints = false;
+  // A reversed plane pair is stored as typed.
+  const SurveySettings expected{.QuickTransferValue = 1.2,
+                                .TurnPointPrefix = "TP",
+                                .ShowTurnPointElevation = true,
+                                .ShowMidPoints = false,
+                                .PlaneTolMinus = 5,
+                                .PlaneTolPlus = -5};
   QVERIFY(inForce == expected);
   QVERIFY(dialog.settings() == expected);
   QVERIFY(dialog.isVisible());
@@ -223,9 +217,6 @@ void SettingsDialogTest::labelOpensGuidePage() {
   QVERIFY(messages.shown.isEmpty());
 }
 
-int runSettingsDialogTests(int argc, char* argv[]) {
-  SettingsDialogTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(SettingsDialogTest);
 
 #include "settings_dialog_test.moc"

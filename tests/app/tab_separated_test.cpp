@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "app/tab_separated.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::parseTabSeparated;
 using vardex::toTabSeparated;
@@ -73,9 +74,6 @@ void TabSeparatedTest::writtenTextReadsBackWhole() {
   QCOMPARE(parseTabSeparated(text), rows);
 }
 
-int runTabSeparatedTests(int argc, char* argv[]) {
-  TabSeparatedTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(TabSeparatedTest);
 
 #include "tab_separated_test.moc"

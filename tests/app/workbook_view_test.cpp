@@ -12,6 +12,7 @@
 #include "app/tab_separated.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::SheetModel;
 using vardex::WorkbookView;
@@ -21,6 +22,7 @@ using vardex::test::goTo;
 using vardex::test::RecordingMessageBoxes;
 using vardex::test::select;
 using vardex::test::text;
+using vardex::test::trigger;
 using vardex::test::typeAt;
 using vardex::test::typeOver;
 using vardex::test::value;
@@ -30,22 +32,8 @@ namespace {
 constexpr std::size_t kInputSheet = 0;  // "数据输入"
 
 QString kindOf(const CellValue& cell) {
-  switch (cell.index()) {
-    case 0:
-      return QStringLiteral("empty");
-    case 1:
-      return QStringLiteral("number");
-    case 2:
-      return QStringLiteral("text");
-    default:
-      return QStringLiteral("other");
-  }
-}
-
-void trigger(WorkbookView& view, const char* action) {
-  auto* found = view.findChild<QAction*>(QString::fromUtf8(action));
-  QVERIFY2(found != nullptr, action);
-  found->trigger();
+  return QStringList{QStringLiteral("empty"), QStringLiteral("number"), QStringLiteral("text")}
+      .value(int(cell.index()), QStringLiteral("other"));
 }
 
 }  // namespace
@@ -285,9 +273,6 @@ void WorkbookViewTest::undoGoesBackAcrossSheets() {
   QCOMPARE(text(sheet, "E6"), QStringLiteral("107.862"));
 }
 
-int runWorkbookViewTests(int argc, char* argv[]) {
-  WorkbookViewTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(WorkbookViewTest);
 
 #include "workbook_view_test.moc"
