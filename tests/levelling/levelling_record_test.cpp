@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "levelling/levelling_record.hpp"
+#include "support/expect_error.hpp"
 #include "support/project_book.hpp"
 
 namespace vardex {
@@ -243,13 +244,7 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
 
     test::TypeLevellingInput(book, c.block);
     auto random = MakeSeededRandomSource(5);
-    try {
-      GenerateLevellingRecord(book, c.settings, *random);
-      ADD_FAILURE() << "no error";
-    } catch (const host::HostError& e) {
-      EXPECT_EQ(e.Number(), c.number);
-      EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
-    }
+    EXPECT_HOST_ERROR(GenerateLevellingRecord(book, c.settings, *random), c.number, c.message_part);
     EXPECT_EQ(DumpSheet(book.Sheet(kLevelling), 12), before);
     EXPECT_EQ(book.ActiveSheet().Name(), test::kInput);
   }
