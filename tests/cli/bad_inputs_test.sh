@@ -2,10 +2,7 @@
 # Bad inputs to calc and check: each gives a message naming the file (and sheet and cell where
 # there is one), a non-zero exit, and leaves every file byte-identical.
 source "$(dirname "$0")/lib.sh"
-: "${SAMPLES:?}"
-shopt -s nullglob
-samples=("$SAMPLES"/*.xlsx)
-((${#samples[@]} > 0)) || fail "no sample projects in $SAMPLES"
+use_samples
 sample=${samples[0]}
 
 run 1 "missing\.xlsx" "$VARDEX" calc missing.xlsx

@@ -1,12 +1,13 @@
 #include "support/package.hpp"
 
-#include <array>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <random>
 #include <utility>
+
+#include <libdeflate.h>
 
 #include "host/xlsx_zip.hpp"
 
@@ -18,21 +19,6 @@ const std::string kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/
 const std::string kDocRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const std::string kPkgRels = "http://schemas.openxmlformats.org/package/2006/relationships";
 const std::string kOfficeType = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
-
-uint32_t Crc32(const std::string& data) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  uint32_t crc = 0xFFFFFFFFu;
-  for (const char ch : data) crc = table[(crc ^ static_cast<uint8_t>(ch)) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
 
 void Put16(std::string& out, uint32_t v) {
   out.push_back(static_cast<char>(v & 0xFF));
@@ -49,7 +35,7 @@ void Put32(std::string& out, uint32_t v) {
 class StoredZip {
  public:
   void Add(const std::string& name, const std::string& data) {
-    const uint32_t crc = Crc32(data);
+    const uint32_t crc = libdeflate_crc32(0, data.data(), data.size());
     const auto size = static_cast<uint32_t>(data.size());
     const auto offset = static_cast<uint32_t>(body_.size());
     const auto name_size = static_cast<uint32_t>(name.size());
