@@ -40,6 +40,14 @@ inline void press(const QObject& parent, const char* button) {
 inline void click(const QObject& parent, const char* pictureButton) {
   emit child<PictureButton>(parent, pictureButton)->Click();
 }
+/// The named command: a menu action or a picture button of the tool bar.
+inline void activate(const QObject& parent, const char* command) {
+  if (parent.findChild<QAction*>(QString::fromUtf8(command)) != nullptr) {
+    trigger(parent, command);
+  } else {
+    click(parent, command);
+  }
+}
 
 /// A path of the test support library (the built template, a sample) as Qt takes it.
 inline QString qPath(const std::filesystem::path& path) {
