@@ -85,11 +85,11 @@ TEST(CheckPlaneTablesTest, RandomProjectsAreCleanAndObeyTheInvariants) {
 
 /// A clean three-point project with known draws.
 host::Workbook CleanProject() {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
-                 {{std::string("P1"), -2.5, 1010.0, 1010.0},
-                  {std::string("P2"), Typed{}, 990.0, 1020.0},
-                  {std::string("P3"), std::string("K1+200"), 1000.0, 950.0}});
+  host::Workbook book =
+      test::MakePlaneProject(std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
+                             {{std::string("P1"), -2.5, 1010.0, 1010.0},
+                              {std::string("P2"), Typed{}, 990.0, 1020.0},
+                              {std::string("P3"), std::string("K1+200"), 1000.0, 950.0}});
   auto random = MakeScriptedRandomSource({3, -2, 0, 5, -5, 1});
   GeneratePlaneTables(book, SurveySettings{}, *random);
   return book;

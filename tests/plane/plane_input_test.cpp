@@ -21,11 +21,11 @@ using test::Typed;
 using test::TypePlaneInput;
 
 TEST(LoadPlaneInputTest, ReadsStationBackSightAndPointsWithScriptedDraws) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
-                 {{std::string("P1"), -2.5, 1010.0, 1010.0},
-                  {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
-                  {std::string("P3"), 0.0, 1.0, 2.0}});
+  host::Workbook book =
+      test::MakePlaneProject(std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
+                             {{std::string("P1"), -2.5, 1010.0, 1010.0},
+                              {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
+                              {std::string("P3"), 0.0, 1.0, 2.0}});
   auto random = MakeScriptedRandomSource({3, -2, 5, -5, 0, 1});
   const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, *random);
 
@@ -87,9 +87,8 @@ TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.minus) + " .. " + std::to_string(c.plus));
-    host::Workbook book = MakeProjectBook();
-    TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
-                   {{std::string("P"), Typed{}, 3512345.678, 512345.678}});
+    host::Workbook book = test::MakePlaneProject(
+        Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 3512345.678, 512345.678}});
     const SurveySettings settings{.PlaneTolMinus = c.minus, .PlaneTolPlus = c.plus};
     RecordingSource random;
     const PlaneInput input = LoadPlaneInput(book, settings, random);
@@ -110,9 +109,8 @@ TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWrit
                            {"D6", 6, 4}, {"C8", 8, 3}, {"D9", 9, 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cell);
-    host::Workbook book = MakeProjectBook();
-    TypePlaneInput(
-        book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
+    host::Workbook book = test::MakePlaneProject(
+        std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
         {{std::string("P1"), Typed{}, 1.0, 2.0}, {std::string("P2"), Typed{}, 3.0, 4.0}});
     book.Sheet(kInput).SetText({c.row, c.column}, "12a");
     auto random = MakeSeededRandomSource(1);

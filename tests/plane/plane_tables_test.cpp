@@ -28,9 +28,9 @@ void Generate(host::Workbook& book, std::vector<int32_t> draws) {
 }
 
 TEST(WritePlaneTablesTest, WorkedRowOnBothSheets) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
-                 {{std::string("P1"), 2.0, 1010.0, 1010.0}});
+  host::Workbook book =
+      test::MakePlaneProject(std::string("T1"), 1000, 1000, 50, std::string("T2"), 1100, 1000, 51,
+                             {{std::string("P1"), 2.0, 1010.0, 1010.0}});
   Generate(book, {3, -2});
   // G: the azimuth 44.99999999999996° as a day fraction; I: the distance text read back as a
   // number; K: 14.1428... from the measured position; O: 3.6055... mm.
@@ -61,9 +61,8 @@ TEST(WritePlaneTablesTest, HeaderTextsCharacterForCharacter) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    host::Workbook book = MakeProjectBook();
-    TypePlaneInput(book, std::string("K1"), 100, 100, 512.125, std::string("K2"), c.bx, c.by, 500,
-                   {});
+    host::Workbook book = test::MakePlaneProject(std::string("K1"), 100, 100, 512.125,
+                                                 std::string("K2"), c.bx, c.by, 500, {});
     Generate(book, {});
     for (const auto& [name, column] : {std::pair{kStakeOut, 14}, std::pair{kInspection, 13}}) {
       SCOPED_TRACE(name);
@@ -81,8 +80,8 @@ TEST(WritePlaneTablesTest, HeaderTextsCharacterForCharacter) {
 }
 
 TEST(WritePlaneTablesTest, GeneralTextKeepsFifteenDigits) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, Typed{}, 3512345.12345678, -0.1, 1e-5, Typed{}, 0, 0, 0, {});
+  host::Workbook book =
+      test::MakePlaneProject(Typed{}, 3512345.12345678, -0.1, 1e-5, Typed{}, 0, 0, 0, {});
   Generate(book, {});
   const host::Worksheet& sheet = book.Sheet(kStakeOut);
   EXPECT_EQ(TextAt(sheet, {3, 4}), "\uFF38\uFF1D3512345.12345678");
@@ -92,9 +91,8 @@ TEST(WritePlaneTablesTest, GeneralTextKeepsFifteenDigits) {
 
 TEST(WritePlaneTablesTest, DistanceDifferenceUsesTheRoundedDistancesAsWritten) {
   // Design distance 25.00033, measured 25.00457: I is the text "25." and reads back as 25.
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 10, 0, 0,
-                 {{std::string("A"), Typed{}, 17.6779, 17.6779}});
+  host::Workbook book = test::MakePlaneProject(Typed{}, 0, 0, 0, Typed{}, 10, 0, 0,
+                                               {{std::string("A"), Typed{}, 17.6779, 17.6779}});
   Generate(book, {3, 3});
   const host::Worksheet& s = book.Sheet(kStakeOut);
   EXPECT_EQ(NumberAt(s, {8, 9}), 25);
@@ -113,9 +111,8 @@ TEST(WritePlaneTablesTest, InspectionDeviationsInMillimetres) {
                                  {0, 0, 0},  {-1, 0, 1}, {2, 2, 3}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
-    host::Workbook book = MakeProjectBook();
-    TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
-                   {{std::string("P"), Typed{}, 4321.987, 1234.5}});
+    host::Workbook book = test::MakePlaneProject(Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
+                                                 {{std::string("P"), Typed{}, 4321.987, 1234.5}});
     Generate(book, {c.dx, c.dy});
     const host::Worksheet& q = book.Sheet(kInspection);
     EXPECT_EQ(NumberAt(q, {8, 11}), c.dx);
@@ -158,9 +155,8 @@ std::vector<host::CellValue> Snapshot(const host::Workbook& book) {
 }
 
 TEST(WritePlaneTablesTest, RefusedRunsLeaveBothSheetsUntouched) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, std::string("old"), 1, 1, 1, std::string("old"), 2, 2, 2,
-                 {{std::string("old"), Typed{}, 5.0, 5.0}});
+  host::Workbook book = test::MakePlaneProject(std::string("old"), 1, 1, 1, std::string("old"), 2,
+                                               2, 2, {{std::string("old"), Typed{}, 5.0, 5.0}});
   Generate(book, {1, 1});
   const auto before = Snapshot(book);
 

@@ -88,6 +88,14 @@ void TypePlaneInput(host::Workbook& book, const Typed& station_name, double sx, 
   }
 }
 
+host::Workbook MakePlaneProject(const Typed& station_name, double sx, double sy, double sh,
+                                const Typed& back_name, double bx, double by, double bh,
+                                const std::vector<PlaneRow>& rows) {
+  host::Workbook book = MakeProjectBook();
+  TypePlaneInput(book, station_name, sx, sy, sh, back_name, bx, by, bh, rows);
+  return book;
+}
+
 double NumberAt(const host::Worksheet& sheet, host::CellRef cell) {
   const host::CellValue value = sheet.Value(cell);
   if (const auto* number = std::get_if<double>(&value)) return *number;

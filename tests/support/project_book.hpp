@@ -66,6 +66,10 @@ struct PlaneRow {
 void TypePlaneInput(host::Workbook& book, const Typed& station_name, double sx, double sy,
                     double sh, const Typed& back_name, double bx, double by, double bh,
                     const std::vector<PlaneRow>& rows);
+/// MakeProjectBook() with the plane block typed.
+host::Workbook MakePlaneProject(const Typed& station_name, double sx, double sy, double sh,
+                                const Typed& back_name, double bx, double by, double bh,
+                                const std::vector<PlaneRow>& rows);
 
 /// The cell's number, or NaN (unequal to everything) when it holds none.
 double NumberAt(const host::Worksheet& sheet, host::CellRef cell);

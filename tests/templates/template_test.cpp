@@ -156,36 +156,24 @@ TEST(Template, PlaneRecordFormats) {
   EXPECT_EQ(check.Text(At("K8")), "-2");
 }
 
+// Saved as a project, every part stays as it was but the content types (a template becomes a
+// workbook).
 TEST(Template, SavedProjectKeepsContentAndPrintSetup) {
-  const Workbook original = Workbook::Open(kTemplate);
   Workbook copy = Workbook::Open(kTemplate);
-  const fs::path saved = fs::path(testing::TempDir()) / "模板往返.xlsx";
-  copy.SaveAs(saved);
-  const Workbook reread = Workbook::Open(saved);
-
-  ASSERT_EQ(reread.SheetCount(), original.SheetCount());
-  for (std::size_t i = 0; i < original.SheetCount(); ++i) {
-    const Worksheet& before = original.SheetAt(i);
-    const Worksheet& after = reread.SheetAt(i);
-    SCOPED_TRACE(before.Name());
-    EXPECT_EQ(after.Name(), before.Name());
-    EXPECT_EQ(after.MergedRanges(), before.MergedRanges());
-    ASSERT_TRUE(before.UsedRange().has_value());
-    EXPECT_EQ(after.UsedRange(), before.UsedRange());
-    const auto used = *before.UsedRange();
-    for (int32_t row = used.first.row; row <= used.last.row; ++row) {
-      for (int32_t column = used.first.column; column <= used.last.column; ++column) {
-        const CellRef cell{row, column};
-        ASSERT_EQ(after.Value(cell), before.Value(cell)) << FormatCellRef(cell);
-        ASSERT_EQ(after.NumberFormatCode(cell), before.NumberFormatCode(cell))
-            << FormatCellRef(cell);
-      }
+  const test::ScratchDir dir;
+  copy.SaveAs(dir / "模板往返.xlsx");
+  const auto parts = test::PackageParts(test::FileBytes(dir / "模板往返.xlsx"));
+  const auto original = test::PackageParts(test::FileBytes(kTemplate));
+  ASSERT_EQ(parts.size(), original.size());
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    EXPECT_EQ(parts[i].first, original[i].first);
+    if (parts[i].first != "[Content_Types].xml") {
+      EXPECT_EQ(parts[i].second, original[i].second) << parts[i].first;
     }
   }
 
   // What gets printed: every sheet keeps its page setup and footer, and the record sheets the
   // sign-off line; the heading rows still repeat on every page.
-  const auto parts = test::PackageParts(test::FileBytes(saved));
   int sheets = 0;
   int signed_sheets = 0;
   std::string workbook;
