@@ -19,25 +19,15 @@
 #include "recording_message_boxes.hpp"
 #include "support/qt_tests.hpp"
 
-using vardex::GuidePage;
-using vardex::MainWindow;
-using vardex::MessageBoxes;
-using vardex::test::child;
-using vardex::test::click;
-using vardex::test::ProgramFolder;
-using vardex::test::RecordingMessageBoxes;
-using vardex::test::text;
-using vardex::test::trigger;
-using vardex::test::typeAt;
+Q_DECLARE_METATYPE(vardex::MessageBoxes::Answer)
 
-Q_DECLARE_METATYPE(MessageBoxes::Answer)
-
+namespace vardex::test {
 namespace {
 
 const QString kCreateErrorStart = QString::fromUtf8("发生错误，错误内容：\r\n");
 
 // Every cell of `column` in the used part of `sheet`, as shown.
-QStringList columnTexts(const vardex::host::Worksheet& sheet, int32_t column) {
+QStringList columnTexts(const host::Worksheet& sheet, int32_t column) {
   QStringList texts;
   const auto used = sheet.UsedRange();
   if (!used) return texts;
@@ -50,7 +40,7 @@ QStringList columnTexts(const vardex::host::Worksheet& sheet, int32_t column) {
 // Types a small project into "数据输入" as a surveyor does: control data cell by cell, the points
 // pasted from a coordinate list.
 void typeSmallProject(MainWindow& window) {
-  vardex::WorkbookView& view = *window.view();
+  WorkbookView& view = *window.view();
   view.showSheet(0);
   const std::pair<const char*, const char*> cells[] = {
       {"A6", "D17"}, {"B4", "3412697.736"}, {"B5", "513031.251"}, {"B6", "114.206"},
@@ -61,7 +51,7 @@ void typeSmallProject(MainWindow& window) {
       QStringLiteral("P1\t-12.5\t3412593.102\t512897.243\t108.070\r\n"
                      "P2\t0\t3412586.432\t512907.815\t108.320\r\n"
                      "P3\t12.5\t3412579.762\t512918.387\t108.070\r\n"));
-  vardex::test::goTo(view, "A8");
+  goTo(view, "A8");
   trigger(view, "actionPaste");
 }
 
@@ -100,12 +90,12 @@ void MainWindowTest::createProject() {
   RecordingMessageBoxes messages;
   ProgramFolder folder(withTemplate);
   MainWindow window(messages, folder.path());
-  const auto create = [&] { vardex::test::activate(window, command.constData()); };
+  const auto create = [&] { activate(window, command.constData()); };
 
   // The window starts without a project, on the default settings.
   QVERIFY(window.project() == nullptr);
   QCOMPARE(window.view()->currentSheet(), -1);
-  QVERIFY(window.settings() == vardex::InitConfig());
+  QVERIFY(window.settings() == InitConfig());
 
   create();
   if (withTemplate) {
@@ -137,7 +127,7 @@ void MainWindowTest::secondCreateDoesNothing() {
   ProgramFolder folder(true);
   MainWindow window(messages, folder.path());
   window.CreateProject();
-  vardex::host::Workbook* first = window.project();
+  host::Workbook* first = window.project();
   typeAt(*window.view(), "E5", QStringLiteral("BM7"));
 
   window.CreateProject();
@@ -161,7 +151,7 @@ void MainWindowTest::typedInputCalculatedSavedAndReopened() {
     typeSmallProject(window);
     click(window, "calculateButton");
     QCOMPARE(messages.shown.size(), 0);
-    vardex::host::Workbook& book = *window.project();
+    host::Workbook& book = *window.project();
     QCOMPARE(window.view()->tabBar()->tabText(window.view()->currentSheet()),
              QString::fromUtf8("水准表"));
     QCOMPARE(&book.ActiveSheet(), book.FindSheet("水准表"));
@@ -187,7 +177,7 @@ void MainWindowTest::typedInputCalculatedSavedAndReopened() {
   }
   MainWindow reopened(messages, folder.path());
   QVERIFY(reopened.openProject(saved));
-  vardex::host::Workbook& book = *reopened.project();
+  host::Workbook& book = *reopened.project();
   QCOMPARE(text(book.SheetAt(0), "B4"), QStringLiteral("3412697.736"));
   QCOMPARE(text(book.SheetAt(0), "A10"), QStringLiteral("P3"));
   QCOMPARE(text(*book.FindSheet("水准表"), "B5"), calculatedB5);
@@ -198,7 +188,7 @@ void MainWindowTest::calculationFailureIsNamed() {
   RecordingMessageBoxes messages;
   ProgramFolder folder(true);
   const QString bare = folder.path(QStringLiteral("bare.xlsx"));
-  vardex::host::Workbook().SaveAs(bare.toStdU16String());
+  host::Workbook().SaveAs(bare.toStdU16String());
   MainWindow window(messages, folder.path());
   QVERIFY(window.openProject(bare));
 
@@ -224,12 +214,12 @@ void MainWindowTest::savedSettingsApplyToNextCalculation() {
 
   bool dialogSeen = false;
   QTimer::singleShot(0, &window, [&] {
-    auto* dialog = qobject_cast<vardex::SettingsDialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) return;
     dialogSeen = true;
     child<QLineEdit>(*dialog, "TextSZ_7")->setText(QStringLiteral("TP"));
-    vardex::test::press(*dialog, "CmdSet");
-    vardex::test::press(*dialog, "CmdOK");
+    press(*dialog, "CmdSet");
+    press(*dialog, "CmdOK");
   });
   click(window, "ButtonB2");
   QVERIFY(dialogSeen);
@@ -351,7 +341,7 @@ void MainWindowTest::updateQuestion() {
   QList<GuidePage> opened;
   window.setPageOpener([&](GuidePage page) { opened << page; });
 
-  vardex::test::activate(window, command.constData());
+  activate(window, command.constData());
   QCOMPARE(messages.shown.size(), 1);
   QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::YesNo);
   QCOMPARE(opened, answer == MessageBoxes::Answer::Yes ? QList<GuidePage>{GuidePage::Update}
@@ -360,5 +350,7 @@ void MainWindowTest::updateQuestion() {
 }
 
 VARDEX_QT_TEST(MainWindowTest);
+
+}  // namespace vardex::test
 
 #include "main_window_test.moc"

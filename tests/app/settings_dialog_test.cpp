@@ -13,26 +13,18 @@
 #include "recording_message_boxes.hpp"
 #include "support/qt_tests.hpp"
 
-using vardex::GuidePage;
-using vardex::MessageBoxes;
-using vardex::SettingsDialog;
-using vardex::SurveySettings;
-using vardex::test::press;
-using vardex::test::RecordingMessageBoxes;
-
 Q_DECLARE_METATYPE(vardex::GuidePage)
 
+namespace vardex::test {
 namespace {
 
 const QString kTitle = QString::fromUtf8("平面水准设置");
 const QString kSaved = QString::fromUtf8("设置已经保存");
 
-QLineEdit* box(SettingsDialog& dialog, const char* name) {
-  return vardex::test::child<QLineEdit>(dialog, name);
-}
+QLineEdit* box(SettingsDialog& dialog, const char* name) { return child<QLineEdit>(dialog, name); }
 
 QCheckBox* check(SettingsDialog& dialog, const char* name) {
-  return vardex::test::child<QCheckBox>(dialog, name);
+  return child<QCheckBox>(dialog, name);
 }
 
 void type(QLineEdit* target, const QString& text) {
@@ -96,7 +88,7 @@ void SettingsDialogTest::fillsBoxesFromSettingsInForce() {
 // The save rule's messages are tested with the rule; here one shows how the dialog passes them on.
 void SettingsDialogTest::refusedSaveKeepsTypedTexts() {
   RecordingMessageBoxes messages;
-  const SurveySettings inForce = vardex::InitConfig();
+  const SurveySettings inForce = InitConfig();
   SettingsDialog dialog(inForce, messages);
   QSignalSpy saved(&dialog, &SettingsDialog::settingsSaved);
   dialog.show();
@@ -127,7 +119,7 @@ void SettingsDialogTest::refusedSaveKeepsTypedTexts() {
 void SettingsDialogTest::saveHandsBackSettingsForNextCalculation() {
   RecordingMessageBoxes messages;
   // What the main window does: keep the settings in force and swap in each saved copy.
-  SurveySettings inForce = vardex::InitConfig();
+  SurveySettings inForce = InitConfig();
   SettingsDialog dialog(inForce, messages);
   connect(&dialog, &SettingsDialog::settingsSaved, this,
           [&inForce](const SurveySettings& saved) { inForce = saved; });
@@ -168,7 +160,7 @@ void SettingsDialogTest::saveHandsBackSettingsForNextCalculation() {
 
 void SettingsDialogTest::closeDiscardsTypedTexts() {
   RecordingMessageBoxes messages;
-  const SurveySettings inForce = vardex::InitConfig();
+  const SurveySettings inForce = InitConfig();
   SettingsDialog dialog(inForce, messages);
   QSignalSpy saved(&dialog, &SettingsDialog::settingsSaved);
   dialog.show();
@@ -202,7 +194,7 @@ void SettingsDialogTest::labelOpensGuidePage() {
   QFETCH(GuidePage, page);
 
   RecordingMessageBoxes messages;
-  SettingsDialog dialog(vardex::InitConfig(), messages);
+  SettingsDialog dialog(InitConfig(), messages);
   QList<GuidePage> opened;
   dialog.setPageOpener([&opened](GuidePage p) { opened << p; });
   dialog.show();
@@ -218,5 +210,7 @@ void SettingsDialogTest::labelOpensGuidePage() {
 }
 
 VARDEX_QT_TEST(SettingsDialogTest);
+
+}  // namespace vardex::test
 
 #include "settings_dialog_test.moc"

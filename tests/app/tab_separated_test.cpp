@@ -5,9 +5,7 @@
 #include "app/tab_separated.hpp"
 #include "support/qt_tests.hpp"
 
-using vardex::parseTabSeparated;
-using vardex::toTabSeparated;
-
+namespace vardex::test {
 using Rows = QList<QStringList>;
 
 class TabSeparatedTest : public QObject {
@@ -75,5 +73,7 @@ void TabSeparatedTest::writtenTextReadsBackWhole() {
 }
 
 VARDEX_QT_TEST(TabSeparatedTest);
+
+}  // namespace vardex::test
 
 #include "tab_separated_test.moc"

@@ -13,18 +13,8 @@
 #include "levelling/levelling_record.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::DumpFindings;
-using test::DumpSheet;
-using test::HasFindingAt;
-using test::kInput;
-using test::kLevelling;
-using test::LevellingBlock;
-using test::LevellingRow;
-using test::MakeLevellingProject;
-using test::Typed;
 
 const Typed kNone{};
 
@@ -216,4 +206,4 @@ TEST(CheckLevellingRecord, TruncatedOrMissingRecordIsOneFindingNotACrash) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

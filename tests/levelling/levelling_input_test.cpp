@@ -11,12 +11,8 @@
 #include "support/package.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::LevellingBlock;
-using test::MakeLevellingProject;
-using test::Typed;
 
 const Typed kNone{};
 
@@ -214,4 +210,4 @@ TEST(ReadLevellingInput, FailureNamesSheetCellAndWhatWasExpected) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

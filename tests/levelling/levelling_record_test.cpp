@@ -10,15 +10,8 @@
 #include "support/expect_error.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::DumpSheet;
-using test::kLevelling;
-using test::LevellingBlock;
-using test::MakeLevellingProject;
-using test::RecordingSource;
-using test::Typed;
 
 const Typed kNone{};
 
@@ -153,7 +146,7 @@ TEST(BuildLevellingRecord, DisplaySwitchesMoveAndScaleReadingsOnly) {
   }
   // The point without a design elevation has empty texts in G and H.
   EXPECT_EQ(base.Rows.back().Kind, LevellingRowKind::EndBenchmark);
-  for (const LevellingRow& row : base.Rows) {
+  for (const vardex::LevellingRow& row : base.Rows) {
     if (row.Kind == LevellingRowKind::Point && row.Cells[A] == RecordValue(std::string("B"))) {
       EXPECT_EQ(row.Cells[G], RecordValue(std::string()));
       EXPECT_EQ(row.Cells[H], RecordValue(std::string()));
@@ -194,7 +187,7 @@ TEST(BuildLevellingRecord, NamesLoseSpacesButThePrefixKeepsThem) {
   EXPECT_EQ(record.Rows[1].Cells[0], RecordValue(std::string(" Z D1")));
   const auto point =
       std::find_if(record.Rows.begin(), record.Rows.end(),
-                   [](const LevellingRow& r) { return r.Kind == LevellingRowKind::Point; });
+                   [](const vardex::LevellingRow& r) { return r.Kind == LevellingRowKind::Point; });
   ASSERT_NE(point, record.Rows.end());
   EXPECT_EQ(point->Cells[0], RecordValue(std::string("K1+100左3.2米")));
   EXPECT_EQ(record.Rows.back().Cells[0], RecordValue(std::string("BM2")));
@@ -251,4 +244,4 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

@@ -7,10 +7,8 @@
 #include "support/package.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::kStakeOut;
 
 // Style indices of the package below: bordered, two decimals, bordered degrees-minutes-seconds.
 constexpr uint32_t kBorderStyle = 1;
@@ -108,4 +106,4 @@ TEST(LoadPlaneInputDisplayTest, NameIsTakenAsDisplayed) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

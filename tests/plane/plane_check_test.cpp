@@ -11,17 +11,8 @@
 #include "plane/plane_tables.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::HasFindingAt;
-using test::kInput;
-using test::kInspection;
-using test::kStakeOut;
-using test::MakeProjectBook;
-using test::PlaneRow;
-using test::Typed;
-using test::TypePlaneInput;
 
 /// A random project: names of every kind, offsets and notes, coordinates from the centimetre
 /// range to national grid values.
@@ -184,4 +175,4 @@ TEST(CheckPlaneTablesTest, OddWorkbooksGiveFindingsNotCrashes) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

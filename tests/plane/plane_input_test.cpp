@@ -10,15 +10,8 @@
 #include "support/expect_error.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::kInput;
-using test::MakeProjectBook;
-using test::PlaneRow;
-using test::RecordingSource;
-using test::Typed;
-using test::TypePlaneInput;
 
 TEST(LoadPlaneInputTest, ReadsStationBackSightAndPointsWithScriptedDraws) {
   host::Workbook book =
@@ -138,4 +131,4 @@ TEST(LoadPlaneInputTest, MissingInputSheetAndToleranceBeyond32BitsAreErrors) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

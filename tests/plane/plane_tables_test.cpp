@@ -10,17 +10,8 @@
 #include "support/expect_error.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::kInspection;
-using test::kStakeOut;
-using test::MakeProjectBook;
-using test::NumberAt;
-using test::PlaneRow;
-using test::TextAt;
-using test::Typed;
-using test::TypePlaneInput;
 
 void Generate(host::Workbook& book, std::vector<int32_t> draws) {
   auto random = MakeScriptedRandomSource(std::move(draws));
@@ -211,4 +202,4 @@ TEST(DistanceDifferenceTextTest, WholeMillimetresDespiteBinaryNoise) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

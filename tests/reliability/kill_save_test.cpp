@@ -21,16 +21,12 @@
 #include "save_content.hpp"
 #include "support/package.hpp"
 
+namespace vardex::reliability {
 namespace {
 
 namespace fs = std::filesystem;
-using vardex::host::CellValue;
-using vardex::host::Workbook;
-using vardex::reliability::BuildContent;
-using vardex::reliability::ContentNumber;
-using vardex::reliability::ContentText;
-using vardex::reliability::kContentColumns;
-using vardex::reliability::kContentRows;
+using host::CellValue;
+using host::Workbook;
 
 // Which variant the file holds, or a description of what is wrong with it.
 std::string VariantOnDisk(const fs::path& target) {
@@ -91,9 +87,9 @@ pid_t StartSaveLoop(const fs::path& target) {
 }
 
 TEST(KillDuringSave, TargetIsAlwaysTheWholeOldOrNewFile) {
-  const vardex::test::ScratchDir dir;
+  const test::ScratchDir dir;
   const fs::path target = dir.path() / "水准测量项目.xlsx";
-  const fs::path temp = vardex::host::detail::SaveTempPath(target);
+  const fs::path temp = host::detail::SaveTempPath(target);
   ASSERT_EQ(temp.parent_path(), target.parent_path()) << "a rename across folders is not atomic";
   ASSERT_NE(temp.filename().string().find(target.filename().string()), std::string::npos)
       << "a leftover temporary file must name the file it belongs to";
@@ -148,3 +144,4 @@ TEST(KillDuringSave, TargetIsAlwaysTheWholeOldOrNewFile) {
 }
 
 }  // namespace
+}  // namespace vardex::reliability

@@ -17,14 +17,12 @@
 #include "support/expect_error.hpp"
 #include "support/package.hpp"
 
+namespace vardex::host {
 namespace {
 
 namespace fs = std::filesystem;
-using vardex::host::HostError;
-using vardex::host::Workbook;
-using vardex::host::detail::FileSystem;
-
-using vardex::test::FileBytes;
+using detail::FileSystem;
+using test::FileBytes;
 
 // Fails one step of the save with an errno. A write failure first writes half of the bytes, as
 // a disk that fills up part-way does, so that the engine has a partial temporary file to clean.
@@ -48,15 +46,15 @@ class FailingFiles final : public FileSystem {
   void Remove(const fs::path& path) noexcept override { real_.Remove(path); }
 
  private:
-  FileSystem& real_ = vardex::host::detail::CurrentFileSystem();
+  FileSystem& real_ = detail::CurrentFileSystem();
   int write_errno_;
   int rename_errno_;
 };
 
 class ScopedFileSystem {
  public:
-  explicit ScopedFileSystem(FileSystem* fs) { vardex::host::detail::SetFileSystemForTesting(fs); }
-  ~ScopedFileSystem() { vardex::host::detail::SetFileSystemForTesting(nullptr); }
+  explicit ScopedFileSystem(FileSystem* fs) { detail::SetFileSystemForTesting(fs); }
+  ~ScopedFileSystem() { detail::SetFileSystemForTesting(nullptr); }
 };
 
 class SaveFailure : public ::testing::Test {
@@ -73,7 +71,7 @@ class SaveFailure : public ::testing::Test {
   // What every failed save must leave: the message names the file and says why, the old bytes,
   // nothing else in the folder, and a workbook that still knows it is not saved.
   void ExpectIntact(const HostError& e, std::string_view cause) {
-    EXPECT_EQ(e.Number(), vardex::host::kErrCannotSave);
+    EXPECT_EQ(e.Number(), kErrCannotSave);
     const std::string what = e.what();
     EXPECT_NE(what.find(target_.filename().string()), std::string::npos) << what;
     EXPECT_NE(what.find(cause), std::string::npos) << what;
@@ -83,7 +81,7 @@ class SaveFailure : public ::testing::Test {
     EXPECT_FALSE(book_.Saved());
   }
 
-  const vardex::test::ScratchDir dir_;
+  const test::ScratchDir dir_;
   fs::path target_;
   std::string old_bytes_;
   Workbook book_;
@@ -120,7 +118,7 @@ TEST_F(SaveFailure, InjectedErrorsKeepTheOldFile) {
   }
   // Once the disk behaves again the same workbook saves normally.
   book_.SaveAs(target_);
-  EXPECT_EQ(Workbook::Open(target_).SheetAt(0).Value({500, 20}), vardex::host::CellValue(3.25));
+  EXPECT_EQ(Workbook::Open(target_).SheetAt(0).Value({500, 20}), CellValue(3.25));
 }
 
 TEST_F(SaveFailure, TargetsThatCannotBeFiles) {
@@ -138,8 +136,8 @@ TEST_F(SaveFailure, TargetsThatCannotBeFiles) {
   };
   for (const PathCase& c : cases) {
     SCOPED_TRACE(c.label);
-    EXPECT_HOST_ERROR(book_.SaveAs(c.target), vardex::host::kErrCannotSave,
-                      c.target.filename().string(), c.cause);
+    EXPECT_HOST_ERROR(book_.SaveAs(c.target), kErrCannotSave, c.target.filename().string(),
+                      c.cause);
     EXPECT_EQ(FileBytes(target_), old_bytes_);
   }
   EXPECT_TRUE(fs::is_directory(dir_ / "folder.xlsx"));
@@ -149,13 +147,13 @@ TEST_F(SaveFailure, TargetsThatCannotBeFiles) {
 TEST_F(SaveFailure, FolderInTheTemporaryFilesPlace) {
   // Something that is not a file where the save writes first: the save fails cleanly rather
   // than writing into it or replacing the target with it.
-  const fs::path temp = vardex::host::detail::SaveTempPath(target_);
+  const fs::path temp = detail::SaveTempPath(target_);
   fs::create_directory(temp);
   std::ofstream(temp / "keep") << "user data";
-  EXPECT_HOST_ERROR(book_.SaveAs(target_), vardex::host::kErrCannotSave,
-                    target_.filename().string());
+  EXPECT_HOST_ERROR(book_.SaveAs(target_), kErrCannotSave, target_.filename().string());
   EXPECT_EQ(FileBytes(target_), old_bytes_);
   EXPECT_EQ(FileBytes(temp / "keep"), "user data");
 }
 
 }  // namespace
+}  // namespace vardex::host
