@@ -198,33 +198,37 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
   struct Case {
     const char* label;
     SurveySettings settings;
-    LevellingBlock block;
+    LevellingRow point;
     int number;
     std::string message_part;
   };
-  // Dyadic staff bounds keep the arithmetic exact: from L = 100.25 the point reads Max + (Max −
-  // Min), a descent brings it to exactly Max, the ascent that follows back to the start.
-  // Windows of whole millimetres shrink to single values.
-  const SurveySettings collapsed{
-      .StaffMinReading = 0.25, .StaffMaxReading = 4.75, .QuickTransferValue = 0.0004};
-  LevellingBlock stall_block;
-  stall_block.rows = {{std::string("P9"), kNone, 91.0, 91.0}};
-  // The staff range holds no whole millimetre: every step is zero.
-  const SurveySettings narrow{.StaffMinReading = 0.25,
-                              .StaffMaxReading = 0.25048828125,
-                              .QuickTransferValue = 0.0001220703125};
-  LevellingBlock narrow_block;
-  narrow_block.rows = {{std::string("Q1"), kNone, 100.0, 100.0}};
-  LevellingBlock deep_block;
-  deep_block.rows = {{std::string("DEEP"), kNone, -400000.0, -400000.0}};
-  LevellingBlock bad_input;
-  bad_input.rows = {{std::string("P1"), kNone, std::string("abc"), kNone}};
-  const std::vector<Case> cases = {
-      {"oscillation", collapsed, stall_block, host::kErrCannotOpen, "点“P9”：转站 256 次"},
-      {"staff too narrow", narrow, narrow_block, host::kErrCannotOpen, "点“Q1”：转站 256 次"},
-      {"more rows than cleared", SurveySettings{}, deep_block, host::kErrCannotOpen,
+  // Dyadic staff bounds keep the arithmetic exact. Oscillation: windows of whole millimetres
+  // shrink to single values; from L = 100.25 the point reads Max + (Max − Min), a descent brings
+  // it to exactly Max, the ascent that follows back to the start. Too narrow: the staff range
+  // holds no whole millimetre, so every step is zero.
+  const Case cases[] = {
+      {"oscillation",
+       {.StaffMinReading = 0.25, .StaffMaxReading = 4.75, .QuickTransferValue = 0.0004},
+       {std::string("P9"), kNone, 91.0, 91.0},
+       host::kErrCannotOpen,
+       "点“P9”：转站 256 次"},
+      {"staff too narrow",
+       {.StaffMinReading = 0.25,
+        .StaffMaxReading = 0.25048828125,
+        .QuickTransferValue = 0.0001220703125},
+       {std::string("Q1"), kNone, 100.0, 100.0},
+       host::kErrCannotOpen,
+       "点“Q1”：转站 256 次"},
+      {"more rows than cleared",
+       {},
+       {std::string("DEEP"), kNone, -400000.0, -400000.0},
+       host::kErrCannotOpen,
        "在点“DEEP”处超出第 65536 行"},
-      {"unreadable input", SurveySettings{}, bad_input, host::kErrTypeMismatch, "E8"},
+      {"unreadable input",
+       {},
+       {std::string("P1"), kNone, std::string("abc"), kNone},
+       host::kErrTypeMismatch,
+       "E8"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -235,7 +239,7 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
     const std::string before = DumpSheet(book.Sheet(kLevelling), 12);
     book.Sheet(test::kInput).Activate();
 
-    test::TypeLevellingInput(book, c.block);
+    TypeLevellingInput(book, {.rows = {c.point}});
     auto random = MakeSeededRandomSource(5);
     EXPECT_HOST_ERROR(GenerateLevellingRecord(book, c.settings, *random), c.number, c.message_part);
     EXPECT_EQ(DumpSheet(book.Sheet(kLevelling), 12), before);
