@@ -19,17 +19,12 @@
 #include "app/workbook_view.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
-using vardex::test::ProgramFolder;
-using vardex::test::RecordingMessageBoxes;
-
+namespace vardex::test {
 namespace {
 
-QLineEdit* box(QWidget& dialog, const char* name) {
-  auto* found = dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
-  if (found == nullptr) qFatal("no box %s", name);
-  return found;
-}
+QLineEdit* box(const QWidget& dialog, const char* name) { return child<QLineEdit>(dialog, name); }
 
 void type(QWidget& dialog, const char* name, const QString& text) {
   QLineEdit* edit = box(dialog, name);
@@ -37,13 +32,8 @@ void type(QWidget& dialog, const char* name, const QString& text) {
   QTest::keyClicks(edit, text);
 }
 
-void click(QWidget& dialog, const char* name) {
-  QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromUtf8(name)), Qt::LeftButton);
-}
-
-vardex::RoadAlignment exampleRoad() {
-  return vardex::RoadAlignment::Build(vardex::ReadAlignmentSheet(
-      vardex::host::Workbook::Open(vardex::test::ExampleFile("road-k7"))));
+RoadAlignment exampleRoad() {
+  return RoadAlignment::Build(ReadAlignmentSheet(host::Workbook::Open(ExampleFile("road-k7"))));
 }
 
 QString utf8(const std::string& text) { return QString::fromUtf8(text.c_str()); }
@@ -63,7 +53,7 @@ class AlignmentDialogsTest : public QObject {
 
 void AlignmentDialogsTest::fillDialogReadsTheBoxes() {
   RecordingMessageBoxes messages;
-  vardex::StationListDialog dialog(messages);
+  StationListDialog dialog(messages);
   dialog.setAlignmentRange(7000, 8825.874);
   QCOMPARE(box(dialog, "fromBox")->text(), QStringLiteral("K7+000.000"));
   QCOMPARE(box(dialog, "toBox")->text(), QStringLiteral("K8+825.874"));
@@ -74,10 +64,10 @@ void AlignmentDialogsTest::fillDialogReadsTheBoxes() {
   type(dialog, "offsetsBox", QStringLiteral("-7.5, 0, 7.5"));
   type(dialog, "atBox", QStringLiteral("K7+455.5"));
   QTest::mouseClick(dialog.findChild<QCheckBox*>(QStringLiteral("mainPointsBox")), Qt::LeftButton);
-  click(dialog, "fillButton");
+  press(dialog, "fillButton");
   QCOMPARE(dialog.result(), int(QDialog::Accepted));
   QCOMPARE(messages.shown.size(), 0);
-  const vardex::StationListRequest& request = dialog.request();
+  const StationListRequest& request = dialog.request();
   QCOMPARE(request.From, std::optional<double>(7300));
   QCOMPARE(request.To, std::optional<double>(7640));
   QCOMPARE(request.Every, 20.0);
@@ -107,39 +97,39 @@ void AlignmentDialogsTest::fillDialogRefusesWhatDoesNotRead() {
   QFETCH(QString, typed);
   QFETCH(QString, says);
   RecordingMessageBoxes messages;
-  vardex::StationListDialog dialog(messages);
+  StationListDialog dialog(messages);
   dialog.setAlignmentRange(7000, 8825.874);
   dialog.show();
   type(dialog, boxName.toUtf8().constData(), typed);
-  click(dialog, "fillButton");
+  press(dialog, "fillButton");
   QVERIFY(dialog.isVisible());
   QCOMPARE(messages.shown.size(), 1);
   QVERIFY2(messages.shown[0].text.contains(says), qPrintable(messages.shown[0].text));
 }
 
 void AlignmentDialogsTest::calculatorWorksBothWays() {
-  const vardex::RoadAlignment road = exampleRoad();
-  vardex::AlignmentCalculatorDialog dialog([&] { return road; });
+  const RoadAlignment road = exampleRoad();
+  AlignmentCalculatorDialog dialog([&] { return road; });
   dialog.show();
   type(dialog, "stationBox", QStringLiteral("K7+400"));
   type(dialog, "offsetBox", QStringLiteral("-7.5"));
-  click(dialog, "toCoordinatesButton");
-  const vardex::RoadPoint point = road.AtStation(7400, -7.5);
-  QCOMPARE(box(dialog, "xAnswer")->text(), utf8(vardex::FixedText(point.X, 4)));
-  QCOMPARE(box(dialog, "yAnswer")->text(), utf8(vardex::FixedText(point.Y, 4)));
-  QCOMPARE(box(dialog, "elevationAnswer")->text(), utf8(vardex::FixedText(*point.Elevation, 3)));
+  press(dialog, "toCoordinatesButton");
+  const RoadPoint point = road.AtStation(7400, -7.5);
+  QCOMPARE(box(dialog, "xAnswer")->text(), utf8(FixedText(point.X, 4)));
+  QCOMPARE(box(dialog, "yAnswer")->text(), utf8(FixedText(point.Y, 4)));
+  QCOMPARE(box(dialog, "elevationAnswer")->text(), utf8(FixedText(*point.Elevation, 3)));
   QVERIFY(box(dialog, "azimuthAnswer")->text().contains(QChar(0x2033)));
 
   type(dialog, "xBox", box(dialog, "xAnswer")->text());
   type(dialog, "yBox", box(dialog, "yAnswer")->text());
-  click(dialog, "toStationButton");
+  press(dialog, "toStationButton");
   QCOMPARE(box(dialog, "stationAnswer")->text(), QStringLiteral("K7+400.000"));
   QCOMPARE(box(dialog, "offsetAnswer")->text(), QStringLiteral("-7.500"));
   QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("statusLabel"))->text().isEmpty());
 
   // What the alignment does not reach is said under the boxes, and no stale answer stays.
   type(dialog, "stationBox", QStringLiteral("K7+685"));
-  click(dialog, "toCoordinatesButton");
+  press(dialog, "toCoordinatesButton");
   QVERIFY(box(dialog, "xAnswer")->text().isEmpty());
   QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("statusLabel"))
               ->text()
@@ -149,25 +139,25 @@ void AlignmentDialogsTest::calculatorWorksBothWays() {
 void AlignmentDialogsTest::menuFillsTheListAndImportsLandXml() {
   RecordingMessageBoxes messages;
   ProgramFolder folder(true);
-  vardex::MainWindow window(messages, folder.path());
+  MainWindow window(messages, folder.path());
   window.show();
   QVERIFY(window.openProject(folder.copyExample("road-k7")));
-  auto* menu = window.findChild<vardex::AlignmentMenu*>();
+  auto* menu = window.findChild<AlignmentMenu*>();
   QVERIFY(menu != nullptr);
 
   bool filled = false;
   QTimer::singleShot(0, &window, [&] {
-    auto* dialog = qobject_cast<vardex::StationListDialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<StationListDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) return;
     type(*dialog, "fromBox", QStringLiteral("K7+300"));
     type(*dialog, "toBox", QStringLiteral("K7+400"));
     type(*dialog, "offsetsBox", QStringLiteral("-7.5,7.5"));
-    click(*dialog, "fillButton");
+    press(*dialog, "fillButton");
     filled = true;
   });
-  window.findChild<QAction*>(QStringLiteral("menuFillStations"))->trigger();
+  trigger(window, "menuFillStations");
   QVERIFY(filled);
-  const vardex::host::Worksheet& input = window.project()->Sheet("数据输入");
+  const host::Worksheet& input = window.project()->Sheet("数据输入");
   QCOMPARE(input.Text({8, 1}), std::string("K7+300"));
   QCOMPARE(input.Text({19, 1}), std::string("K7+400"));  // six stations, two offsets each
   QVERIFY(input.Text({20, 1}).empty());
@@ -177,7 +167,7 @@ void AlignmentDialogsTest::menuFillsTheListAndImportsLandXml() {
   QVERIFY(messages.shown[0].text.contains(QString::fromUtf8("已填写 12 个点")));
 
   // The curve table of the road's three intersection points.
-  window.findChild<QAction*>(QStringLiteral("menuCurveTable"))->trigger();
+  trigger(window, "menuCurveTable");
   QTableWidget* curves = menu->curveTable()->grid();
   QCOMPARE(curves->rowCount(), 3);
   QCOMPARE(curves->item(1, 0)->text(), QStringLiteral("JD2"));
@@ -185,11 +175,11 @@ void AlignmentDialogsTest::menuFillsTheListAndImportsLandXml() {
 
   // The road's own LandXML, read into "线路数据"; its cross slopes stay.
   menu->setFileChooser([] {
-    auto xml = vardex::test::ExampleFile("road-k7");
-    return vardex::test::qPath(xml.replace_extension(".xml"));
+    auto xml = ExampleFile("road-k7");
+    return qPath(xml.replace_extension(".xml"));
   });
   window.project()->Sheet("线路数据").SetValue({6, 2}, 1.0);  // JD1 typed wrong
-  window.findChild<QAction*>(QStringLiteral("menuImportLandXml"))->trigger();
+  trigger(window, "menuImportLandXml");
   QCOMPARE(messages.shown.size(), 2);
   QVERIFY2(messages.shown[1].text.contains(QString::fromUtf8("已读入线路“K7 主线”：3 个交点")),
            qPrintable(messages.shown[1].text));
@@ -198,15 +188,14 @@ void AlignmentDialogsTest::menuFillsTheListAndImportsLandXml() {
 
   // A file that is not LandXML: said, and the sheet stays as it is.
   menu->setFileChooser([&] { return folder.path(QStringLiteral("work.xltx")); });
-  window.findChild<QAction*>(QStringLiteral("menuImportLandXml"))->trigger();
+  trigger(window, "menuImportLandXml");
   QCOMPARE(messages.shown.size(), 3);
-  QCOMPARE(messages.shown[2].icon, vardex::MessageBoxes::Icon::Critical);
+  QCOMPARE(messages.shown[2].icon, MessageBoxes::Icon::Critical);
   QCOMPARE(window.project()->Sheet("线路数据").Text({6, 2}), std::string("3412900.000"));
 }
 
-int runAlignmentDialogsTests(int argc, char* argv[]) {
-  AlignmentDialogsTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(AlignmentDialogsTest);
+
+}  // namespace vardex::test
 
 #include "alignment_dialogs_test.moc"
