@@ -29,6 +29,7 @@ python3 "$XLSX_TOOL" set "$sample" 数据输入 E6 abc textnum.xlsx
 cp textnum.xlsx textnum-before.xlsx
 run 1 "textnum\.xlsx：错误13：" "$VARDEX" calc textnum.xlsx
 grep -q "E6" <<<"$OUT" || fail "the message does not name cell E6"
+! grep -q "Error" <<<"$OUT" || fail "an English error label beside the Chinese one"
 grep -q "数据输入" <<<"$OUT" || fail "the message does not name the input sheet"
 same_bytes textnum-before.xlsx textnum.xlsx
 
