@@ -5,28 +5,20 @@
 #include <pugixml.hpp>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
-#include "host/xlsx_zip.hpp"
 #include "support/package.hpp"
 #include "support/project_book.hpp"
-#include "support/scratch_dir.hpp"
 
 namespace vardex::host {
 namespace {
 
 namespace fs = std::filesystem;
 const fs::path kForeign = "tests/data/foreign-workbooks";
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Elements of `node` and below whose prefix is bound to no namespace in scope, or which have no
 // prefix where no default namespace is declared: the programs do not see them.
@@ -48,16 +40,14 @@ void FindUnbound(pugi::xml_node node, std::map<std::string, std::string> scope,
 
 // "part: element" for every element of the package's XML parts outside any namespace.
 std::vector<std::string> UnboundElements(const std::string& package) {
-  const detail::Package p(std::make_shared<const std::string>(package), "out.xlsx");
   std::vector<std::string> out;
-  for (const auto& e : p.Entries()) {
-    if (!e.name.ends_with(".xml") && !e.name.ends_with(".rels")) continue;
+  for (const auto& [name, xml] : test::PackageParts(package)) {
+    if (!name.ends_with(".xml") && !name.ends_with(".rels")) continue;
     pugi::xml_document doc;
-    const std::string xml = p.Read(e.name);
-    EXPECT_TRUE(doc.load_buffer(xml.data(), xml.size())) << e.name;
+    EXPECT_TRUE(doc.load_buffer(xml.data(), xml.size())) << name;
     std::vector<std::string> unbound;
     FindUnbound(doc.document_element(), {{"xml", "xml"}}, unbound);
-    for (const auto& u : unbound) out.push_back(e.name + ": " + u);
+    for (const auto& u : unbound) out.push_back(name + ": " + u);
   }
   return out;
 }
@@ -67,7 +57,7 @@ std::vector<std::string> UnboundElements(const std::string& package) {
 // (workbook, relationships, content types) and properties (custom properties).
 TEST(PrefixedParts, EveryChangeLandsInTheMainNamespace) {
   test::ScratchDir dir;
-  std::string bytes = test::PrefixedPackage(ReadFile(test::ExampleFile("road-k1")));
+  std::string bytes = test::PrefixedPackage(test::FileBytes(test::ExampleFile("road-k1")));
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round == 0 ? "first save" : "with the property part from the first save");
     Workbook book = Workbook::OpenBytes(bytes, "prefixed.xlsx");
@@ -87,7 +77,7 @@ TEST(PrefixedParts, EveryChangeLandsInTheMainNamespace) {
     book.Sheet(test::kStakeOut).Activate();
     book.SetCustomProperty("Vardex.Test", "第" + std::to_string(round) + "次");
     book.SaveAs(dir.path() / "out.xlsx");
-    const std::string saved = ReadFile(dir.path() / "out.xlsx");
+    const std::string saved = test::FileBytes(dir.path() / "out.xlsx");
     const std::vector<std::string> unbound = UnboundElements(saved);
     EXPECT_TRUE(unbound.empty()) << unbound.front() << " and " << unbound.size() - 1 << " more";
 
@@ -105,7 +95,7 @@ TEST(PrefixedParts, SdkWorkbookTakesNewTextsInItsOwnForm) {
   Workbook book = Workbook::Open(kForeign / "richtext-namespaced.xlsx");
   book.SheetAt(0).SetValue({9, 2}, "新文本");
   book.SaveAs(dir.path() / "out.xlsx");
-  const std::vector<std::string> unbound = UnboundElements(ReadFile(dir.path() / "out.xlsx"));
+  const std::vector<std::string> unbound = UnboundElements(test::FileBytes(dir.path() / "out.xlsx"));
   EXPECT_TRUE(unbound.empty()) << unbound.front();
   EXPECT_EQ(Workbook::Open(dir.path() / "out.xlsx").SheetAt(0).Value({9, 2}),
             CellValue(std::string("新文本")));
@@ -121,11 +111,11 @@ TEST(Refusals, SayWhatTheFileIs) {
   };
   const Case cases[] = {
       {"password to open", "pass_protected.xlsx",
-       ReadFile(kForeign / "refused/pass_protected.xlsx"), "设有打开密码"},
-      {"Excel 97-2003", "date.xlsx", ReadFile(kForeign / "refused/date.xls"), "97-2003"},
+       test::FileBytes(kForeign / "refused/pass_protected.xlsx"), "设有打开密码"},
+      {"Excel 97-2003", "date.xlsx", test::FileBytes(kForeign / "refused/date.xls"), "97-2003"},
       {"upper-case stream name", "c.xlsx",
-       ReadFile(kForeign / "refused/capitalized_wbook_stream.xls"), "97-2003"},
-      {"OpenDocument", "date.xlsx", ReadFile(kForeign / "refused/date.ods"), "OpenDocument"},
+       test::FileBytes(kForeign / "refused/capitalized_wbook_stream.xls"), "97-2003"},
+      {"OpenDocument", "date.xlsx", test::FileBytes(kForeign / "refused/date.ods"), "OpenDocument"},
       {"empty file", "e.xlsx", "", "空"},
       {"PDF", "p.xlsx", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", "PDF"},
       {"CSV", "c.xlsx", "点名,X,Y\nK0+000,3500000.1,500000.2\n", "文本文件"},
@@ -244,8 +234,7 @@ TEST(LenientReading, SaysWhenAWorkbookIsFromTheExcel2007Beta) {
 }
 
 std::string MainType(const fs::path& file) {
-  const detail::Package p(std::make_shared<const std::string>(ReadFile(file)), "out");
-  const std::string types = p.Read("[Content_Types].xml");
+  const std::string types = test::PackagePart(test::FileBytes(file), "[Content_Types].xml");
   const std::size_t part = types.find("/xl/workbook.xml");
   const std::size_t type = types.find("ContentType=\"", part) + 13;
   return types.substr(type, types.find('"', type) - type);
