@@ -76,12 +76,4 @@ for file in prefixed.xlsx prefixed-again.xlsx; do
     fail "$file: other properties"
   run 0 "三张记录表与输入一致" "$VARDEX" check $file
 done
-# In place, a workbook keeps the type its file had, here a macro workbook named .xlsx.
-macro_type=application/vnd.ms-excel.sheet.macroEnabled.main+xml
-python3 "$XLSX_TOOL" replace "$sample" "[Content_Types].xml" \
-  application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml $macro_type macro.xlsx
-run 0 "已计算并保存：macro.xlsx" "$VARDEX" calc macro.xlsx --seed 11
-grep -q "$macro_type" <(python3 "$XLSX_TOOL" part macro.xlsx "[Content_Types].xml") ||
-  fail "calc in place changed the workbook's type"
-cmp -s <(dump utf8-result.xlsx) <(dump macro.xlsx) || fail "macro.xlsx: other cells"
 echo "calc: ok"

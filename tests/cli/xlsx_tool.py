@@ -8,8 +8,6 @@ only, so that the tests do not trust the workbook engine they are testing.
   xlsx_tool.py set IN SHEET CELL VALUE OUT       IN with one cell's value replaced (as a user would)
   xlsx_tool.py rename-sheet IN OLD NEW OUT       IN with a sheet renamed
   xlsx_tool.py utf16 IN PART OUT                 IN with PART in UTF-16, as some programs write it
-  xlsx_tool.py replace IN PART OLD NEW OUT       IN with the text OLD in PART replaced by NEW
-  xlsx_tool.py part FILE PART                    the text of one part
   xlsx_tool.py prefix IN OUT                     IN with every element of its XML parts written
                                                  with a namespace prefix (x:, as .NET writers do)
 """
@@ -150,15 +148,6 @@ def prefix(src, dst):
     rewrite(src, dst, {n: edit for n in names})
 
 
-def replace(src, part, old, new, dst):
-    def edit(xml):
-        if old not in xml:
-            sys.exit("no %s in %s of %s" % (old, part, src))
-        return xml.replace(old, new)
-
-    rewrite(src, dst, {part: edit})
-
-
 def main(argv):
     if len(argv) == 3 and argv[1] == "dump":
         dump(argv[2])
@@ -172,11 +161,6 @@ def main(argv):
         rename_sheet(*argv[2:])
     elif len(argv) == 5 and argv[1] == "utf16":
         utf16(*argv[2:])
-    elif len(argv) == 7 and argv[1] == "replace":
-        replace(*argv[2:])
-    elif len(argv) == 4 and argv[1] == "part":
-        with zipfile.ZipFile(argv[2]) as z:
-            print(z.read(argv[3]).decode("utf-8"))
     elif len(argv) == 4 and argv[1] == "prefix":
         prefix(*argv[2:])
     else:
