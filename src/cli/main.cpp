@@ -18,6 +18,8 @@
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/pdf_command.hpp"
+#include "cli/pdf_text.hpp"
 #include "cli/settings_options.hpp"
 #include "project/project_template.hpp"
 
@@ -178,7 +180,24 @@ int main(int argc, char** argv) {
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
-  for (CLI::App* command : {new_app, calc_app, check_app}) {
+  PdfCommand pdf_command;
+  std::string pdf_output;
+  unsigned pdf_threads = 0;
+  CLI::App* pdf_app = app.add_subcommand("pdf", std::string(text::kPdfDescription));
+  pdf_app->add_option("PROJECT", pdf_command.inputs, std::string(text::kPdfFilesHelp))
+      ->required()
+      ->type_name("文件");
+  CLI::Option* pdf_output_option =
+      pdf_app->add_option("-o,--output", pdf_output, std::string(text::kPdfOutputHelp))
+          ->type_name("文件");
+  pdf_app->add_option("--sheets", pdf_command.sheets, std::string(text::kPdfSheetsHelp))
+      ->delimiter(',')
+      ->type_name("工作表");
+  pdf_app->add_option("-j,--jobs", pdf_threads, std::string(text::kPdfJobsHelp))
+      ->type_name("整数")
+      ->check(CLI::Range(1U, 1024U).description(""));
+
+  for (CLI::App* command : {new_app, calc_app, check_app, pdf_app}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
@@ -224,6 +243,20 @@ int main(int argc, char** argv) {
     calc_command.settings = *settings;
     calc_command.threads = threads > 0 ? threads : DefaultThreads(calc_command.inputs.size());
     return RunCalc(calc_command);
+  }
+  if (pdf_app->parsed()) {
+    if (pdf_output_option->count() > 0) {
+      if (pdf_command.inputs.size() != 1) {
+        return UsageError(std::string(text::kPdfOutputNeedsOneInput));
+      }
+      pdf_command.output = pdf_output;
+    }
+    if (std::optional<std::filesystem::path> twice = FirstDuplicate(pdf_command.inputs)) {
+      return UsageError(text::Duplicate(twice->string()));
+    }
+    pdf_command.threads =
+        pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
+    return RunPdf(pdf_command);
   }
   return RunCheck(check_command);
 }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 namespace vardex::host::detail {
 
@@ -23,6 +25,9 @@ class FileSystem {
 FileSystem& CurrentFileSystem();
 /// Makes saves use `fs` (nullptr restores the real file system). For tests.
 void SetFileSystemForTesting(FileSystem* fs);
+
+/// The cause of a failed file operation in the words of the save messages ("磁盘空间不足").
+std::string Cause(const std::system_error& e);
 
 /// Where a save to `target` writes first: beside it, named after it, so that a file left by
 /// a killed save is recognisable and is replaced by the next save to the same target.

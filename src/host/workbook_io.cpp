@@ -62,6 +62,8 @@ class RealFiles final : public FileSystem {
 RealFiles real_files;
 FileSystem* current_files = &real_files;
 
+}  // namespace
+
 std::string Cause(const std::system_error& e) {
   switch (e.code().value()) {
     case ENOSPC:
@@ -82,6 +84,8 @@ std::string Cause(const std::system_error& e) {
       return e.code().message();
   }
 }
+
+namespace {
 
 std::string Lower(std::string s) {
   for (char& c : s)
