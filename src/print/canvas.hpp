@@ -3,6 +3,7 @@
 // Canvas; the layout asks it only how wide a text is and how high a font stands.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,6 +35,16 @@ struct FontExtents {
   double ascent = 0;   ///< above the baseline, points
   double descent = 0;  ///< below the baseline, points (positive)
 };
+
+/// The UTF-8 code point starting at `i` of `s`; advances `i` past it.
+inline char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+  const auto c = static_cast<unsigned char>(s[i++]);
+  if (c < 0x80) return c;
+  int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+  char32_t cp = c & (0x3Fu >> extra);
+  while (extra-- > 0 && i < s.size()) cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3Fu);
+  return cp;
+}
 
 enum class Dash : uint8_t { kSolid, kDashed, kDotted };
 

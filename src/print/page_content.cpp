@@ -51,15 +51,6 @@ uint32_t ColorOf(const host::Color& color, uint32_t automatic) {
   return color.set ? (color.argb | 0xFF000000) : automatic;
 }
 
-// One UTF-8 code point starting at `i`; advances `i`.
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-  const auto c = static_cast<unsigned char>(s[i++]);
-  if (c < 0x80) return c;
-  int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-  char32_t cp = c & (0x3F >> extra);
-  while (extra-- > 0 && i < s.size()) cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
-  return cp;
-}
 
 // A line may break after a space, and before or after any ideograph or full-width sign.
 bool BreaksAround(char32_t cp) { return cp >= 0x2E80; }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "print/font_families.hpp"
 #include "print/print_settings.hpp"
 
 namespace vardex::print {
@@ -19,29 +20,12 @@ namespace {
 
 constexpr double kSlack = 0.01;
 
-// Faces that stand in for the workbook's fonts when these are not installed: the Song, Fang Song
-// and Kai faces of Chinese forms by the serif CJK face, everything else by the sans one; Calibri
-// by its metric twin where that is installed.
 std::string FamilyList(const std::string& name) {
-  static constexpr std::string_view kSerif[] = {"宋", "仿宋", "楷", "SimSun", "NSimSun", "FangSong",
-                                                "KaiTi", "Song", "Ming", "明朝", "Serif", "Times"};
-  bool serif = false;
-  for (std::string_view word : kSerif) serif = serif || name.find(word) != std::string::npos;
-  std::string list = name;
-  if (name == "Calibri") list += ",Carlito";
-  if (name == "Cambria") list += ",Caladea";
-  list += serif ? ",Noto Serif CJK SC" : ",Noto Sans CJK SC";
+  std::string list;
+  for (const std::string& family : FontFamilies(name)) list += (list.empty() ? "" : ",") + family;
   return list;
 }
 
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-  const auto c = static_cast<unsigned char>(s[i++]);
-  if (c < 0x80) return c;
-  int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-  char32_t cp = c & (0x3F >> extra);
-  while (extra-- > 0 && i < s.size()) cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
-  return cp;
-}
 
 struct Glyph {
   uint32_t font = 0;  ///< index into the face's fonts
