@@ -99,7 +99,8 @@ std::string TextCell(const std::string& ref, const std::string& text) {
   return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>";
 }
 
-host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles) {
+host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                           const std::string& defined_names) {
   std::string types =
       kXml +
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
@@ -119,7 +120,8 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
     entries +=
         "<sheet name=\"" + sheets[i].name + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
     rels += Relationship("rId" + n, "worksheet", part);
-    parts.emplace_back("xl/" + part, kXml + "<worksheet xmlns=\"" + kMain + "\"><sheetData>" +
+    parts.emplace_back("xl/" + part, kXml + "<worksheet xmlns=\"" + kMain + "\">" +
+                                         sheets[i].before + "<sheetData>" +
                                          sheets[i].rows + "</sheetData>" + sheets[i].after +
                                          "</worksheet>");
   }
@@ -135,7 +137,11 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
                              Relationship("rId1", "officeDocument", "xl/workbook.xml") +
                              "</Relationships>");
   zip.Add("xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels +
-                                 "\"><sheets>" + entries + "</sheets></workbook>");
+                                 "\"><sheets>" + entries + "</sheets>" +
+                                 (defined_names.empty()
+                                      ? std::string()
+                                      : "<definedNames>" + defined_names + "</definedNames>") +
+                                 "</workbook>");
   zip.Add("xl/_rels/workbook.xml.rels", rels + "</Relationships>");
   for (const auto& [name, data] : parts) zip.Add(name, data);
   return host::Workbook::OpenBytes(zip.Finish(), "project.xlsx");

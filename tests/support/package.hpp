@@ -18,11 +18,14 @@ std::string TextCell(const std::string& ref, const std::string& text);
 struct PackageSheet {
   std::string name;
   std::string rows;        ///< the <row> elements of its <sheetData>
-  std::string after = {};  ///< elements after <sheetData>, e.g. <mergeCells>
+  std::string after = {};   ///< elements after <sheetData>, e.g. <mergeCells>
+  std::string before = {};  ///< elements before <sheetData>, e.g. <sheetPr>, <cols>
 };
 
 /// Opens a package holding `sheets` in order and, when given, `styles` as xl/styles.xml (the
 /// whole <styleSheet> element). Messages name it "project.xlsx".
-host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles = "");
+/// `defined_names` are the <definedName> elements of the workbook part.
+host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles = "",
+                           const std::string& defined_names = "");
 
 }  // namespace vardex::test
