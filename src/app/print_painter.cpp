@@ -83,12 +83,18 @@ void PainterCanvas::setPageSize(double width, double height) {
 }
 
 void PainterCanvas::BeginPage(double width, double height) {
+  auto* printer = dynamic_cast<QPrinter*>(&mDevice);
   if (mPages == 0) {
     setPageSize(width, height);
-    if (auto* printer = dynamic_cast<QPrinter*>(&mDevice)) printer->setFullPage(true);
+    if (printer != nullptr) printer->setFullPage(true);
     if (!mPainter.begin(&mDevice)) throw print::PrintError("无法开始打印：打印机或文件不可用");
+    mLandscape = width > height;
   } else {
-    setPageSize(width, height);
+    // A printer keeps the paper of the job's first page; a PDF takes each page's own.
+    if (printer == nullptr) {
+      setPageSize(width, height);
+      mLandscape = width > height;
+    }
     if (!mDevice.newPage() || deviceFailed(mDevice)) {
       throw print::PrintError("打印在第 " + std::to_string(mPages + 1) + " 页中断：打印机出错");
     }
@@ -96,6 +102,11 @@ void PainterCanvas::BeginPage(double width, double height) {
   ++mPages;
   mPainter.resetTransform();
   mPainter.scale(mScale, mScale);
+  if ((width > height) != mLandscape) {
+    // The page turned a quarter to fit the printer's paper.
+    mPainter.translate(height, 0);
+    mPainter.rotate(90);
+  }
   mPainter.setRenderHint(QPainter::Antialiasing, false);
 }
 

@@ -42,6 +42,7 @@ class PainterCanvas final : public print::Canvas {
   QPainter mPainter;
   double mScale = 1;  ///< device pixels per point
   int mPages = 0;
+  bool mLandscape = false;  ///< the device's paper lies landscape
   QHash<QString, QFont> mFonts;
 };
 
