@@ -190,6 +190,25 @@ struct PdfCanvas::Document {
   cairo_surface_t* surface = nullptr;
   cairo_t* cr = nullptr;
   PdfFontCache fonts;
+
+  // Drawing is gathered and handed to cairo in few large operations: every operation costs
+  // cairo an analysis at the end of the page, so that a page of a thousand cells drawn cell by
+  // cell would take far longer than the same page drawn as a handful of paths and text runs.
+  enum class Path { kNone, kFill, kStroke };
+  Path path = Path::kNone;
+  uint32_t path_color = 0;
+  double path_width = 0;
+  Dash path_dash = Dash::kSolid;
+
+  struct TextRun {
+    cairo_scaled_font_t* font;
+    uint32_t color;
+    std::string utf8;
+    std::vector<cairo_glyph_t> glyphs;
+    std::vector<cairo_text_cluster_t> clusters;
+  };
+  std::vector<TextRun> runs;
+  std::vector<uint32_t> owners;  // scratch: the font of each glyph of a text
   std::vector<cairo_glyph_t> glyphs;
   std::vector<cairo_text_cluster_t> clusters;
 
@@ -222,6 +241,56 @@ struct PdfCanvas::Document {
   void SetColor(uint32_t argb) {
     cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
                           (argb & 0xFF) / 255.0, ((argb >> 24) & 0xFF) / 255.0);
+  }
+
+  void FlushPath() {
+    if (path == Path::kNone) return;
+    SetColor(path_color);
+    if (path == Path::kFill) {
+      cairo_fill(cr);
+    } else {
+      cairo_set_line_width(cr, path_width);
+      if (path_dash == Dash::kSolid) {
+        cairo_set_dash(cr, nullptr, 0, 0);
+      } else {
+        const double pattern[] = {path_dash == Dash::kDashed ? 3 * path_width + 1 : path_width,
+                                  2 * path_width};
+        cairo_set_dash(cr, pattern, 2, 0);
+      }
+      cairo_stroke(cr);
+    }
+    path = Path::kNone;
+  }
+
+  void FlushTexts() {
+    for (TextRun& run : runs) {
+      cairo_set_scaled_font(cr, run.font);
+      SetColor(run.color);
+      cairo_show_text_glyphs(cr, run.utf8.data(), static_cast<int>(run.utf8.size()),
+                             run.glyphs.data(), static_cast<int>(run.glyphs.size()),
+                             run.clusters.data(), static_cast<int>(run.clusters.size()),
+                             static_cast<cairo_text_cluster_flags_t>(0));
+    }
+    runs.clear();
+  }
+
+  // Starts gathering a path of `kind`; what was gathered in another style is drawn first.
+  void Gather(Path kind, uint32_t color, double width, Dash dash) {
+    if (!runs.empty()) FlushTexts();
+    if (path == kind && path_color == color &&
+        (kind == Path::kFill || (path_width == width && path_dash == dash)))
+      return;
+    FlushPath();
+    path = kind;
+    path_color = color;
+    path_width = width;
+    path_dash = dash;
+  }
+
+  TextRun& RunFor(cairo_scaled_font_t* font, uint32_t color) {
+    for (TextRun& run : runs)
+      if (run.font == font && run.color == color) return run;
+    return runs.emplace_back(TextRun{font, color, {}, {}, {}});
   }
 };
 
@@ -257,25 +326,16 @@ void PdfCanvas::BeginPage(double width, double height) {
 
 void PdfCanvas::FillRect(const Rect& rect, uint32_t argb) {
   Document& d = *doc_;
-  d.SetColor(argb);
+  d.Gather(Document::Path::kFill, argb, 0, Dash::kSolid);
   cairo_rectangle(d.cr, rect.x, rect.y, rect.width, rect.height);
-  cairo_fill(d.cr);
 }
 
 void PdfCanvas::Line(double x1, double y1, double x2, double y2, double width, Dash dash,
                      uint32_t argb) {
   Document& d = *doc_;
-  d.SetColor(argb);
-  cairo_set_line_width(d.cr, width);
-  if (dash == Dash::kSolid) {
-    cairo_set_dash(d.cr, nullptr, 0, 0);
-  } else {
-    const double pattern[] = {dash == Dash::kDashed ? 3 * width + 1 : width, 2 * width};
-    cairo_set_dash(d.cr, pattern, 2, 0);
-  }
+  d.Gather(Document::Path::kStroke, argb, width, dash);
   cairo_move_to(d.cr, x1, y1);
   cairo_line_to(d.cr, x2, y2);
-  cairo_stroke(d.cr);
 }
 
 void PdfCanvas::Text(const FontSpec& font, uint32_t argb, double x, double y,
@@ -284,50 +344,59 @@ void PdfCanvas::Text(const FontSpec& font, uint32_t argb, double x, double y,
   Face& face = d.fonts.FaceOf(font);
   d.glyphs.clear();
   d.clusters.clear();
-  std::vector<uint32_t> owners;
+  d.owners.clear();
   double pen = x;
   for (std::size_t i = 0; i < utf8.size();) {
     const std::size_t at = i;
     const Glyph& g = d.fonts.GlyphOf(face, font, NextCodePoint(utf8, i));
     d.glyphs.push_back({g.index, pen, y});
     d.clusters.push_back({static_cast<int>(i - at), 1});
-    owners.push_back(g.font);
+    d.owners.push_back(g.font);
     pen += g.advance;
   }
   if (d.glyphs.empty() || face.fonts.empty()) return;
+  d.FlushPath();
+  // Clipping costs the PDF a group per text: only a text that runs out of its box sideways, or
+  // whose baseline leaves it (a wrapped text in too low a row), is clipped and drawn at once.
   const bool clipped = x < clip.x - kSlack || pen > clip.Right() + kSlack ||
-                       y - face.extents.ascent < clip.y - kSlack ||
-                       y + face.extents.descent > clip.Bottom() + kSlack;
-  if (clipped) {
-    cairo_save(d.cr);
-    cairo_rectangle(d.cr, clip.x, clip.y, clip.width, clip.height);
-    cairo_clip(d.cr);
-  }
-  d.SetColor(argb);
-  // One run per font: the glyphs with their text, so that the PDF maps them back to characters.
+                       y < clip.y - kSlack || y > clip.Bottom() + kSlack;
+  if (clipped) d.FlushTexts();
+  // One run per font, with the text of its glyphs, so that the PDF maps them back to characters.
   std::size_t start = 0;
   std::size_t byte = 0;
   while (start < d.glyphs.size()) {
     std::size_t end = start;
     std::size_t bytes = 0;
-    while (end < d.glyphs.size() && owners[end] == owners[start]) {
+    while (end < d.glyphs.size() && d.owners[end] == d.owners[start]) {
       bytes += static_cast<std::size_t>(d.clusters[end].num_bytes);
       ++end;
     }
-    cairo_set_scaled_font(d.cr,
-                          pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(face.fonts[owners[start]])));
-    cairo_show_text_glyphs(d.cr, utf8.data() + byte, static_cast<int>(bytes), &d.glyphs[start],
-                           static_cast<int>(end - start), &d.clusters[start],
-                           static_cast<int>(end - start), static_cast<cairo_text_cluster_flags_t>(0));
+    Document::TextRun& run = d.RunFor(
+        pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(face.fonts[d.owners[start]])), argb);
+    run.utf8.append(utf8.substr(byte, bytes));
+    run.glyphs.insert(run.glyphs.end(), d.glyphs.begin() + static_cast<std::ptrdiff_t>(start),
+                      d.glyphs.begin() + static_cast<std::ptrdiff_t>(end));
+    run.clusters.insert(run.clusters.end(),
+                        d.clusters.begin() + static_cast<std::ptrdiff_t>(start),
+                        d.clusters.begin() + static_cast<std::ptrdiff_t>(end));
     byte += bytes;
     start = end;
   }
-  if (clipped) cairo_restore(d.cr);
+  if (clipped) {
+    cairo_save(d.cr);
+    cairo_rectangle(d.cr, clip.x, clip.y, clip.width, clip.height);
+    cairo_clip(d.cr);
+    d.FlushTexts();
+    cairo_restore(d.cr);
+  }
 }
 
 void PdfCanvas::EndPage() {
-  cairo_show_page(doc_->cr);
-  doc_->Check();
+  Document& d = *doc_;
+  d.FlushPath();
+  d.FlushTexts();
+  cairo_show_page(d.cr);
+  d.Check();
 }
 
 void PdfCanvas::Finish() {
