@@ -68,14 +68,15 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
   if (sizes.empty()) sizes = {1000, 65000};
   const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
-  const fs::path scratch = fs::temp_directory_path() / ("vardex-print-bench-" + std::to_string(getpid()));
+  const fs::path scratch =
+      fs::temp_directory_path() / ("vardex-print-bench-" + std::to_string(getpid()));
   fs::create_directories(scratch);
 
   std::printf("PDF of the three record tables (%ld hardware threads)\n",
               sysconf(_SC_NPROCESSORS_ONLN));
   std::printf("%8s  %7s  %6s  %8s  %8s  %7s  %7s  %8s  %8s  %8s  %8s\n", "points", "open s",
-              "pages", "print s", "prt cpu", "pages/s", "PDF MB", "open MB", "peak MB",
-              "vardex s", "vdx cpu");
+              "pages", "print s", "prt cpu", "pages/s", "PDF MB", "open MB", "peak MB", "vardex s",
+              "vdx cpu");
   int failures = 0;
   for (long points : sizes) {
     const fs::path project = scratch / ("project-" + std::to_string(points) + ".xlsx");
@@ -114,9 +115,8 @@ int main(int argc, char** argv) {
     const double peak_mib = StatusMiB("VmHWM:");
     start = Clock::now();
     const double children_before = CpuSeconds(RUSAGE_CHILDREN);
-    const int status =
-        Shell("'" + (bin / "vardex").string() + "' pdf '" + project.string() + "' -o '" +
-              pdf.string() + "'");
+    const int status = Shell("'" + (bin / "vardex").string() + "' pdf '" + project.string() +
+                             "' -o '" + pdf.string() + "'");
     const double command_seconds = Since(start);
     const double command_cpu = CpuSeconds(RUSAGE_CHILDREN) - children_before;
     if (status != 0) ++failures;

@@ -50,8 +50,7 @@ PrintCommands::PrintCommands(QWidget* window, MessageBoxes& messages,
   };
   mShowPreview = [](QPrintPreviewDialog& dialog) { dialog.exec(); };
   mChoosePdfPath = [this](const QString& suggested) {
-    return QFileDialog::getSaveFileName(mWindow, tr("导出 PDF"), suggested,
-                                        tr("PDF 文件 (*.pdf)"));
+    return QFileDialog::getSaveFileName(mWindow, tr("导出 PDF"), suggested, tr("PDF 文件 (*.pdf)"));
   };
 }
 

@@ -44,8 +44,7 @@ class PrintCommands : public QObject {
 
   /// `window` parents the dialogs; `project` gives the project (null: none); `messages` shows
   /// what goes wrong.
-  PrintCommands(QWidget* window, MessageBoxes& messages,
-                std::function<host::Workbook*()> project);
+  PrintCommands(QWidget* window, MessageBoxes& messages, std::function<host::Workbook*()> project);
 
   /// Adds the three commands to `tools` before `before` and their shortcuts to the window.
   void addActions(QToolBar* tools, QAction* before);

@@ -114,8 +114,8 @@ void PainterCanvas::FillRect(const print::Rect& rect, uint32_t argb) {
   mPainter.fillRect(QRectF(rect.x, rect.y, rect.width, rect.height), colorOf(argb));
 }
 
-void PainterCanvas::Line(double x1, double y1, double x2, double y2, double width,
-                         print::Dash dash, uint32_t argb) {
+void PainterCanvas::Line(double x1, double y1, double x2, double y2, double width, print::Dash dash,
+                         uint32_t argb) {
   QPen pen(colorOf(argb), width);
   pen.setCapStyle(Qt::FlatCap);
   if (dash == print::Dash::kDashed) pen.setStyle(Qt::DashLine);

@@ -254,8 +254,7 @@ int main(int argc, char** argv) {
     if (std::optional<std::filesystem::path> twice = FirstDuplicate(pdf_command.inputs)) {
       return UsageError(text::Duplicate(twice->string()));
     }
-    pdf_command.threads =
-        pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
+    pdf_command.threads = pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
     return RunPdf(pdf_command);
   }
   return RunCheck(check_command);

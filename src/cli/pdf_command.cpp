@@ -76,7 +76,8 @@ int RunPdf(const PdfCommand& command) {
   std::size_t failed = 0;
   for (const JobReport& report : reports) failed += report.ok ? 0 : 1;
   if (batch) {
-    std::fputs((text::Summary(count - failed, failed) + "\n").c_str(), failed == 0 ? stdout : stderr);
+    std::fputs((text::Summary(count - failed, failed) + "\n").c_str(),
+               failed == 0 ? stdout : stderr);
   }
   return failed == 0 ? kExitOk : kExitFailed;
 #else

@@ -12,7 +12,7 @@ namespace vardex::cli {
 struct PdfCommand {
   std::vector<std::filesystem::path> inputs;
   std::optional<std::filesystem::path> output;  ///< only with exactly one input
-  std::vector<std::string> sheets;               ///< empty: the three record tables
+  std::vector<std::string> sheets;              ///< empty: the three record tables
   unsigned threads = 1;
 };
 

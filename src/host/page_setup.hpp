@@ -19,15 +19,15 @@ struct PageSetup {
   bool has_page_setup = false;  ///< the sheet has a <pageSetup> element
   bool has_margins = false;     ///< the sheet has a <pageMargins> element
 
-  uint32_t paper_size = 9;      ///< paperSize code (9 = A4; also when the file names none)
-  std::string paper_width;      ///< paperWidth ("210mm", "8.5in"), overrides paper_size
-  std::string paper_height;     ///< paperHeight
+  uint32_t paper_size = 9;   ///< paperSize code (9 = A4; also when the file names none)
+  std::string paper_width;   ///< paperWidth ("210mm", "8.5in"), overrides paper_size
+  std::string paper_height;  ///< paperHeight
   bool landscape = false;
-  double scale = 100;           ///< percent, as written (not yet clamped)
-  bool fit_to_page = false;     ///< sheetPr/pageSetUpPr fitToPage: fit_* count, scale does not
-  double fit_to_width = 1;      ///< pages across; 0: as many as needed
-  double fit_to_height = 1;     ///< pages down; 0: as many as needed
-  bool down_then_over = true;   ///< page order
+  double scale = 100;          ///< percent, as written (not yet clamped)
+  bool fit_to_page = false;    ///< sheetPr/pageSetUpPr fitToPage: fit_* count, scale does not
+  double fit_to_width = 1;     ///< pages across; 0: as many as needed
+  double fit_to_height = 1;    ///< pages down; 0: as many as needed
+  bool down_then_over = true;  ///< page order
   bool use_first_page_number = false;
   double first_page_number = 1;
 

@@ -98,9 +98,9 @@ class Expander {
     if (text.empty()) return;
     if (!section_->empty()) {
       HeaderFooterRun& last = section_->back();
-      if (last.font_name == font_.font_name && last.size == font_.size &&
-          last.bold == font_.bold && last.italic == font_.italic &&
-          last.underline == font_.underline && last.strike == font_.strike) {
+      if (last.font_name == font_.font_name && last.size == font_.size && last.bold == font_.bold &&
+          last.italic == font_.italic && last.underline == font_.underline &&
+          last.strike == font_.strike) {
         last.text += text;
         return;
       }
@@ -117,22 +117,25 @@ class Expander {
     const int sign = code[i] == '-' ? -1 : 1;
     int value = 0;
     ++i;
-    while (i < code.size() && IsDigit(code[i]) && value < 100000) value = value * 10 + (code[i++] - '0');
+    while (i < code.size() && IsDigit(code[i]) && value < 100000)
+      value = value * 10 + (code[i++] - '0');
     return sign * value;
   }
 
   // &"name,style": the font name up to the comma, the style words after it.
   void FontName(std::string_view code, std::size_t& i) {
     const std::size_t close = code.find('"', i);
-    const std::string_view spec = code.substr(i, close == std::string_view::npos ? code.size() - i
-                                                                                 : close - i);
+    const std::string_view spec =
+        code.substr(i, close == std::string_view::npos ? code.size() - i : close - i);
     i = close == std::string_view::npos ? code.size() : close + 1;
     const std::size_t comma = spec.find(',');
     const std::string_view name = spec.substr(0, comma);
     const std::string_view style =
         comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
     font_.font_name = name == "-" ? std::string() : std::string(name);
-    auto has = [&style](std::string_view word) { return style.find(word) != std::string_view::npos; };
+    auto has = [&style](std::string_view word) {
+      return style.find(word) != std::string_view::npos;
+    };
     font_.bold = has("Bold") || has("bold") || has("加粗") || has("粗体");
     font_.italic = has("Italic") || has("italic") || has("倾斜") || has("斜体");
   }

@@ -51,7 +51,6 @@ uint32_t ColorOf(const host::Color& color, uint32_t automatic) {
   return color.set ? (color.argb | 0xFF000000) : automatic;
 }
 
-
 // A line may break after a space, and before or after any ideograph or full-width sign.
 bool BreaksAround(char32_t cp) { return cp >= 0x2E80; }
 
@@ -345,11 +344,10 @@ struct PageComposer::State {
         const host::BorderSide& left =
             c > 0 ? host::ResolvedStyle(book, At(r, c - 1).style).right
                   : (columns[0] > 1 ? StyleAt(rows[r], columns[0] - 1).right : host::BorderSide{});
-        const host::BorderSide& right =
-            c < nc ? host::ResolvedStyle(book, At(r, c).style).left
-                   : (columns[nc - 1] < host::kMaxColumns
-                          ? StyleAt(rows[r], columns[nc - 1] + 1).left
-                          : host::BorderSide{});
+        const host::BorderSide& right = c < nc ? host::ResolvedStyle(book, At(r, c).style).left
+                                               : (columns[nc - 1] < host::kMaxColumns
+                                                      ? StyleAt(rows[r], columns[nc - 1] + 1).left
+                                                      : host::BorderSide{});
         AddLine(Stronger(left, right), xs[c], ys[r], xs[c], ys[r + 1]);
       }
     }
@@ -444,10 +442,9 @@ struct PageComposer::State {
         h = H::kRight;
         break;
       case host::HorizontalAlignment::kGeneral:
-        h = cell.kind == host::CellKind::kNumber ? H::kRight
-            : cell.kind == host::CellKind::kBool || cell.kind == host::CellKind::kError
-                ? H::kCenter
-                : H::kLeft;
+        h = cell.kind == host::CellKind::kNumber                                        ? H::kRight
+            : cell.kind == host::CellKind::kBool || cell.kind == host::CellKind::kError ? H::kCenter
+                                                                                        : H::kLeft;
         break;
       default:
         break;
@@ -547,8 +544,7 @@ struct PageComposer::State {
       page.fills.push_back({r, kHeadingFill});
       const double w = measure.Width(font, text);
       page.texts.push_back({font, kBlack, r.x + (r.width - w) / 2,
-                            r.y + (r.height - ext.ascent - ext.descent) / 2 + ext.ascent, text,
-                            r});
+                            r.y + (r.height - ext.ascent - ext.descent) / 2 + ext.ascent, text, r});
       AddLine(line, r.x, r.Bottom(), r.Right(), r.Bottom());
       AddLine(line, r.Right(), r.y, r.Right(), r.Bottom());
     };
@@ -589,8 +585,7 @@ struct PageComposer::State {
         for (;;) {
           const std::size_t nl = run.text.find('\n', start);
           std::string piece = run.text.substr(start, nl == std::string::npos ? nl : nl - start);
-          if (!piece.empty())
-            out.back().push_back({font, piece, measure.Width(font, piece), &run});
+          if (!piece.empty()) out.back().push_back({font, piece, measure.Width(font, piece), &run});
           if (nl == std::string::npos) break;
           out.emplace_back();
           start = nl + 1;
@@ -623,8 +618,8 @@ struct PageComposer::State {
         double x = where == 0 ? left : where == 1 ? (left + right - width) / 2 : right - width;
         const double baseline = y + extents[i].ascent;
         for (const Piece& p : l) {
-          page.texts.push_back({p.font, kBlack, x, baseline, p.text,
-                                {0, 0, s.paper_width, s.paper_height}});
+          page.texts.push_back(
+              {p.font, kBlack, x, baseline, p.text, {0, 0, s.paper_width, s.paper_height}});
           host::FontStyle decoration;
           decoration.underline = p.run->underline;
           decoration.strike = p.run->strike;
@@ -664,9 +659,13 @@ PageContent PageComposer::Compose(std::size_t index, const PageFields& fields) {
   }
   const bool first = index == 0 && settings.different_first;
   const bool even = settings.different_odd_even && fields.page % 2 == 0;
-  s.HeaderFooter(first ? settings.first_header : even ? settings.even_header : settings.odd_header,
+  s.HeaderFooter(first  ? settings.first_header
+                 : even ? settings.even_header
+                        : settings.odd_header,
                  fields, true);
-  s.HeaderFooter(first ? settings.first_footer : even ? settings.even_footer : settings.odd_footer,
+  s.HeaderFooter(first  ? settings.first_footer
+                 : even ? settings.even_footer
+                        : settings.odd_footer,
                  fields, false);
   return std::move(s.page);
 }

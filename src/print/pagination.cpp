@@ -72,8 +72,8 @@ std::vector<Span> RowBands(const SheetPlan& plan, const host::RangeRef& area, do
   const PrintSettings& s = plan.settings;
   auto height = [&plan](int32_t r) { return plan.RowHeight(r); };
   return Bands(area.first.row, area.last.row, RoomAt(plan, zoom).height,
-               SpanSize(s.title_rows, height), s.title_rows ? s.title_rows->last : 0,
-               s.row_breaks, height);
+               SpanSize(s.title_rows, height), s.title_rows ? s.title_rows->last : 0, s.row_breaks,
+               height);
 }
 
 bool Fits(const SheetPlan& plan, double zoom) {
@@ -162,8 +162,8 @@ std::optional<host::RangeRef> PrintedRange(const host::Worksheet& sheet) {
     if (known < 0) {
       const host::CellStyle& st = host::ResolvedStyle(book, style);
       const auto none = host::BorderLine::kNone;
-      known = st.fill.set || st.left.line != none || st.right.line != none ||
-              st.top.line != none || st.bottom.line != none;
+      known = st.fill.set || st.left.line != none || st.right.line != none || st.top.line != none ||
+              st.bottom.line != none;
     }
     return known == 1;
   };

@@ -20,10 +20,10 @@ DocumentFields FieldsNow(const std::string& path) {
     fields.folder += static_cast<char>(std::filesystem::path::preferred_separator);
   }
   const host::LocalTime now = host::LocalNow();
-  fields.date = std::to_string(now.year) + "/" + std::to_string(now.month) + "/" +
-                std::to_string(now.day);
-  fields.time = std::to_string(now.hour) + ":" + (now.minute < 10 ? "0" : "") +
-                std::to_string(now.minute);
+  fields.date =
+      std::to_string(now.year) + "/" + std::to_string(now.month) + "/" + std::to_string(now.day);
+  fields.time =
+      std::to_string(now.hour) + ":" + (now.minute < 10 ? "0" : "") + std::to_string(now.minute);
   return fields;
 }
 

@@ -36,8 +36,8 @@ class PrintJob {
   /// Plans the sheets named, in that order. Throws PrintError naming a sheet that is not in the
   /// workbook or whose page setup cannot be printed; HostError when the page setup cannot be
   /// read. `book` and `measure` must outlive the job.
-  PrintJob(const host::Workbook& book, const std::vector<std::string>& sheets,
-           TextMeasure& measure, DocumentFields fields);
+  PrintJob(const host::Workbook& book, const std::vector<std::string>& sheets, TextMeasure& measure,
+           DocumentFields fields);
   ~PrintJob();
   PrintJob(const PrintJob&) = delete;
   PrintJob& operator=(const PrintJob&) = delete;

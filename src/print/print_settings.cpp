@@ -2,8 +2,8 @@
 #include "print/print_settings.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 #include "print/print_texts.hpp"
@@ -21,12 +21,24 @@ struct Paper {
 };
 
 // The paper size codes in common use; the rest print on A4.
-constexpr Paper kPapers[] = {
-    {1, 215.9, 279.4},  {2, 215.9, 279.4}, {3, 279.4, 431.8}, {4, 431.8, 279.4},
-    {5, 215.9, 355.6},  {6, 139.7, 215.9}, {7, 184.15, 266.7}, {8, 297, 420},
-    {9, 210, 297},      {10, 210, 297},    {11, 148, 210},    {12, 257, 364},
-    {13, 182, 257},     {14, 215.9, 330.2}, {66, 420, 594},   {70, 105, 148},
-    {119, 270, 390} /* 16K */, {120, 195, 270} /* 32K */};
+constexpr Paper kPapers[] = {{1, 215.9, 279.4},
+                             {2, 215.9, 279.4},
+                             {3, 279.4, 431.8},
+                             {4, 431.8, 279.4},
+                             {5, 215.9, 355.6},
+                             {6, 139.7, 215.9},
+                             {7, 184.15, 266.7},
+                             {8, 297, 420},
+                             {9, 210, 297},
+                             {10, 210, 297},
+                             {11, 148, 210},
+                             {12, 257, 364},
+                             {13, 182, 257},
+                             {14, 215.9, 330.2},
+                             {66, 420, 594},
+                             {70, 105, 148},
+                             {119, 270, 390} /* 16K */,
+                             {120, 195, 270} /* 32K */};
 
 // "210mm", "21cm", "8.5in", "595pt" or a bare number of millimetres; nothing when unreadable
 // or not positive.
@@ -45,7 +57,8 @@ std::optional<double> Length(std::string_view text) {
 
 int ClampedInt(double value, int low, int high) {
   if (!std::isfinite(value)) return low;
-  return static_cast<int>(std::lround(std::clamp(value, static_cast<double>(low), static_cast<double>(high))));
+  return static_cast<int>(
+      std::lround(std::clamp(value, static_cast<double>(low), static_cast<double>(high))));
 }
 
 // A1-style reference parts: "$A$1", "A1", "$A", "$1".
@@ -173,11 +186,12 @@ PrintSettings ResolvePrintSettings(std::string_view sheet, const host::PageSetup
   s.paper_width = width;
   s.paper_height = height;
 
-  const std::pair<const char*, double> margins[] = {
-      {"左", setup.left},     {"右", setup.right},   {"上", setup.top},
-      {"下", setup.bottom}, {"页眉", setup.header}, {"页脚", setup.footer}};
+  const std::pair<const char*, double> margins[] = {{"左", setup.left},     {"右", setup.right},
+                                                    {"上", setup.top},      {"下", setup.bottom},
+                                                    {"页眉", setup.header}, {"页脚", setup.footer}};
   for (const auto& [side, value] : margins) {
-    if (!std::isfinite(value) || value < 0) throw PrintError(text::NegativeMargin(sheet, side, value));
+    if (!std::isfinite(value) || value < 0)
+      throw PrintError(text::NegativeMargin(sheet, side, value));
   }
   s.left = setup.left * kPointsPerInch;
   s.right = setup.right * kPointsPerInch;

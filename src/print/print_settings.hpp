@@ -41,10 +41,10 @@ struct PrintSettings {
   double paper_width = 595.28;  ///< points, as oriented
   double paper_height = 841.89;
   double left = 50.4, right = 50.4, top = 54, bottom = 54, header = 21.6, footer = 21.6;
-  bool fit = false;      ///< fit to fit_width by fit_height pages rather than a fixed scale
-  int fit_width = 1;     ///< 0: any number
-  int fit_height = 1;    ///< 0: any number
-  int scale = 100;       ///< percent, when not fitting
+  bool fit = false;    ///< fit to fit_width by fit_height pages rather than a fixed scale
+  int fit_width = 1;   ///< 0: any number
+  int fit_height = 1;  ///< 0: any number
+  int scale = 100;     ///< percent, when not fitting
   bool down_then_over = true;
   bool center_horizontally = false;
   bool center_vertically = false;

@@ -32,9 +32,7 @@ inline std::string MarginsTooWide(std::string_view sheet, std::string_view sides
          "，纸张上已没有打印单元格的地方";
 }
 
-inline std::string NoSuchSheet(std::string_view sheet) {
-  return "工作簿中没有" + Sheet(sheet);
-}
+inline std::string NoSuchSheet(std::string_view sheet) { return "工作簿中没有" + Sheet(sheet); }
 
 inline constexpr std::string_view kNothingToPrint = "没有可打印的工作表";
 

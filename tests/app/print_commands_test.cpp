@@ -19,7 +19,8 @@ namespace {
 
 QString pdfText(const QString& path) {
   QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+  process.start(QStringLiteral("pdftotext"),
+                {QStringLiteral("-layout"), path, QStringLiteral("-")});
   process.waitForFinished(60000);
   return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -50,7 +51,8 @@ void PrintCommandsTest::exportsTheRecordTablesToPdf() {
     return target;
   });
   window.findChild<QAction*>(QStringLiteral("actionExportPdf"))->trigger();
-  QVERIFY2(messages.shown.isEmpty(), messages.shown.isEmpty() ? "" : qPrintable(messages.shown[0].text));
+  QVERIFY2(messages.shown.isEmpty(),
+           messages.shown.isEmpty() ? "" : qPrintable(messages.shown[0].text));
   QVERIFY(suggested.endsWith(QStringLiteral("road-k1.pdf")));
   const QString text = pdfText(target).remove(QLatin1Char(' '));
   for (const char* title : {"水准测量记录表", "施工放样记录表", "第1页共1页", "第2页共2页"})

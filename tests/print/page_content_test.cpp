@@ -13,13 +13,12 @@
 namespace vardex {
 namespace {
 
-
 // Lays out page `index` of the one sheet of `book`.
 print::PageContent LayOut(host::Workbook& book, std::size_t index, std::size_t* pages = nullptr) {
   const host::Worksheet& sheet = book.Sheet("Sheet");
   test::HalfEmMeasure measure;
-  const print::SheetPlan plan = print::PlanSheet(
-      sheet, print::ResolvePrintSettings("Sheet", host::ReadPageSetup(sheet)), 6);
+  const print::SheetPlan plan =
+      print::PlanSheet(sheet, print::ResolvePrintSettings("Sheet", host::ReadPageSetup(sheet)), 6);
   if (pages != nullptr) *pages = plan.PageCount();
   print::PageComposer composer(plan, measure);
   print::PageFields fields;
@@ -63,7 +62,7 @@ TEST(PageContent, TextRunsOverEmptyNeighboursButNotOverFilledOnes) {
   ASSERT_EQ(runs.size(), 2u);
   // 120 points more than A holds: over B and C, as far as it needs.
   EXPECT_DOUBLE_EQ(runs[0]->clip.Right(), 36 + 3 * 60);
-  EXPECT_DOUBLE_EQ(runs[1]->clip.Right(), 36 + 60);      // B2 holds a value
+  EXPECT_DOUBLE_EQ(runs[1]->clip.Right(), 36 + 60);  // B2 holds a value
 }
 
 TEST(PageContent, MergedCellsShowOneCentredTextAndNoInnerLine) {

@@ -11,8 +11,8 @@ namespace {
 
 host::PageSetup SetupOf(const std::string& before, const std::string& after,
                         const std::string& names = "") {
-  host::Workbook book = test::OpenPackage({{"Other", "", ""}, {"水准表", "", after, before}}, "",
-                                          names);
+  host::Workbook book =
+      test::OpenPackage({{"Other", "", ""}, {"水准表", "", after, before}}, "", names);
   return host::ReadPageSetup(book.Sheet("水准表"));
 }
 
@@ -80,23 +80,26 @@ const std::string kTitlesPrefix = "<definedName name=\"_xlnm.Print_Titles\" loca
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AbsurdSetups,
-    ::testing::Values(
-        Absurd{"zero paper", "<pageSetup paperWidth=\"0mm\" paperHeight=\"297mm\"/>", "",
-               "工作表“水准表”的页面设置无效：纸张宽度“0mm”不可用", 0},
-        Absurd{"negative margin", "<pageMargins left=\"-0.5\" right=\"0.7\" top=\"0.75\" "
-               "bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>", "",
-               "工作表“水准表”的页面设置无效：左边距为 -0.5 英寸，不能为负数", 0},
-        Absurd{"margins wider than the paper", "<pageMargins left=\"4\" right=\"4\" top=\"0.75\" "
-               "bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>", "",
-               "左右边距合计 8 英寸，纸张上已没有打印单元格的地方", 0},
-        Absurd{"titles outside the sheet", "", kTitlesPrefix + "水准表!$1:$1048577</definedName>",
-               "打印标题“水准表!$1:$1048577”不可用", 0},
-        Absurd{"titles of another sheet", "", kTitlesPrefix + "Other!$1:$4</definedName>",
-               "打印标题“Other!$1:$4”不可用", 0},
-        Absurd{"a scale of 0", "<pageSetup scale=\"0\"/>", "", "", 10},
-        Absurd{"a scale of 10,000 %", "<pageSetup scale=\"10000\"/>", "", "", 400},
-        Absurd{"an unknown paper prints on A4", "<pageSetup paperSize=\"999\" scale=\"80\"/>", "",
-               "", 80}));
+    ::testing::Values(Absurd{"zero paper", "<pageSetup paperWidth=\"0mm\" paperHeight=\"297mm\"/>",
+                             "", "工作表“水准表”的页面设置无效：纸张宽度“0mm”不可用", 0},
+                      Absurd{"negative margin",
+                             "<pageMargins left=\"-0.5\" right=\"0.7\" top=\"0.75\" "
+                             "bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>",
+                             "", "工作表“水准表”的页面设置无效：左边距为 -0.5 英寸，不能为负数", 0},
+                      Absurd{"margins wider than the paper",
+                             "<pageMargins left=\"4\" right=\"4\" top=\"0.75\" "
+                             "bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>",
+                             "", "左右边距合计 8 英寸，纸张上已没有打印单元格的地方", 0},
+                      Absurd{"titles outside the sheet", "",
+                             kTitlesPrefix + "水准表!$1:$1048577</definedName>",
+                             "打印标题“水准表!$1:$1048577”不可用", 0},
+                      Absurd{"titles of another sheet", "",
+                             kTitlesPrefix + "Other!$1:$4</definedName>",
+                             "打印标题“Other!$1:$4”不可用", 0},
+                      Absurd{"a scale of 0", "<pageSetup scale=\"0\"/>", "", "", 10},
+                      Absurd{"a scale of 10,000 %", "<pageSetup scale=\"10000\"/>", "", "", 400},
+                      Absurd{"an unknown paper prints on A4",
+                             "<pageSetup paperSize=\"999\" scale=\"80\"/>", "", "", 80}));
 
 TEST(AreaReferences, ReadQuotedNamesWholeRowsAndColumns) {
   using R = host::RangeRef;

@@ -83,8 +83,8 @@ TEST_F(PdfOutput, AFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(content, "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   // A sink that fails stops the document with its error.
-  print::PdfCanvas canvas([](std::string_view) { throw host::HostError(host::kErrCannotSave, "磁盘空间不足"); },
-                          "x");
+  print::PdfCanvas canvas(
+      [](std::string_view) { throw host::HostError(host::kErrCannotSave, "磁盘空间不足"); }, "x");
   EXPECT_THROW(
       {
         canvas.BeginPage(100, 100);

@@ -8,7 +8,6 @@
 #include "print/canvas.hpp"
 #include "support/package.hpp"
 
-
 namespace vardex::test {
 
 /// A 5 by 5 inch paper with half-inch margins, 288 by 288 points for cells, and `more`
@@ -39,18 +38,18 @@ class HalfEmMeasure final : public print::TextMeasure {
 /// `rows` rows of `height` points, each with the number of its row in column A and a text in
 /// column B; columns A and B `width` units wide. `before` and `after` surround the cell data.
 inline host::Workbook NumberedSheet(int rows, double height, const std::string& before,
-                                    const std::string& after,
-                                    const std::string& defined_names = "", double width = 10) {
+                                    const std::string& after, const std::string& defined_names = "",
+                                    double width = 10) {
   std::string data;
   for (int r = 1; r <= rows; ++r) {
     const std::string n = std::to_string(r);
     data += "<row r=\"" + n + "\" ht=\"" + std::to_string(height) + "\" customHeight=\"1\">" +
             NumberCell("A" + n, n) + TextCell("B" + n, "row " + n) + "</row>";
   }
-  return OpenPackage(
-      {{"Sheet", data, after, before + "<cols><col min=\"1\" max=\"2\" width=\"" + std::to_string(width) +
-             "\"/></cols>"}},
-      "", defined_names);
+  return OpenPackage({{"Sheet", data, after,
+                       before + "<cols><col min=\"1\" max=\"2\" width=\"" + std::to_string(width) +
+                           "\"/></cols>"}},
+                     "", defined_names);
 }
 
 }  // namespace vardex::test

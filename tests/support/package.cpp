@@ -121,9 +121,8 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
         "<sheet name=\"" + sheets[i].name + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
     rels += Relationship("rId" + n, "worksheet", part);
     parts.emplace_back("xl/" + part, kXml + "<worksheet xmlns=\"" + kMain + "\">" +
-                                         sheets[i].before + "<sheetData>" +
-                                         sheets[i].rows + "</sheetData>" + sheets[i].after +
-                                         "</worksheet>");
+                                         sheets[i].before + "<sheetData>" + sheets[i].rows +
+                                         "</sheetData>" + sheets[i].after + "</worksheet>");
   }
   if (!styles.empty()) {
     types +=
@@ -136,12 +135,12 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
   zip.Add("_rels/.rels", kXml + "<Relationships xmlns=\"" + kPkgRels + "\">" +
                              Relationship("rId1", "officeDocument", "xl/workbook.xml") +
                              "</Relationships>");
-  zip.Add("xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels +
-                                 "\"><sheets>" + entries + "</sheets>" +
-                                 (defined_names.empty()
-                                      ? std::string()
-                                      : "<definedNames>" + defined_names + "</definedNames>") +
-                                 "</workbook>");
+  zip.Add("xl/workbook.xml",
+          kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels + "\"><sheets>" +
+              entries + "</sheets>" +
+              (defined_names.empty() ? std::string()
+                                     : "<definedNames>" + defined_names + "</definedNames>") +
+              "</workbook>");
   zip.Add("xl/_rels/workbook.xml.rels", rels + "</Relationships>");
   for (const auto& [name, data] : parts) zip.Add(name, data);
   return host::Workbook::OpenBytes(zip.Finish(), "project.xlsx");

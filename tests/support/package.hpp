@@ -17,7 +17,7 @@ std::string TextCell(const std::string& ref, const std::string& text);
 
 struct PackageSheet {
   std::string name;
-  std::string rows;        ///< the <row> elements of its <sheetData>
+  std::string rows;         ///< the <row> elements of its <sheetData>
   std::string after = {};   ///< elements after <sheetData>, e.g. <mergeCells>
   std::string before = {};  ///< elements before <sheetData>, e.g. <sheetPr>, <cols>
 };

@@ -26,7 +26,6 @@ std::string FamilyList(const std::string& name) {
   return list;
 }
 
-
 struct Glyph {
   uint32_t font = 0;  ///< index into the face's fonts
   uint32_t index = 0;
@@ -95,8 +94,8 @@ struct PdfFontCache {
     if (it != faces.end()) return *it->second;
     auto face = std::make_unique<Face>();
     PangoFontDescription* desc = Description(FamilyList(spec.family), spec);
-    face->fontset = pango_font_map_load_fontset(map, context, desc,
-                                                pango_language_from_string("zh-cn"));
+    face->fontset =
+        pango_font_map_load_fontset(map, context, desc, pango_language_from_string("zh-cn"));
     pango_font_description_free(desc);
     if (face->fontset != nullptr) {
       PangoFontMetrics* metrics = pango_fontset_get_metrics(face->fontset);
@@ -139,7 +138,8 @@ struct PdfFontCache {
   double Width(const FontSpec& spec, std::string_view utf8) {
     Face& face = FaceOf(spec);
     double width = 0;
-    for (std::size_t i = 0; i < utf8.size();) width += GlyphOf(face, spec, NextCodePoint(utf8, i)).advance;
+    for (std::size_t i = 0; i < utf8.size();)
+      width += GlyphOf(face, spec, NextCodePoint(utf8, i)).advance;
     return width;
   }
 
@@ -338,8 +338,8 @@ void PdfCanvas::Line(double x1, double y1, double x2, double y2, double width, D
   cairo_line_to(d.cr, x2, y2);
 }
 
-void PdfCanvas::Text(const FontSpec& font, uint32_t argb, double x, double y,
-                     std::string_view utf8, const Rect& clip) {
+void PdfCanvas::Text(const FontSpec& font, uint32_t argb, double x, double y, std::string_view utf8,
+                     const Rect& clip) {
   Document& d = *doc_;
   Face& face = d.fonts.FaceOf(font);
   d.glyphs.clear();
@@ -358,8 +358,8 @@ void PdfCanvas::Text(const FontSpec& font, uint32_t argb, double x, double y,
   d.FlushPath();
   // Clipping costs the PDF a group per text: only a text that runs out of its box sideways, or
   // whose baseline leaves it (a wrapped text in too low a row), is clipped and drawn at once.
-  const bool clipped = x < clip.x - kSlack || pen > clip.Right() + kSlack ||
-                       y < clip.y - kSlack || y > clip.Bottom() + kSlack;
+  const bool clipped = x < clip.x - kSlack || pen > clip.Right() + kSlack || y < clip.y - kSlack ||
+                       y > clip.Bottom() + kSlack;
   if (clipped) d.FlushTexts();
   // One run per font, with the text of its glyphs, so that the PDF maps them back to characters.
   std::size_t start = 0;
@@ -376,8 +376,7 @@ void PdfCanvas::Text(const FontSpec& font, uint32_t argb, double x, double y,
     run.utf8.append(utf8.substr(byte, bytes));
     run.glyphs.insert(run.glyphs.end(), d.glyphs.begin() + static_cast<std::ptrdiff_t>(start),
                       d.glyphs.begin() + static_cast<std::ptrdiff_t>(end));
-    run.clusters.insert(run.clusters.end(),
-                        d.clusters.begin() + static_cast<std::ptrdiff_t>(start),
+    run.clusters.insert(run.clusters.end(), d.clusters.begin() + static_cast<std::ptrdiff_t>(start),
                         d.clusters.begin() + static_cast<std::ptrdiff_t>(end));
     byte += bytes;
     start = end;
