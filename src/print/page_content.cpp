@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "host/cell_borders.hpp"
 #include "host/number_format.hpp"
 #include "host/page_setup.hpp"
 #include "host/sheet_layout.hpp"
@@ -18,34 +19,6 @@ constexpr uint32_t kGridColor = 0xFFC0C0C0;
 constexpr uint32_t kHeadingFill = 0xFFE8E8E8;
 // Room between a cell's edge and its text, unscaled points.
 constexpr double kPadding = 2;
-
-// Which of two lines where cells meet is drawn: the heavier, as in the view.
-int Strength(host::BorderLine line) {
-  switch (line) {
-    case host::BorderLine::kNone:
-      return 0;
-    case host::BorderLine::kHair:
-      return 1;
-    case host::BorderLine::kDotted:
-      return 2;
-    case host::BorderLine::kDashed:
-      return 3;
-    case host::BorderLine::kThin:
-    case host::BorderLine::kOther:
-      return 4;
-    case host::BorderLine::kMedium:
-      return 5;
-    case host::BorderLine::kDouble:
-      return 6;
-    case host::BorderLine::kThick:
-      return 7;
-  }
-  return 0;
-}
-
-const host::BorderSide& Stronger(const host::BorderSide& a, const host::BorderSide& b) {
-  return Strength(b.line) > Strength(a.line) ? b : a;
-}
 
 uint32_t ColorOf(const host::Color& color, uint32_t automatic) {
   return color.set ? (color.argb | 0xFF000000) : automatic;
@@ -335,7 +308,7 @@ struct PageComposer::State {
             r < nr ? host::ResolvedStyle(book, At(r, c).style).top
                    : (rows[nr - 1] < host::kMaxRows ? StyleAt(rows[nr - 1] + 1, columns[c]).top
                                                     : host::BorderSide{});
-        AddLine(Stronger(above, below), xs[c], ys[r], xs[c + 1], ys[r]);
+        AddLine(host::StrongerBorder(above, below), xs[c], ys[r], xs[c + 1], ys[r]);
       }
     }
     for (std::size_t c = 0; c <= nc; ++c) {
@@ -348,7 +321,7 @@ struct PageComposer::State {
                                                : (columns[nc - 1] < host::kMaxColumns
                                                       ? StyleAt(rows[r], columns[nc - 1] + 1).left
                                                       : host::BorderSide{});
-        AddLine(Stronger(left, right), xs[c], ys[r], xs[c], ys[r + 1]);
+        AddLine(host::StrongerBorder(left, right), xs[c], ys[r], xs[c], ys[r + 1]);
       }
     }
   }
