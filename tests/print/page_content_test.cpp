@@ -121,6 +121,46 @@ TEST(PageContent, FooterFieldsCountPagesOfTheSheet) {
   EXPECT_NE(Find(last, "Sheet"), nullptr);
 }
 
+TEST(PageContent, HeadingsShiftTheCellsAndGridlinesFrameThem) {
+  host::Workbook book = test::NumberedSheet(
+      3, 20, "", "<printOptions headings=\"1\" gridLines=\"1\"/>" + test::TestPaper());
+  const print::PageContent page = LayOut(book, 0);
+  // Row numbers take two digit widths (6 points each) and a column letter row of 15 points.
+  const print::TextItem* letter = Find(page, "B");
+  const print::TextItem* number = Find(page, "3");  // the heading, and A3's number
+  const print::TextItem* text = Find(page, "row 1");
+  ASSERT_TRUE(letter && number && text);
+  EXPECT_DOUBLE_EQ(text->x, 36 + 12 + 60 + 2);
+  EXPECT_DOUBLE_EQ(text->y, 36 + 15 + 20 - 1 - 11 * 0.2);
+  EXPECT_DOUBLE_EQ(letter->x, 36 + 12 + 60 + (60 - 5.5) / 2);
+  // Gridlines: the grey hairlines round the cells (3 rows, 2 columns) besides the headings'.
+  std::size_t hairlines = 0;
+  for (const print::LineItem& line : page.lines) hairlines += line.width == 0.25 ? 1 : 0;
+  EXPECT_EQ(hairlines, 4u + 3u);  // joined runs: 4 across, 3 down
+}
+
+TEST(PageContent, WrappedTextBreaksIntoLinesThatFitTheCell) {
+  host::Workbook book = test::OpenPackage(
+      {{"Sheet",
+        "<row r=\"1\" ht=\"60\" customHeight=\"1\">" + test::TextCell("A1", "one two three four") +
+            "</row>",
+        test::TestPaper(), "<cols><col min=\"1\" max=\"1\" width=\"10\"/></cols>"}},
+      "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<fonts count=\"1\"><font><sz val=\"10\"/><name val=\"Arial\"/></font></fonts>"
+      "<fills count=\"1\"><fill><patternFill patternType=\"none\"/></fill></fills>"
+      "<borders count=\"1\"><border/></borders><cellXfs count=\"2\"><xf/>"
+      "<xf applyAlignment=\"1\"><alignment wrapText=\"1\" vertical=\"top\"/></xf></cellXfs>"
+      "</styleSheet>");
+  book.Sheet("Sheet").SetStyleIndex({1, 1}, 1);
+  const print::PageContent page = LayOut(book, 0);
+  // 56 points inside the cell hold eleven 5-point characters: "one two" and "three four".
+  const print::TextItem* first = Find(page, "one two");
+  const print::TextItem* second = Find(page, "three four");
+  ASSERT_TRUE(first && second);
+  EXPECT_DOUBLE_EQ(second->y - first->y, 10);
+  EXPECT_DOUBLE_EQ(first->y, 36 + 1 + 8);
+}
+
 struct CodeCase {
   std::string code;
   std::string left, center, right;
