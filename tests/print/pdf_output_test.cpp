@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #ifdef VARDEX_HAVE_PDF
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -32,7 +34,11 @@ std::string Output(const std::string& command) {
 
 class PdfOutput : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / "vardex-pdf-test";
+  // A folder of each test's own: the tests of this suite may run at the same time.
+  fs::path dir = fs::temp_directory_path() /
+                 ("vardex-pdf-test-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                  "-" + std::to_string(::getpid()));
   void SetUp() override { fs::create_directories(dir); }
   void TearDown() override { fs::remove_all(dir); }
 
