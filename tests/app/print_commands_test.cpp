@@ -11,10 +11,9 @@
 #include "app/print_commands.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
-using namespace vardex;
-using namespace vardex::test;
-
+namespace vardex::test {
 namespace {
 
 QString pdfText(const QString& path) {
@@ -24,8 +23,6 @@ QString pdfText(const QString& path) {
   process.waitForFinished(60000);
   return QString::fromUtf8(process.readAllStandardOutput());
 }
-
-}  // namespace
 
 class PrintCommandsTest : public QObject {
   Q_OBJECT
@@ -114,9 +111,10 @@ void PrintCommandsTest::withoutAProjectNothingHappens() {
   QVERIFY(messages.shown.isEmpty());
 }
 
-int runPrintCommandsTests(int argc, char* argv[]) {
-  PrintCommandsTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+}  // namespace
+
+VARDEX_QT_TEST(PrintCommandsTest);
+
+}  // namespace vardex::test
 
 #include "print_commands_test.moc"

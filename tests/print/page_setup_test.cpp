@@ -4,7 +4,7 @@
 
 #include "host/page_setup.hpp"
 #include "print/print_settings.hpp"
-#include "support/package.hpp"
+#include "print_test_support.hpp"
 
 namespace vardex {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 host::PageSetup SetupOf(const std::string& before, const std::string& after,
                         const std::string& names = "") {
   host::Workbook book =
-      test::OpenPackage({{"Other", "", ""}, {"水准表", "", after, before}}, "", names);
+      test::OpenWithNames({{"Other", "", ""}, {"水准表", "", after, before}}, names);
   return host::ReadPageSetup(book.Sheet("水准表"));
 }
 

@@ -35,6 +35,16 @@ class HalfEmMeasure final : public print::TextMeasure {
   double DigitWidth(const print::FontSpec&) override { return 6; }
 };
 
+/// OpenPackage with `defined_names` (the <definedName> elements of the workbook part).
+inline host::Workbook OpenWithNames(const std::vector<PackageSheet>& sheets,
+                                    const std::string& defined_names) {
+  return host::Workbook::OpenBytes(
+      PackageBytes(
+          sheets, "", "",
+          defined_names.empty() ? "" : "<definedNames>" + defined_names + "</definedNames>"),
+      "project.xlsx");
+}
+
 /// `rows` rows of `height` points, each with the number of its row in column A and a text in
 /// column B; columns A and B `width` units wide. `before` and `after` surround the cell data.
 inline host::Workbook NumberedSheet(int rows, double height, const std::string& before,
@@ -46,10 +56,10 @@ inline host::Workbook NumberedSheet(int rows, double height, const std::string& 
     data += "<row r=\"" + n + "\" ht=\"" + std::to_string(height) + "\" customHeight=\"1\">" +
             NumberCell("A" + n, n) + TextCell("B" + n, "row " + n) + "</row>";
   }
-  return OpenPackage({{"Sheet", data, after,
-                       before + "<cols><col min=\"1\" max=\"2\" width=\"" + std::to_string(width) +
-                           "\"/></cols>"}},
-                     "", defined_names);
+  return OpenWithNames({{"Sheet", data, after,
+                         before + "<cols><col min=\"1\" max=\"2\" width=\"" +
+                             std::to_string(width) + "\"/></cols>"}},
+                       defined_names);
 }
 
 }  // namespace vardex::test
