@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/alignment_commands.hpp"
 #include "cli/batch.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
@@ -197,7 +198,10 @@ int main(int argc, char** argv) {
       ->type_name("整数")
       ->check(CLI::Range(1U, 1024U).description(""));
 
-  for (CLI::App* command : {new_app, calc_app, check_app, pdf_app}) {
+  AlignmentCommands alignment(app);
+
+  for (CLI::App* command :
+       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate(), pdf_app}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
@@ -217,6 +221,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (alignment.Parsed()) return alignment.Run();
   if (new_app->parsed()) {
     new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));
     return RunNew(new_command);
