@@ -81,9 +81,10 @@ int RunPdf(const PdfCommand& command) {
   }
   return failed == 0 ? kExitOk : kExitFailed;
 #else
+  // Refused like a command-line mistake: nothing has been opened or written.
   (void)command;
   std::fputs((std::string(text::kNoPdfInThisBuild) + "\n").c_str(), stderr);
-  return kExitFailed;
+  return kExitUsage;
 #endif
 }
 

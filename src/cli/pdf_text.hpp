@@ -18,7 +18,7 @@ inline constexpr std::string_view kPdfSheetsHelp =
 inline constexpr std::string_view kPdfJobsHelp = "同时处理的文件数（默认：处理器核数）";
 inline constexpr std::string_view kPdfOutputNeedsOneInput = "给出 -o 时只能输出一个文件";
 inline constexpr std::string_view kNoPdfInThisBuild =
-    "此版本的 vardex 构建时未包含 PDF 输出（VARDEX_BUILD_PDF 关闭）";
+    "此版本的 vardex 不能输出 PDF：构建时未包含 PDF 输出部分（cairo、pango）。没有改动任何文件。";
 inline constexpr std::string_view kNothingPrinted = "所选工作表中没有可打印的内容";
 
 inline std::string PdfWritten(std::string_view file, std::size_t pages) {
