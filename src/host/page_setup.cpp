@@ -107,6 +107,7 @@ void ReadSheetPart(const Worksheet::Impl& s, PageSetup& setup) {
   if (pugi::xml_node h = Child(ws, "headerFooter")) {
     setup.different_odd_even = Flag(h, "differentOddEven");
     setup.different_first = Flag(h, "differentFirst");
+    setup.scale_header_footer = Flag(h, "scaleWithDoc", true);
     setup.odd_header = Text(h, "oddHeader");
     setup.odd_footer = Text(h, "oddFooter");
     setup.even_header = Text(h, "evenHeader");

@@ -42,6 +42,7 @@ struct PageSetup {
   std::string odd_header, odd_footer, even_header, even_footer, first_header, first_footer;
   bool different_odd_even = false;
   bool different_first = false;
+  bool scale_header_footer = true;  ///< scaleWithDoc: header and footer follow the sheet's scale
 
   /// Manual breaks: a row (column) number after which a new page starts, 1-based, ascending.
   std::vector<int32_t> row_breaks;

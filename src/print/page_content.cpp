@@ -549,11 +549,17 @@ struct PageComposer::State {
       const HeaderFooterRun* run;
     };
     using Line = std::vector<Piece>;
+    // Spreadsheet programs shrink (or grow) the header and footer with the sheet unless the
+    // workbook says otherwise: a sheet fitted to the page width keeps its footer in proportion.
+    const double zoom = s.scale_header_footer ? plan.zoom : 1;
+    FontSpec base = default_font;
+    base.size *= zoom;
     auto lines_of = [&](const std::vector<HeaderFooterRun>& runs) {
       std::vector<Line> out(1);
       for (const HeaderFooterRun& run : runs) {
-        const FontSpec font{run.font_name.empty() ? default_font.family : run.font_name,
-                            run.size > 0 ? run.size : default_font.size, run.bold, run.italic};
+        const FontSpec font{run.font_name.empty() ? base.family : run.font_name,
+                            run.size > 0 ? run.size * zoom : base.size,
+                            run.bold, run.italic};
         std::size_t start = 0;
         for (;;) {
           const std::size_t nl = run.text.find('\n', start);
@@ -573,7 +579,7 @@ struct PageComposer::State {
       std::vector<FontExtents> extents;
       double total = 0;
       for (const Line& l : lines) {
-        FontExtents e = measure.Extents(default_font);
+        FontExtents e = measure.Extents(base);
         if (!l.empty()) e = {};
         for (const Piece& p : l) {
           const FontExtents pe = measure.Extents(p.font);

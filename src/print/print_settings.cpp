@@ -248,6 +248,7 @@ PrintSettings ResolvePrintSettings(std::string_view sheet, const host::PageSetup
   s.first_footer = setup.first_footer;
   s.different_odd_even = setup.different_odd_even;
   s.different_first = setup.different_first;
+  s.scale_header_footer = setup.scale_header_footer;
   return s;
 }
 

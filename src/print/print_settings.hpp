@@ -61,6 +61,7 @@ struct PrintSettings {
   std::string odd_header, odd_footer, even_header, even_footer, first_header, first_footer;
   bool different_odd_even = false;
   bool different_first = false;
+  bool scale_header_footer = true;  ///< header and footer fonts take the scale of the cells
 };
 
 /// Judges `setup` of the sheet named `sheet`. Throws PrintError naming the sheet and the
