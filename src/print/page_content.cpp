@@ -558,8 +558,7 @@ struct PageComposer::State {
       std::vector<Line> out(1);
       for (const HeaderFooterRun& run : runs) {
         const FontSpec font{run.font_name.empty() ? base.family : run.font_name,
-                            run.size > 0 ? run.size * zoom : base.size,
-                            run.bold, run.italic};
+                            run.size > 0 ? run.size * zoom : base.size, run.bold, run.italic};
         std::size_t start = 0;
         for (;;) {
           const std::size_t nl = run.text.find('\n', start);

@@ -126,12 +126,12 @@ TEST(PageContent, FooterTakesTheSheetsScaleUnlessTheWorkbookSaysNot) {
     std::string scale_with_doc;
     double size;
   };
-  for (const Case& c : {Case{"", 5.5}, Case{" scaleWithDoc=\"1\"", 5.5},
-                        Case{" scaleWithDoc=\"0\"", 11}}) {
-    host::Workbook book = test::NumberedSheet(
-        3, 20, "",
-        test::TestPaper("scale=\"50\"") + "<headerFooter" + c.scale_with_doc +
-            "><oddFooter>&amp;C&amp;A</oddFooter></headerFooter>");
+  for (const Case& c :
+       {Case{"", 5.5}, Case{" scaleWithDoc=\"1\"", 5.5}, Case{" scaleWithDoc=\"0\"", 11}}) {
+    host::Workbook book =
+        test::NumberedSheet(3, 20, "",
+                            test::TestPaper("scale=\"50\"") + "<headerFooter" + c.scale_with_doc +
+                                "><oddFooter>&amp;C&amp;A</oddFooter></headerFooter>");
     const print::TextItem* sheet = Find(LayOut(book, 0), "Sheet");
     ASSERT_NE(sheet, nullptr) << c.scale_with_doc;
     EXPECT_DOUBLE_EQ(sheet->font.size, c.size) << c.scale_with_doc;
