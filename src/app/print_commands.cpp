@@ -21,6 +21,7 @@
 #include "host/workbook.hpp"
 #include "print/print_job.hpp"
 #include "print/print_settings.hpp"
+#include "print/print_texts.hpp"
 
 #ifdef VARDEX_HAVE_PDF
 #include "host/atomic_file.hpp"
@@ -111,7 +112,7 @@ void PrintCommands::printProject() {
     PainterCanvas canvas(printer);
     print::PrintJob job(*mProject(), *sheets, canvas, print::FieldsNow(filePath()));
     if (job.PageCount() == 0) {
-      report(tr("打印"), "所选工作表中没有可打印的内容");
+      report(tr("打印"), std::string(print::text::kNothingToPrint));
       return;
     }
     if (!run(job, canvas, tr("正在打印…"))) printer.abort();
@@ -158,7 +159,7 @@ void PrintCommands::exportPdf() {
                             target.stem().string());
     print::PrintJob job(*mProject(), *sheets, canvas, print::FieldsNow(filePath()));
     if (job.PageCount() == 0) {
-      report(tr("导出 PDF"), "所选工作表中没有可打印的内容");
+      report(tr("导出 PDF"), std::string(print::text::kNothingToPrint));
       return;
     }
     if (!run(job, canvas, tr("正在导出 PDF…"))) return;  // the old file stays
@@ -178,7 +179,7 @@ void PrintCommands::exportPdf() {
       PainterCanvas canvas(writer);
       print::PrintJob job(*mProject(), *sheets, canvas, print::FieldsNow(filePath()));
       if (job.PageCount() == 0) {
-        report(tr("导出 PDF"), "所选工作表中没有可打印的内容");
+        report(tr("导出 PDF"), std::string(print::text::kNothingToPrint));
         return;
       }
       if (!run(job, canvas, tr("正在导出 PDF…"))) return;

@@ -125,6 +125,17 @@ std::optional<std::filesystem::path> FirstDuplicate(
   return std::nullopt;
 }
 
+// The checks calc and pdf make of their files before opening any: -o only with one input (its
+// message `one_input`), and no input twice. The usage exit code when one fails.
+std::optional<int> RefusedInputs(const std::vector<std::filesystem::path>& inputs, bool output,
+                                 std::string_view one_input) {
+  if (output && inputs.size() != 1) return UsageError(std::string(one_input));
+  if (std::optional<std::filesystem::path> twice = FirstDuplicate(inputs)) {
+    return UsageError(text::Duplicate(twice->string()));
+  }
+  return std::nullopt;
+}
+
 // Settings are checked before any file is opened, so a typing error costs nothing.
 std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
   SetConfigResult result = SetConfig(form);
@@ -227,15 +238,11 @@ int main(int argc, char** argv) {
     return RunNew(new_command);
   }
   if (calc_app->parsed()) {
-    if (output_option->count() > 0) {
-      if (calc_command.inputs.size() != 1) {
-        return UsageError(std::string(text::kOutputNeedsOneInput));
-      }
-      calc_command.output = output;
+    if (std::optional<int> refused = RefusedInputs(calc_command.inputs, output_option->count() > 0,
+                                                   text::kOutputNeedsOneInput)) {
+      return *refused;
     }
-    if (std::optional<std::filesystem::path> twice = FirstDuplicate(calc_command.inputs)) {
-      return UsageError(text::Duplicate(twice->string()));
-    }
+    if (output_option->count() > 0) calc_command.output = output;
     if (seed_option->count() > 0) {
       calc_command.seed = ParseSeed(seed);
       if (!calc_command.seed) {
@@ -250,15 +257,11 @@ int main(int argc, char** argv) {
     return RunCalc(calc_command);
   }
   if (pdf_app->parsed()) {
-    if (pdf_output_option->count() > 0) {
-      if (pdf_command.inputs.size() != 1) {
-        return UsageError(std::string(text::kPdfOutputNeedsOneInput));
-      }
-      pdf_command.output = pdf_output;
+    if (std::optional<int> refused = RefusedInputs(
+            pdf_command.inputs, pdf_output_option->count() > 0, text::kPdfOutputNeedsOneInput)) {
+      return *refused;
     }
-    if (std::optional<std::filesystem::path> twice = FirstDuplicate(pdf_command.inputs)) {
-      return UsageError(text::Duplicate(twice->string()));
-    }
+    if (pdf_output_option->count() > 0) pdf_command.output = pdf_output;
     pdf_command.threads = pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
     return RunPdf(pdf_command);
   }

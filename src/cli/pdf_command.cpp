@@ -19,6 +19,7 @@
 #include "print/pdf/pdf_canvas.hpp"
 #include "print/print_job.hpp"
 #include "print/print_settings.hpp"
+#include "print/print_texts.hpp"
 #endif
 
 namespace vardex::cli {
@@ -39,7 +40,7 @@ JobReport WriteOne(const PdfCommand& command, std::size_t index) {
                             input.stem().string());
     print::PrintJob job(book, sheets, canvas, print::FieldsNow(name));
     if (job.PageCount() == 0) {
-      report.lines.push_back(text::Failed(name, text::kNothingPrinted));
+      report.lines.push_back(text::Failed(name, print::text::kNothingToPrint));
       return report;
     }
     job.Print(canvas);

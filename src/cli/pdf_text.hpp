@@ -19,7 +19,6 @@ inline constexpr std::string_view kPdfJobsHelp = "同时处理的文件数（默
 inline constexpr std::string_view kPdfOutputNeedsOneInput = "给出 -o 时只能输出一个文件";
 inline constexpr std::string_view kNoPdfInThisBuild =
     "此版本的 vardex 不能输出 PDF：构建时未包含 PDF 输出部分（cairo、pango）。没有改动任何文件。";
-inline constexpr std::string_view kNothingPrinted = "所选工作表中没有可打印的内容";
 
 inline std::string PdfWritten(std::string_view file, std::size_t pages) {
   return "已输出 PDF：" + std::string(file) + "（" + std::to_string(pages) + " 页）";

@@ -34,6 +34,6 @@ inline std::string MarginsTooWide(std::string_view sheet, std::string_view sides
 
 inline std::string NoSuchSheet(std::string_view sheet) { return "工作簿中没有" + Sheet(sheet); }
 
-inline constexpr std::string_view kNothingToPrint = "没有可打印的工作表";
+inline constexpr std::string_view kNothingToPrint = "所选工作表中没有可打印的内容";
 
 }  // namespace vardex::print::text
