@@ -1,6 +1,8 @@
 // The print commands through the real widgets: export to PDF, print through Ctrl+P to a printer
 // that writes a file, and the preview, each on a calculated sample project.
 #include <QAction>
+#include <QBuffer>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -9,7 +11,11 @@
 
 #include "app/main_window.hpp"
 #include "app/print_commands.hpp"
+#include "app/print_painter.hpp"
 #include "app_test_support.hpp"
+#include "print/print_job.hpp"
+#include "print/print_settings.hpp"
+#include "project/print_selection.hpp"
 #include "recording_message_boxes.hpp"
 #include "support/qt_tests.hpp"
 
@@ -32,6 +38,18 @@ class PrintCommandsTest : public QObject {
   void printsTheActiveSheetWithCtrlP();
   void previewShowsEveryPage();
   void withoutAProjectNothingHappens();
+  void aDeviceThatFailsMidJobIsReported();
+};
+
+// A device that takes `pages` pages and then refuses the next, as a printer that runs out of
+// paper or goes away.
+class FailingDevice final : public QPdfWriter {
+ public:
+  FailingDevice(QIODevice* out, int pages) : QPdfWriter(out), mPagesLeft(pages) {}
+  bool newPage() override { return --mPagesLeft > 0 && QPdfWriter::newPage(); }
+
+ private:
+  int mPagesLeft;
 };
 
 void PrintCommandsTest::exportsTheRecordTablesToPdf() {
@@ -109,6 +127,26 @@ void PrintCommandsTest::withoutAProjectNothingHappens() {
   window.findChild<QAction*>(QStringLiteral("actionPrint"))->trigger();
   QVERIFY(!asked);
   QVERIFY(messages.shown.isEmpty());
+}
+
+void PrintCommandsTest::aDeviceThatFailsMidJobIsReported() {
+  RecordingMessageBoxes messages;
+  ProgramFolder folder(true);
+  MainWindow window(messages, folder.path());
+  QVERIFY(window.openProject(folder.copyExample("road-k1")));
+  window.RunCalculation();
+  QBuffer out;
+  out.open(QIODevice::WriteOnly);
+  FailingDevice device(&out, 2);
+  PainterCanvas canvas(device);
+  print::PrintJob job(*window.project(), RecordTableSheets(), canvas, {});
+  QCOMPARE(job.PageCount(), std::size_t{5});
+  try {
+    job.Print(canvas);
+    QFAIL("the failed page went unnoticed");
+  } catch (const print::PrintError& error) {
+    QCOMPARE(QString::fromUtf8(error.what()), QString::fromUtf8("打印在第 3 页中断：打印机出错"));
+  }
 }
 
 }  // namespace
