@@ -19,6 +19,9 @@ constexpr uint32_t kGridColor = 0xFFC0C0C0;
 constexpr uint32_t kHeadingFill = 0xFFE8E8E8;
 // Room between a cell's edge and its text, unscaled points.
 constexpr double kPadding = 2;
+// One level of a cell's indent, unscaled points (LibreOffice's measure; the level is not tied to
+// the font).
+constexpr double kIndentLevel = 10;
 
 uint32_t ColorOf(const host::Color& color, uint32_t automatic) {
   return color.set ? (color.argb | 0xFF000000) : automatic;
@@ -401,7 +404,8 @@ struct PageComposer::State {
         color = 0xFF000000 | *c2;
     }
     const double pad = kPadding * z;
-    const double indent = style.indent * plan.unit * z;
+    // Indented from the side the text is aligned to.
+    const double indent = style.indent * kIndentLevel * z;
     const double inner = std::max(0.0, box.width - 2 * pad - indent);
 
     enum class H { kLeft, kCenter, kRight } h = H::kLeft;
@@ -487,7 +491,7 @@ struct PageComposer::State {
       const double width = measure.Width(font, line);
       double x = box.x + pad + indent;
       if (h == H::kCenter) x = box.x + (box.width - width) / 2;
-      if (h == H::kRight) x = box.Right() - pad - width;
+      if (h == H::kRight) x = box.Right() - pad - indent - width;
       const double baseline = top + line_height * static_cast<double>(i) + ext.ascent;
       page.texts.push_back({font, color, x, baseline, line, clip});
       Decorate(style.font, font, color, x, baseline, width);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/page_setup.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 
@@ -13,6 +14,32 @@ namespace {
 // Lengths are compared with a little slack, so that rows that exactly fill a page stay on it
 // whatever the rounding of the scale.
 constexpr double kSlack = 1e-6;
+
+// A run of this many rows or more of one format below a column's last value is the column's (or
+// the template's) formatting rather than cells meant to print: the printed range stops before
+// it, as spreadsheet programs stop it, or a column formatted down to the end of the sheet would
+// print to the end of the sheet.
+constexpr int32_t kFormatRunStop = 84;
+
+// The last row of `column` below its last value `last_value` whose format shows, before a long
+// run of one format; 0 when there is none. Rows past `last_row` show the column's own format,
+// down to the end of the sheet.
+template <typename Shows>
+int32_t LastShownFormat(const host::Worksheet& sheet, int32_t column, int32_t last_value,
+                        int32_t last_row, Shows shows) {
+  auto style_at = [&](int32_t row) { return host::ShownStyleIndex(sheet, {row, column}); };
+  const uint32_t beyond = style_at(host::kMaxRows);
+  int32_t found = 0;
+  for (int32_t row = last_value + 1; row <= last_row;) {
+    const uint32_t style = style_at(row);
+    int32_t end = row;
+    while (end < last_row && style_at(end + 1) == style) ++end;
+    if ((end == last_row && style == beyond) || end - row + 1 >= kFormatRunStop) break;
+    if (shows(style)) found = end;
+    row = end + 1;
+  }
+  return found;
+}
 
 bool IsBreak(const std::vector<int32_t>& breaks, int32_t after) {
   return std::binary_search(breaks.begin(), breaks.end(), after);
@@ -167,13 +194,21 @@ std::optional<host::RangeRef> PrintedRange(const host::Worksheet& sheet) {
     }
     return known == 1;
   };
+  // The last value of each column, then the formats shown below it.
+  std::vector<int32_t> last_value(static_cast<std::size_t>(used->last.column) + 1, 0);
+  host::ForEachCell(sheet, *used, [&](const host::CellView& cell) {
+    if (cell.kind != host::CellKind::kEmpty)
+      last_value[static_cast<std::size_t>(cell.ref.column)] = cell.ref.row;
+  });
   int32_t last_row = 0;
   int32_t last_column = 0;
-  host::ForEachCell(sheet, *used, [&](const host::CellView& cell) {
-    if (cell.kind == host::CellKind::kEmpty && !shows(cell.style)) return;
-    last_row = std::max(last_row, cell.ref.row);
-    last_column = std::max(last_column, cell.ref.column);
-  });
+  for (int32_t column = used->first.column; column <= used->last.column; ++column) {
+    const int32_t value = last_value[static_cast<std::size_t>(column)];
+    const int32_t format = LastShownFormat(sheet, column, value, used->last.row, shows);
+    if (value == 0 && format == 0) continue;
+    last_row = std::max({last_row, value, format});
+    last_column = column;
+  }
   if (last_row == 0) return std::nullopt;
   // A merged region that starts inside prints whole.
   for (const host::RangeRef& merge : sheet.MergedRanges()) {

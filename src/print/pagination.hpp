@@ -51,7 +51,9 @@ struct SheetPlan {
 };
 
 /// The cells a sheet prints without a print area: from A1 to the last cell that has a value or
-/// a visible format (fill or border). Nothing for a sheet without any.
+/// a visible format (fill or border), where formats below a column's last value count only
+/// until a run of 84 rows of one format (a column formatted to the sheet's end, a template's
+/// empty ruled rows). Nothing for a sheet without any.
 std::optional<host::RangeRef> PrintedRange(const host::Worksheet& sheet);
 
 /// Plans the pages of `sheet` under `settings`; `unit` is the width in points of one unit of

@@ -117,12 +117,40 @@ TEST(Pagination, ColumnsGoDownThenOverUnlessAskedOtherwise) {
   }
 }
 
+// Rows `first` to `last` with a ruled (style 1) empty cell in `column`.
+std::string RuledRows(int first, int last, const std::string& column = "A") {
+  std::string rows;
+  for (int r = first; r <= last; ++r) {
+    const std::string n = std::to_string(r);
+    rows += "<row r=\"" + n + "\"><c r=\"" + column + n + "\" s=\"1\"/></row>";
+  }
+  return rows;
+}
+
 TEST(Pagination, PrintsFromA1ToTheLastCellWithAValueOrAVisibleFormat) {
   host::Workbook empty = test::OpenPackage({{"Sheet", "", ""}});
   EXPECT_FALSE(print::PrintedRange(empty.Sheet("Sheet")).has_value());
-  host::Workbook book =
-      test::OpenPackage({{"Sheet", "<row r=\"3\">" + test::NumberCell("C3", "1") + "</row>", ""}});
-  EXPECT_EQ(print::PrintedRange(book.Sheet("Sheet")), (host::RangeRef{{1, 1}, {3, 3}}));
+  const std::string a1 = "<row r=\"1\">" + test::NumberCell("A1", "1") + "</row>";
+  const std::string ruled_column =
+      "<cols><col min=\"1\" max=\"1\" width=\"9\" style=\"1\"/></cols>";
+  struct Case {
+    const char* what;
+    std::string rows;
+    std::string cols;
+    host::CellRef last;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"a value", "<row r=\"3\">" + test::NumberCell("C3", "1") + "</row>", "", {3, 3}},
+           {"ruled rows below", a1 + RuledRows(2, 10), "", {10, 1}},
+           {"a ruled cell to the right", a1 + RuledRows(2, 2, "C"), "", {2, 3}},
+           {"a column ruled to the sheet's end", a1 + RuledRows(2, 10), ruled_column, {1, 1}},
+           {"84 ruled rows", a1 + RuledRows(2, 85), "", {1, 1}},
+           {"83 ruled rows", a1 + RuledRows(2, 84), "", {84, 1}},
+       }) {
+    host::Workbook book = test::OpenPackage({{"Sheet", c.rows, "", c.cols}},
+                                            test::StyleSheet({}, {{0, false}, {0, true}}));
+    EXPECT_EQ(print::PrintedRange(book.Sheet("Sheet")), (host::RangeRef{{1, 1}, c.last})) << c.what;
+  }
 }
 
 }  // namespace
