@@ -2,8 +2,6 @@
 // streaming the pages into an atomically written PDF.
 #include "cli/pdf_command.hpp"
 
-#include <unistd.h>
-
 #include <exception>
 
 #include "cli/batch.hpp"
@@ -11,6 +9,7 @@
 #include "cli/exit_codes.hpp"
 #include "cli/pdf_text.hpp"
 #include "host/host_error.hpp"
+#include "host/platform.hpp"
 #include "project/print_selection.hpp"
 
 #ifdef VARDEX_HAVE_PDF
@@ -69,7 +68,7 @@ int RunPdf(const PdfCommand& command) {
 #ifdef VARDEX_HAVE_PDF
   const std::size_t count = command.inputs.size();
   const bool batch = count > 1;
-  Progress progress(count, batch && isatty(STDERR_FILENO) == 1, stderr);
+  Progress progress(count, batch && host::platform::StderrIsTerminal(), stderr);
   const std::vector<JobReport> reports = RunJobs(
       count, command.threads, [&command](std::size_t index) { return WriteOne(command, index); },
       progress);

@@ -9,9 +9,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
+#include "host/platform.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "host/xlsx_styles.hpp"
@@ -81,6 +83,10 @@ struct SharedFormula {
   std::string formula;  ///< as written in the master cell (unescaped)
 };
 
+/// The cause of a failed file operation of a save, in the words of the save messages
+/// ("磁盘空间不足").
+std::string SaveCause(const std::system_error& e);
+
 }  // namespace vardex::host::detail
 
 namespace vardex::host {
@@ -132,6 +138,10 @@ struct Workbook::Impl {
   std::size_t active = 0;
   std::size_t loaded_active = 0;  ///< the active sheet the file named (saves compare with it)
   std::filesystem::path path;
+  /// The version of the file at `path` that the workbook holds (set by opening and saving).
+  std::optional<platform::FileIdentity> loaded_identity;
+  /// The run's lock on the file, when it was opened for an update.
+  std::shared_ptr<platform::FileLock> lock;
   std::string display_name;
   bool saved = true;
   bool screen_updating = true;

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "host/local_time.hpp"
 #include "host/page_setup.hpp"
+#include "host/platform.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "print/print_texts.hpp"
@@ -19,7 +19,7 @@ DocumentFields FieldsNow(const std::string& path) {
     fields.folder = p.parent_path().string();
     fields.folder += static_cast<char>(std::filesystem::path::preferred_separator);
   }
-  const host::LocalTime now = host::LocalNow();
+  const host::platform::LocalTime now = host::platform::LocalNow();
   fields.date =
       std::to_string(now.year) + "/" + std::to_string(now.month) + "/" + std::to_string(now.day);
   fields.time =
