@@ -17,6 +17,7 @@
 
 #include "app/alignment_menu.hpp"
 #include "app/message_boxes.hpp"
+#include "app/print_commands.hpp"
 #include "app/project_files_dialog.hpp"
 #include "app/settings_dialog.hpp"
 #include "app/tool_pictures.hpp"
@@ -177,6 +178,8 @@ void MainWindow::buildMenus() {
             const QString path = mPathChooser(true, mUntitledName + QStringLiteral(".xlsx"));
             if (!path.isEmpty()) saveProjectAs(path);
           });
+  mPrint = new PrintCommands(this, mMessages, [this] { return mProject.get(); });
+  mPrint->addActions(tools, first);
   tools->insertSeparator(first);
 }
 

@@ -21,6 +21,7 @@ class Workbook;
 }  // namespace host
 
 class PictureButton;
+class PrintCommands;
 class SettingsDialog;
 class MessageBoxes;
 class RandomSource;
@@ -72,6 +73,7 @@ class MainWindow : public QMainWindow {
   host::Workbook* project() const { return mProject.get(); }
   const SurveySettings& settings() const { return mSettings; }
   WorkbookView* view() const { return mView; }
+  PrintCommands* printCommands() const { return mPrint; }
 
   void setPageOpener(PageOpener opener) { mPageOpener = std::move(opener); }
   void setPathChooser(PathChooser chooser) { mPathChooser = std::move(chooser); }
@@ -105,6 +107,7 @@ class MainWindow : public QMainWindow {
   PictureButton* mButtonB2 = nullptr;
   CaptionPanel* mPicBox = nullptr;
   SettingsDialog* mSettingsDialog = nullptr;
+  PrintCommands* mPrint = nullptr;
   PageOpener mPageOpener;
   PathChooser mPathChooser;
 };

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "controls/design_units.hpp"
+#include "host/cell_borders.hpp"
 #include "host/workbook.hpp"
 
 namespace vardex {
@@ -37,31 +38,6 @@ QFont fontOf(const host::FontStyle& style) {
   font.setUnderline(style.underline);
   font.setStrikeOut(style.strike);
   return font;
-}
-
-// Strength of a border line where two cells meet: the heavier line wins, as in the common
-// spreadsheet programs.
-int strength(host::BorderLine line) {
-  switch (line) {
-    case host::BorderLine::kNone:
-      return 0;
-    case host::BorderLine::kHair:
-      return 1;
-    case host::BorderLine::kDotted:
-      return 2;
-    case host::BorderLine::kDashed:
-      return 3;
-    case host::BorderLine::kThin:
-    case host::BorderLine::kOther:
-      return 4;
-    case host::BorderLine::kMedium:
-      return 5;
-    case host::BorderLine::kDouble:
-      return 6;
-    case host::BorderLine::kThick:
-      return 7;
-  }
-  return 0;
 }
 
 EdgeLine edgeOf(const host::BorderSide& side) {
@@ -98,10 +74,6 @@ EdgeLine edgeOf(const host::BorderSide& side) {
       break;
   }
   return edge;
-}
-
-const host::BorderSide& stronger(const host::BorderSide& a, const host::BorderSide& b) {
-  return strength(b.line) > strength(a.line) ? b : a;
 }
 
 Qt::Alignment horizontalFlag(host::HorizontalAlignment alignment, host::CellKind kind) {
@@ -300,14 +272,14 @@ CellLook SheetModel::look(const QModelIndex& index, int rowSpan, int columnSpan)
       columnSpan == 1 ? own.right : styleLook(styleOf({cell.row, lastCell.column})).right;
   const host::BorderSide& ownBottom =
       rowSpan == 1 ? own.bottom : styleLook(styleOf({lastCell.row, cell.column})).bottom;
-  result.right =
-      edgeOf(lastCell.column < host::kMaxColumns
-                 ? stronger(ownRight, styleLook(styleOf({cell.row, lastCell.column + 1})).left)
-                 : ownRight);
-  result.bottom =
-      edgeOf(lastCell.row < host::kMaxRows
-                 ? stronger(ownBottom, styleLook(styleOf({lastCell.row + 1, cell.column})).top)
-                 : ownBottom);
+  result.right = edgeOf(
+      lastCell.column < host::kMaxColumns
+          ? host::StrongerBorder(ownRight, styleLook(styleOf({cell.row, lastCell.column + 1})).left)
+          : ownRight);
+  result.bottom = edgeOf(
+      lastCell.row < host::kMaxRows
+          ? host::StrongerBorder(ownBottom, styleLook(styleOf({lastCell.row + 1, cell.column})).top)
+          : ownBottom);
   return result;
 }
 

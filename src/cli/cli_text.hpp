@@ -106,7 +106,8 @@ inline std::string CheckFailed(std::string_view file, std::size_t count) {
 // --- command line ---------------------------------------------------------------------------
 inline constexpr std::string_view kUsageLead = "命令行有误：";
 inline constexpr std::string_view kSeeHelp = "（运行 vardex --help 查看用法）";
-inline constexpr std::string_view kNeedCommand = "请给出命令：new、calc、check、stations 或 locate";
+inline constexpr std::string_view kNeedCommand =
+    "请给出命令：new、calc、check、stations、locate 或 pdf";
 inline constexpr std::string_view kUnexpected = "无法识别的参数：";
 inline constexpr std::string_view kMissing = "缺少参数：";
 inline constexpr std::string_view kNeedsValue = "选项需要一个值：";

@@ -19,6 +19,8 @@
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/pdf_command.hpp"
+#include "cli/pdf_text.hpp"
 #include "cli/settings_options.hpp"
 #include "host/platform.hpp"
 #include "project/project_template.hpp"
@@ -171,6 +173,17 @@ std::optional<std::filesystem::path> FirstDuplicate(
   return std::nullopt;
 }
 
+// The checks calc and pdf make of their files before opening any: -o only with one input (its
+// message `one_input`), and no input twice. The usage exit code when one fails.
+std::optional<int> RefusedInputs(const std::vector<std::filesystem::path>& inputs, bool output,
+                                 std::string_view one_input) {
+  if (output && inputs.size() != 1) return UsageError(std::string(one_input));
+  if (std::optional<std::filesystem::path> twice = FirstDuplicate(inputs)) {
+    return UsageError(text::Duplicate(twice->string()));
+  }
+  return std::nullopt;
+}
+
 // Settings are checked before any file is opened, so a typing error costs nothing.
 std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
   SetConfigResult result = SetConfig(form);
@@ -229,10 +242,27 @@ int main(int argc, char** argv) {
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
+  PdfCommand pdf_command;
+  std::string pdf_output;
+  unsigned pdf_threads = 0;
+  CLI::App* pdf_app = app.add_subcommand("pdf", std::string(text::kPdfDescription));
+  pdf_app->add_option("PROJECT", pdf_command.inputs, std::string(text::kPdfFilesHelp))
+      ->required()
+      ->type_name("文件");
+  CLI::Option* pdf_output_option =
+      pdf_app->add_option("-o,--output", pdf_output, std::string(text::kPdfOutputHelp))
+          ->type_name("文件");
+  pdf_app->add_option("--sheets", pdf_command.sheets, std::string(text::kPdfSheetsHelp))
+      ->delimiter(',')
+      ->type_name("工作表");
+  pdf_app->add_option("-j,--jobs", pdf_threads, std::string(text::kPdfJobsHelp))
+      ->type_name("整数")
+      ->check(CLI::Range(1U, 1024U).description(""));
+
   AlignmentCommands alignment(app);
 
   for (CLI::App* command :
-       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate()}) {
+       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate(), pdf_app}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
@@ -258,15 +288,11 @@ int main(int argc, char** argv) {
     return RunNew(new_command);
   }
   if (calc_app->parsed()) {
-    if (output_option->count() > 0) {
-      if (calc_command.inputs.size() != 1) {
-        return UsageError(std::string(text::kOutputNeedsOneInput));
-      }
-      calc_command.output = output;
+    if (std::optional<int> refused = RefusedInputs(calc_command.inputs, output_option->count() > 0,
+                                                   text::kOutputNeedsOneInput)) {
+      return *refused;
     }
-    if (std::optional<std::filesystem::path> twice = FirstDuplicate(calc_command.inputs)) {
-      return UsageError(text::Duplicate(twice->string()));
-    }
+    if (output_option->count() > 0) calc_command.output = output;
     if (seed_option->count() > 0) {
       calc_command.seed = ParseSeed(seed);
       if (!calc_command.seed) {
@@ -285,6 +311,15 @@ int main(int argc, char** argv) {
     }
     calc_command.threads = threads > 0 ? threads : DefaultThreads(calc_command.inputs.size());
     return RunCalc(calc_command);
+  }
+  if (pdf_app->parsed()) {
+    if (std::optional<int> refused = RefusedInputs(
+            pdf_command.inputs, pdf_output_option->count() > 0, text::kPdfOutputNeedsOneInput)) {
+      return *refused;
+    }
+    if (pdf_output_option->count() > 0) pdf_command.output = pdf_output;
+    pdf_command.threads = pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
+    return RunPdf(pdf_command);
   }
   return RunCheck(check_command);
 }
