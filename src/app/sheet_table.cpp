@@ -15,9 +15,9 @@
 namespace vardex {
 namespace {
 
-// How far the model grows ahead of the user when scrolling or moving reaches its end.
-constexpr int kRowGrowth = 1000;
-constexpr int kColumnGrowth = 26;
+// How far the model grows ahead of the user when moving reaches its end.
+constexpr int kRowGrowth = 100;
+constexpr int kColumnGrowth = 10;
 
 const QColor kFreezeLine(120, 120, 120);
 
@@ -34,19 +34,7 @@ void resizeSectionsQuietly(QHeaderView* header, Apply apply) {
 
 }  // namespace
 
-SheetTable::SheetTable(QWidget* parent) : QTableView(parent), mMain(this) {
-  setUpCommon();
-  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-    if (mModel != nullptr && value >= verticalScrollBar()->maximum() - viewport()->height()) {
-      growTowards(mModel->rowCount() - 1 + kRowGrowth, 0);
-    }
-  });
-  connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-    if (mModel != nullptr && value >= horizontalScrollBar()->maximum() - viewport()->width()) {
-      growTowards(0, mModel->columnCount() - 1 + kColumnGrowth);
-    }
-  });
-}
+SheetTable::SheetTable(QWidget* parent) : QTableView(parent), mMain(this) { setUpCommon(); }
 
 SheetTable::SheetTable(SheetTable* main, Part part)
     : QTableView(main), mPart(part), mMain(main), mModel(main->mModel) {
@@ -319,8 +307,81 @@ void SheetTable::moveCurrent(int rows, int columns) {
   scrollTo(target);
 }
 
+bool SheetTable::holdsValue(int row, int column) const {
+  return mModel->sheet()->Value({row + 1, column + 1}).index() != 0;
+}
+
+// The spreadsheet programs' Ctrl+arrow: from inside a run of filled cells to its last cell,
+// otherwise to the next filled cell, or to the end of the grid when there is none.
+QModelIndex SheetTable::edgeOfData(const QModelIndex& from, int rows, int columns) const {
+  const auto inside = [this](int row, int column) {
+    return row >= 0 && column >= 0 && row < mModel->rowCount() && column < mModel->columnCount();
+  };
+  int row = from.row();
+  int column = from.column();
+  if (!inside(row + rows, column + columns)) return from;
+  if (holdsValue(row, column) && holdsValue(row + rows, column + columns)) {
+    while (inside(row + rows, column + columns) && holdsValue(row + rows, column + columns)) {
+      row += rows;
+      column += columns;
+    }
+  } else {
+    row += rows;
+    column += columns;
+    while (inside(row + rows, column + columns) && !holdsValue(row, column)) {
+      row += rows;
+      column += columns;
+    }
+  }
+  return mModel->index(row, column);
+}
+
+QModelIndex SheetTable::lastValueCell() const {
+  int lastRow = 0;
+  int lastColumn = 0;
+  if (const auto used = mModel->sheet()->UsedRange()) {
+    host::ForEachCell(*mModel->sheet(), *used, [&](const host::CellView& cell) {
+      if (cell.kind == host::CellKind::kEmpty) return;
+      lastRow = std::max(lastRow, cell.ref.row - 1);
+      lastColumn = std::max(lastColumn, cell.ref.column - 1);
+    });
+  }
+  return mModel->index(lastRow, lastColumn);
+}
+
+QModelIndex SheetTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  const QModelIndex current = currentIndex();
+  if (mModel == nullptr || mModel->sheet() == nullptr || !current.isValid() ||
+      !(modifiers & Qt::ControlModifier)) {
+    return QTableView::moveCursor(action, modifiers);
+  }
+  switch (action) {
+    case MoveHome:
+      return mModel->index(0, 0);
+    case MoveEnd:
+      return lastValueCell();
+    case MoveUp:
+      return edgeOfData(current, -1, 0);
+    case MoveDown:
+      return edgeOfData(current, 1, 0);
+    case MoveLeft:
+      return edgeOfData(current, 0, -1);
+    case MoveRight:
+      return edgeOfData(current, 0, 1);
+    default:
+      return QTableView::moveCursor(action, modifiers);
+  }
+}
+
 void SheetTable::keyPressEvent(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
+  if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+    // A1 lies in the frozen panes when there are any, which never scroll by themselves.
+    QTableView::keyPressEvent(event);
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -341,10 +402,14 @@ void SheetTable::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Down:
     case Qt::Key_PageDown:
-      if (currentIndex().isValid()) growTowards(currentIndex().row() + 1, currentIndex().column());
+      if (currentIndex().isValid() && !(event->modifiers() & Qt::ControlModifier)) {
+        growTowards(currentIndex().row() + 1, currentIndex().column());
+      }
       break;
     case Qt::Key_Right:
-      if (currentIndex().isValid()) growTowards(currentIndex().row(), currentIndex().column() + 1);
+      if (currentIndex().isValid() && !(event->modifiers() & Qt::ControlModifier)) {
+        growTowards(currentIndex().row(), currentIndex().column() + 1);
+      }
       break;
     default:
       break;

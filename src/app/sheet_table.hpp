@@ -14,8 +14,11 @@ class SheetModel;
 ///  - typing over a cell replaces its content, F2 or a double click edits it;
 ///  - Enter moves down (Shift+Enter up), Tab right (Shift+Tab left), also when ending an edit;
 ///  - Delete asks for the selection's contents to be cleared (clearRequested);
+///  - Ctrl+arrows go to the edge of the data region, Ctrl+Home to A1, Ctrl+End to the last
+///    cell holding a value, Shift extending the selection as usual;
 ///  - frozen rows and columns stay in place while the rest scrolls;
-///  - the model grows as the user scrolls or moves towards its last row or column.
+///  - the model grows when the current cell moves past its last row or column, never by
+///    scrolling alone.
 class SheetTable : public QTableView {
   Q_OBJECT
 
@@ -43,6 +46,7 @@ class SheetTable : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void updateGeometries() override;
@@ -61,6 +65,9 @@ class SheetTable : public QTableView {
   bool inFrozenArea(const QModelIndex& index) const;
   SheetTable* overlayFor(const QModelIndex& index) const;
   void growTowards(int row, int column);
+  bool holdsValue(int row, int column) const;
+  QModelIndex edgeOfData(const QModelIndex& from, int rows, int columns) const;
+  QModelIndex lastValueCell() const;
 
   Part mPart = Part::Main;
   SheetTable* mMain = nullptr;  ///< the scrolling table an overlay belongs to; itself for Main

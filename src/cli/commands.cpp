@@ -50,8 +50,7 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
   try {
     host::Workbook book = host::Workbook::Open(input);
     const uint64_t seed = command.seed ? *command.seed : DrawSeed();
-    const std::unique_ptr<RandomSource> random = MakeSeededRandomSource(seed);
-    const CalculationOutcome outcome = RunCalculation(&book, command.settings, *random);
+    const CalculationOutcome outcome = RunRecordedCalculation(book, command.form, seed);
     if (!outcome.Complete()) {
       // Half a calculation is not a record anyone should file: nothing is saved.
       for (const CalculationMessage& message : outcome.messages) {
@@ -60,7 +59,6 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
       report.lines.push_back(text::NotSaved(name));
       return report;
     }
-    RecordProvenance(book, command.form, seed);
     const std::filesystem::path target = command.output ? *command.output : input;
     book.SaveAs(target);
     report.ok = true;

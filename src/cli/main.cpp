@@ -219,9 +219,7 @@ int main(int argc, char** argv) {
       }
     }
     calc_command.form = calc_settings.Overlay(GetConfig(InitConfig()));
-    std::optional<SurveySettings> settings = ValidatedSettings(calc_command.form);
-    if (!settings) return kExitUsage;
-    calc_command.settings = *settings;
+    if (!ValidatedSettings(calc_command.form)) return kExitUsage;
     calc_command.threads = threads > 0 ? threads : DefaultThreads(calc_command.inputs.size());
     return RunCalc(calc_command);
   }

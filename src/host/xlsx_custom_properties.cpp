@@ -53,6 +53,13 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
             "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes")
       vt = std::string(n.substr(6));
   }
+  for (pugi::xml_node p = root.first_child(); p;) {
+    const pugi::xml_node next = p.next_sibling();
+    if (p.type() == pugi::node_element && !props.contains(Attr(p, "name").as_string())) {
+      root.remove_child(p);
+    }
+    p = next;
+  }
   int max_pid = 1;
   for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
     if (p.type() == pugi::node_element) max_pid = std::max(max_pid, Attr(p, "pid").as_int());

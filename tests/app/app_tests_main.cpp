@@ -7,6 +7,8 @@ int runGuidePagesTests(int argc, char* argv[]);
 int runTabSeparatedTests(int argc, char* argv[]);
 int runWorkbookViewTests(int argc, char* argv[]);
 int runMainWindowTests(int argc, char* argv[]);
+int runGridKeyboardTests(int argc, char* argv[]);
+int runProjectCommandsTests(int argc, char* argv[]);
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -16,5 +18,8 @@ int main(int argc, char* argv[]) {
   failed += runTabSeparatedTests(argc, argv);
   failed += runWorkbookViewTests(argc, argv);
   failed += runMainWindowTests(argc, argv);
+  failed += runGridKeyboardTests(argc, argv);
+  // Last: it installs Qt's Chinese texts for the rest of the run.
+  failed += runProjectCommandsTests(argc, argv);
   return failed == 0 ? 0 : 1;
 }

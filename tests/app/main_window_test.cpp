@@ -1,6 +1,6 @@
-// The main window as the surveyor meets it: the one project of the run made from the template, a
-// calculation of typed input, the settings in force, saving and reopening, the question before
-// unsaved work is closed, the tool bar's layout and the update question.
+// The main window as the surveyor meets it: a project made from the template, a calculation of
+// typed input, the settings in force, saving and reopening, the question before unsaved work is
+// closed, and the tool bar's layout.
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
-#include <QUndoStack>
 #include <QtTest>
 
 #include "app/main_window.hpp"
@@ -18,7 +17,6 @@
 #include "controls/picture_button.hpp"
 #include "recording_message_boxes.hpp"
 
-using vardex::GuidePage;
 using vardex::MainWindow;
 using vardex::MessageBoxes;
 using vardex::test::ProgramFolder;
@@ -81,7 +79,6 @@ class MainWindowTest : public QObject {
  private slots:
   void createProject_data();
   void createProject();
-  void secondCreateDoesNothing();
   void typedInputCalculatedSavedAndReopened();
   void calculationFailureIsNamed();
   void savedSettingsApplyToNextCalculation();
@@ -89,8 +86,6 @@ class MainWindowTest : public QObject {
   void closeAsksOnlyForUnsavedWork();
   void barKeepsSmallButtonsAtBottom_data();
   void barKeepsSmallButtonsAtBottom();
-  void updateQuestion_data();
-  void updateQuestion();
 };
 
 void MainWindowTest::createProject_data() {
@@ -144,22 +139,6 @@ void MainWindowTest::createProject() {
   create();
   QCOMPARE(messages.shown.size(), 1);
   QVERIFY(window.project() != nullptr);
-}
-
-void MainWindowTest::secondCreateDoesNothing() {
-  RecordingMessageBoxes messages;
-  ProgramFolder folder(true);
-  MainWindow window(messages, folder.path());
-  window.CreateProject();
-  vardex::host::Workbook* first = window.project();
-  typeAt(*window.view(), "E5", QStringLiteral("BM7"));
-
-  window.CreateProject();
-  triggerMenu(window, "menuNew");
-  QCOMPARE(window.project(), first);
-  QCOMPARE(text(first->SheetAt(0), "E5"), QStringLiteral("BM7"));
-  QCOMPARE(window.view()->undoStack()->count(), 1);
-  QCOMPARE(messages.shown.size(), 0);
 }
 
 void MainWindowTest::typedInputCalculatedSavedAndReopened() {
@@ -351,39 +330,6 @@ void MainWindowTest::barKeepsSmallButtonsAtBottom() {
   QCOMPARE(child(window, "calculateButton")->geometry(), QRect(8, 72, 65, 65));
   QCOMPARE(child(window, "ButtonSave")->geometry(), QRect(8, 144, 65, 65));
   QCOMPARE(child(window, "ComboPM_1")->geometry(), QRect(2, 136, 80, 20));
-}
-
-void MainWindowTest::updateQuestion_data() {
-  QTest::addColumn<QByteArray>("command");
-  QTest::addColumn<MessageBoxes::Answer>("answer");
-  using A = MessageBoxes::Answer;
-  for (const char* command :
-       {"menuSavePointPM", "menuSavePointSZ", "menuSaveSheet", "menuupdate", "ButtonSave"}) {
-    QTest::addRow("%s, yes", command) << QByteArray(command) << A::Yes;
-  }
-  QTest::newRow("ButtonSave, no") << QByteArray("ButtonSave") << A::No;
-}
-
-void MainWindowTest::updateQuestion() {
-  QFETCH(QByteArray, command);
-  QFETCH(MessageBoxes::Answer, answer);
-  RecordingMessageBoxes messages;
-  messages.answers = {answer};
-  ProgramFolder folder(true);
-  MainWindow window(messages, folder.path());
-  QList<GuidePage> opened;
-  window.setPageOpener([&](GuidePage page) { opened << page; });
-
-  if (command == "ButtonSave") {
-    emit qobject_cast<vardex::PictureButton*>(child(window, "ButtonSave"))->Click();
-  } else {
-    triggerMenu(window, command.constData());
-  }
-  QCOMPARE(messages.shown.size(), 1);
-  QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::YesNo);
-  QCOMPARE(opened, answer == MessageBoxes::Answer::Yes ? QList<GuidePage>{GuidePage::Update}
-                                                       : QList<GuidePage>{});
-  QVERIFY(window.project() == nullptr);  // nothing saved, nothing made
 }
 
 int runMainWindowTests(int argc, char* argv[]) {

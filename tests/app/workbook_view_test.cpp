@@ -137,6 +137,12 @@ void WorkbookViewTest::typingEditsLikeSpreadsheet_data() {
   QTest::newRow("text stays text")
       << QStringLiteral("12.5") << false << QStringLiteral("K1+240") << int(Qt::Key_Backtab)
       << QStringLiteral("text") << QStringLiteral("K1+240") << QStringLiteral("A4");
+  QTest::newRow("an arrow ends an entry started by typing")
+      << QString() << false << QStringLiteral("107.862") << int(Qt::Key_Right)
+      << QStringLiteral("number") << QStringLiteral("107.862") << QStringLiteral("C4");
+  QTest::newRow("an arrow moves the caret in an F2 edit")
+      << QStringLiteral("12.5") << true << QStringLiteral("1") << int(Qt::Key_Left)
+      << QStringLiteral("number") << QStringLiteral("12.500") << QStringLiteral("B4");
   QTest::newRow("escape keeps the old value")
       << QStringLiteral("12.5") << false << QStringLiteral("99") << int(Qt::Key_Escape)
       << QStringLiteral("number") << QStringLiteral("12.500") << QStringLiteral("B4");

@@ -1,0 +1,247 @@
+// The main window's commands as the surveyor meets them: a run's messages never sit under a
+// progress window, every calculation leaves the record that `vardex calc --seed` reproduces, the
+// grid keeps the keyboard, the save items save, and the about, update and new-project commands
+// say and do what they claim.
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/about_box.hpp"
+#include "app/main_window.hpp"
+#include "app/qt_translations.hpp"
+#include "app_test_support.hpp"
+#include "controls/picture_button.hpp"
+#include "project/provenance.hpp"
+#include "recording_message_boxes.hpp"
+
+using vardex::MainWindow;
+using vardex::MessageBoxes;
+using vardex::test::ProgramFolder;
+using vardex::test::RecordingMessageBoxes;
+
+Q_DECLARE_METATYPE(MessageBoxes::Answer)
+
+namespace {
+
+// Records messages as a user sees them: each stays up a while, as a real box does, and notes
+// whether a progress window showed meanwhile.
+class LingeringMessageBoxes final : public MessageBoxes {
+ public:
+  Answer show(QWidget*, const QString& title, const QString&, Icon, Buttons) override {
+    QTest::qWait(700);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (qobject_cast<QProgressDialog*>(widget) != nullptr && widget->isVisible()) {
+        underProgress << title;
+      }
+    }
+    ++count;
+    return Answer::Ok;
+  }
+  int count = 0;
+  QStringList underProgress;
+};
+
+void trigger(MainWindow& window, const char* name) {
+  if (auto* button = window.findChild<vardex::PictureButton*>(QString::fromUtf8(name))) {
+    emit button->Click();
+    return;
+  }
+  auto* action = window.findChild<QAction*>(QString::fromUtf8(name));
+  QVERIFY2(action != nullptr, name);
+  action->trigger();
+}
+
+// Every cell of the three record tables, as values.
+QStringList recordTables(const QString& path) {
+  const vardex::host::Workbook book = vardex::host::Workbook::Open(path.toStdU16String());
+  QStringList cells;
+  for (const std::string& name :
+       {vardex::test::kLevelling, vardex::test::kStakeOut, vardex::test::kInspection}) {
+    const vardex::host::Worksheet& sheet = book.Sheet(name);
+    vardex::host::ForEachCell(sheet, *sheet.UsedRange(), [&](const vardex::host::CellView& cell) {
+      cells << QString::fromStdString(name + vardex::host::FormatCellRef(cell.ref) + "=" +
+                                      sheet.Text(cell.ref));
+    });
+  }
+  return cells;
+}
+
+int runCli(const QStringList& arguments) {
+  return QProcess::execute(QStringLiteral(VARDEX_CLI), arguments);
+}
+
+}  // namespace
+
+class ProjectCommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void noMessageUnderProgress();
+  void calculationRecordsWhatReproducesIt();
+  void gridKeepsTheFocus();
+  void saveItemsSave_data();
+  void saveItemsSave();
+  void newTemplateAsksFirst_data();
+  void newTemplateAsksFirst();
+  void aboutAndUpdateTellTheVersion();
+  void qtTextsAndTitlesReadWhole();
+};
+
+void ProjectCommandsTest::noMessageUnderProgress() {
+  LingeringMessageBoxes messages;
+  ProgramFolder folder(true);
+  MainWindow window(messages, folder.path());
+  window.show();
+  QVERIFY(window.openProject(folder.copyExample("road-k1")));
+  vardex::test::typeAt(*window.view(), "E9", QStringLiteral("abc"));
+  trigger(window, "calculateButton");
+  QVERIFY(messages.count > 0);
+  QCOMPARE(messages.underProgress, QStringList());
+}
+
+void ProjectCommandsTest::calculationRecordsWhatReproducesIt() {
+  RecordingMessageBoxes messages;
+  ProgramFolder folder(true);
+  const QString project = folder.copyExample("road-k1");
+  // Calculated by the command line first: the app's run must replace that record.
+  QCOMPARE(runCli({QStringLiteral("calc"), QStringLiteral("--seed"), QStringLiteral("7"), project}),
+           0);
+  {
+    MainWindow window(messages, folder.path());
+    QVERIFY(window.openProject(project));
+    trigger(window, "calculateButton");
+    trigger(window, "actionSave");
+  }
+  QCOMPARE(messages.shown.size(), 0);
+  const auto recorded =
+      vardex::ReadProvenance(vardex::host::Workbook::Open(project.toStdU16String()));
+  QVERIFY(recorded && recorded->seed && *recorded->seed != 7);
+  QCOMPARE(runCli({QStringLiteral("check"), project}), 0);
+
+  const QString again = folder.path(QStringLiteral("again.xlsx"));
+  QCOMPARE(runCli({QStringLiteral("calc"), QStringLiteral("--seed"),
+                   QString::number(*recorded->seed), project, QStringLiteral("-o"), again}),
+           0);
+  QCOMPARE(recordTables(again), recordTables(project));
+}
+
+void ProjectCommandsTest::gridKeepsTheFocus() {
+  RecordingMessageBoxes messages;
+  ProgramFolder folder(true);
+  MainWindow window(messages, folder.path());
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QVERIFY(window.openProject(folder.copyExample("road-k1")));
+  QWidget* grid = window.view()->table();
+  QCOMPARE(QApplication::focusWidget(), grid);
+
+  trigger(window, "calculateButton");
+  QCOMPARE(QApplication::focusWidget(), grid);
+  QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
+  QCOMPARE(window.view()->tabBar()->tabText(window.view()->currentSheet()),
+           QString::fromStdString(vardex::test::kStakeOut));
+  QCOMPARE(QApplication::focusWidget(), grid);
+  QTimer::singleShot(0, &window, [] { QApplication::activeModalWidget()->close(); });
+  trigger(window, "ButtonB2");
+  QTRY_COMPARE(QApplication::focusWidget(), grid);
+}
+
+void ProjectCommandsTest::saveItemsSave_data() {
+  QTest::addColumn<QByteArray>("command");
+  for (const char* command :
+       {"menuSavePointPM", "menuSavePointSZ", "menuSaveSheet", "ButtonSave"}) {
+    QTest::newRow(command) << QByteArray(command);
+  }
+}
+
+void ProjectCommandsTest::saveItemsSave() {
+  QFETCH(QByteArray, command);
+  RecordingMessageBoxes messages;
+  ProgramFolder folder(true);
+  const QString project = folder.copyExample("road-k1");
+  MainWindow window(messages, folder.path());
+  QVERIFY(window.openProject(project));
+  vardex::test::typeAt(*window.view(), "E5", QStringLiteral("BM9"));
+  trigger(window, command.constData());
+  QCOMPARE(messages.shown.size(), 0);
+  QVERIFY(window.project()->Saved());
+  const vardex::host::Workbook saved = vardex::host::Workbook::Open(project.toStdU16String());
+  QCOMPARE(vardex::test::text(saved.SheetAt(0), "E5"), QStringLiteral("BM9"));
+}
+
+void ProjectCommandsTest::newTemplateAsksFirst_data() {
+  QTest::addColumn<MessageBoxes::Answer>("answer");
+  QTest::addColumn<bool>("replaced");
+  QTest::newRow("save") << MessageBoxes::Answer::Save << true;
+  QTest::newRow("discard") << MessageBoxes::Answer::Discard << true;
+  QTest::newRow("cancel") << MessageBoxes::Answer::Cancel << false;
+}
+
+void ProjectCommandsTest::newTemplateAsksFirst() {
+  QFETCH(MessageBoxes::Answer, answer);
+  QFETCH(bool, replaced);
+  RecordingMessageBoxes messages;
+  messages.answers = {answer};
+  ProgramFolder folder(true);
+  const QString project = folder.copyExample("road-k1");
+  MainWindow window(messages, folder.path());
+  QVERIFY(window.openProject(project));
+  vardex::test::typeAt(*window.view(), "E5", QStringLiteral("BM9"));
+  trigger(window, "menuNew");
+  QCOMPARE(messages.shown.size(), 1);
+  QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::SaveDiscardCancel);
+  QCOMPARE(window.project()->Path().empty(), replaced);
+  const vardex::host::Workbook onDisk = vardex::host::Workbook::Open(project.toStdU16String());
+  QCOMPARE(vardex::test::text(onDisk.SheetAt(0), "E5") == QStringLiteral("BM9"),
+           answer == MessageBoxes::Answer::Save);
+}
+
+void ProjectCommandsTest::aboutAndUpdateTellTheVersion() {
+  RecordingMessageBoxes messages;
+  messages.answers = {MessageBoxes::Answer::Ok, MessageBoxes::Answer::Yes};
+  ProgramFolder folder(true);
+  MainWindow window(messages, folder.path());
+  QList<vardex::GuidePage> opened;
+  window.setPageOpener([&](vardex::GuidePage page) { opened << page; });
+  trigger(window, "menuAboutsoft");
+  trigger(window, "menuupdate");
+  QCOMPARE(messages.shown.size(), 2);
+  for (const auto& shown : messages.shown) {
+    QVERIFY2(shown.text.contains(vardex::installedVersion()), qPrintable(shown.text));
+    QVERIFY(!shown.text.contains(QString::fromUtf8("检查到有新版本")));
+  }
+  QCOMPARE(opened, QList<vardex::GuidePage>{vardex::GuidePage::Update});
+}
+
+void ProjectCommandsTest::qtTextsAndTitlesReadWhole() {
+  QVERIFY(vardex::installQtTranslations(*QCoreApplication::instance()));
+  const QString title = QString::fromUtf8("平面水准设置：一个很长的标题");
+  QString saveText;
+  int boxWidth = 0;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box != nullptr);
+    saveText = box->button(QMessageBox::Save)->text();
+    boxWidth = box->width();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  vardex::DialogMessageBoxes().show(nullptr, title, QStringLiteral("?"),
+                                    MessageBoxes::Icon::Question,
+                                    MessageBoxes::Buttons::SaveDiscardCancel);
+  QCOMPARE(saveText, QString::fromUtf8("保存"));
+  QVERIFY(boxWidth > QFontMetrics(QApplication::font()).horizontalAdvance(title));
+}
+
+int runProjectCommandsTests(int argc, char* argv[]) {
+  ProjectCommandsTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "project_commands_test.moc"
