@@ -21,6 +21,12 @@ constexpr int kColumnGrowth = 10;
 
 const QColor kFreezeLine(120, 120, 120);
 
+// Merged regions are spans of the view, and Qt's spans are slow to set by the hundred thousand
+// (the plane record tables merge eight regions a row). A sheet with more than kAllSpans of them
+// gets spans only within kSpanMargin rows of the rows in sight, moved along as the view scrolls.
+constexpr std::size_t kAllSpans = 4000;
+constexpr int kSpanMargin = 300;
+
 // Applies sizes for many sections at once. Header updates are off meanwhile: a resize with
 // updates on looks up the section's position, which is linear in the section count, and would
 // make a sheet of 65,000 rows quadratic to lay out.
@@ -34,7 +40,10 @@ void resizeSectionsQuietly(QHeaderView* header, Apply apply) {
 
 }  // namespace
 
-SheetTable::SheetTable(QWidget* parent) : QTableView(parent), mMain(this) { setUpCommon(); }
+SheetTable::SheetTable(QWidget* parent) : QTableView(parent), mMain(this) {
+  setUpCommon();
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &SheetTable::followSpans);
+}
 
 SheetTable::SheetTable(SheetTable* main, Part part)
     : QTableView(main), mPart(part), mMain(main), mModel(main->mModel) {
@@ -91,6 +100,7 @@ void SheetTable::applyLayout() {
   if (sheet == nullptr) {
     mFrozenRows = 0;
     mFrozenColumns = 0;
+    mMerges.clear();
     rebuildOverlays();
     return;
   }
@@ -121,11 +131,16 @@ void SheetTable::applyLayout() {
       }
     }
   });
+  mMerges.clear();
+  mTallestMerge = 1;
   for (const host::RangeRef& merged : sheet->MergedRanges()) {
     if (merged.first.row > rows || merged.first.column > columns) continue;
-    setSpan(merged.first.row - 1, merged.first.column - 1, static_cast<int>(merged.RowCount()),
-            static_cast<int>(merged.ColumnCount()));
+    mMerges.push_back(merged);
+    mTallestMerge = std::max(mTallestMerge, static_cast<int>(merged.RowCount()));
   }
+  std::sort(mMerges.begin(), mMerges.end(), [](const host::RangeRef& a, const host::RangeRef& b) {
+    return a.first.row < b.first.row;
+  });
   mFrozenRows = std::min(layout.frozen_rows, rows);
   mFrozenColumns = std::min(layout.frozen_columns, columns);
   rebuildOverlays();
@@ -156,6 +171,50 @@ void SheetTable::rebuildOverlays() {
     overlay->raise();
   }
   placeOverlays();
+  mSpanRows = {1, 0};
+  followSpans();
+}
+
+void SheetTable::followSpans() {
+  if (mPart != Part::Main || mModel == nullptr) return;
+  std::pair<int, int> wanted{1, host::kMaxRows};
+  if (mMerges.size() > kAllSpans) {
+    // Sheet rows, 1-based, of the first and last row in sight.
+    const int top = std::max(rowAt(0), 0) + 1;
+    const int bottom = std::max(rowAt(viewport()->height() - 1), top + 100) + 1;
+    if (top >= mSpanRows.first && bottom <= mSpanRows.second) return;
+    wanted = {std::max(1, top - kSpanMargin), bottom + kSpanMargin};
+  } else if (mSpanRows == wanted) {
+    return;
+  }
+  mSpanRows = wanted;
+  clearSpans();
+  for (SheetTable* overlay : mOverlays) {
+    if (overlay != nullptr) overlay->clearSpans();
+  }
+  const auto setSpans = [this](const host::RangeRef& merged) {
+    const int row = merged.first.row - 1;
+    const int column = merged.first.column - 1;
+    const auto rows = static_cast<int>(merged.RowCount());
+    const auto columns = static_cast<int>(merged.ColumnCount());
+    setSpan(row, column, rows, columns);
+    const bool inTop = merged.first.row <= mFrozenRows;
+    const bool inLeft = merged.first.column <= mFrozenColumns;
+    if (mOverlays[0] != nullptr && inTop) mOverlays[0]->setSpan(row, column, rows, columns);
+    if (mOverlays[1] != nullptr && inLeft) mOverlays[1]->setSpan(row, column, rows, columns);
+    if (mOverlays[2] != nullptr && inTop && inLeft) {
+      mOverlays[2]->setSpan(row, column, rows, columns);
+    }
+  };
+  const auto byRow = [](const host::RangeRef& merged, int row) { return merged.first.row < row; };
+  // The frozen rows are always in sight.
+  const auto frozenEnd = std::lower_bound(mMerges.begin(), mMerges.end(), mFrozenRows + 1, byRow);
+  std::for_each(mMerges.begin(), frozenEnd, setSpans);
+  auto merged =
+      std::lower_bound(frozenEnd, mMerges.end(), mSpanRows.first - mTallestMerge + 1, byRow);
+  for (; merged != mMerges.end() && merged->first.row <= mSpanRows.second; ++merged) {
+    if (merged->last.row >= mSpanRows.first) setSpans(*merged);
+  }
 }
 
 void SheetTable::copyLayoutTo(SheetTable& overlay) const {
@@ -179,16 +238,6 @@ void SheetTable::copyLayoutTo(SheetTable& overlay) const {
       if (height != defaultHeight) overlay.setRowHeight(r, height);
     }
   });
-  for (const host::RangeRef& merged : mModel->sheet()->MergedRanges()) {
-    const bool inTop = merged.first.row <= mFrozenRows;
-    const bool inLeft = merged.first.column <= mFrozenColumns;
-    const bool wanted = overlay.mPart == Part::Top    ? inTop
-                        : overlay.mPart == Part::Left ? inLeft
-                                                      : inTop && inLeft;
-    if (!wanted || merged.first.row > mModel->rowCount()) continue;
-    overlay.setSpan(merged.first.row - 1, merged.first.column - 1,
-                    static_cast<int>(merged.RowCount()), static_cast<int>(merged.ColumnCount()));
-  }
   overlay.horizontalScrollBar()->setValue(
       overlay.mPart == Part::Top ? horizontalScrollBar()->value() : 0);
   overlay.verticalScrollBar()->setValue(overlay.mPart == Part::Left ? verticalScrollBar()->value()
@@ -231,6 +280,7 @@ void SheetTable::placeOverlays() {
 void SheetTable::updateGeometries() {
   QTableView::updateGeometries();
   placeOverlays();
+  followSpans();
 }
 
 bool SheetTable::inFrozenArea(const QModelIndex& index) const {

@@ -4,6 +4,10 @@
 
 #include <QTableView>
 #include <array>
+#include <utility>
+#include <vector>
+
+#include "host/cell_ref.hpp"
 
 namespace vardex {
 
@@ -65,6 +69,7 @@ class SheetTable : public QTableView {
   bool inFrozenArea(const QModelIndex& index) const;
   SheetTable* overlayFor(const QModelIndex& index) const;
   void growTowards(int row, int column);
+  void followSpans();
   bool holdsValue(int row, int column) const;
   QModelIndex edgeOfData(const QModelIndex& from, int rows, int columns) const;
   QModelIndex lastValueCell() const;
@@ -76,6 +81,9 @@ class SheetTable : public QTableView {
   int mFrozenRows = 0;
   int mFrozenColumns = 0;
   std::array<SheetTable*, 3> mOverlays{};  ///< top, left, corner; null when not frozen
+  std::vector<host::RangeRef> mMerges;     ///< the sheet's merged regions by first row
+  int mTallestMerge = 1;                   ///< rows of the tallest of them
+  std::pair<int, int> mSpanRows{1, 0};     ///< sheet rows whose merges are spans now
 };
 
 }  // namespace vardex
