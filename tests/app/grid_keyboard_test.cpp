@@ -7,6 +7,7 @@
 
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::WorkbookView;
 using vardex::host::Workbook;
@@ -146,9 +147,6 @@ void GridKeyboardTest::cellBarAndFormula() {
   QVERIFY(mMessages.shown[0].text.contains(QStringLiteral("=E9+0.002")));
 }
 
-int runGridKeyboardTests(int argc, char* argv[]) {
-  GridKeyboardTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(GridKeyboardTest);
 
 #include "grid_keyboard_test.moc"

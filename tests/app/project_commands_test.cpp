@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 #include "app/about_box.hpp"
@@ -19,6 +20,7 @@
 #include "controls/picture_button.hpp"
 #include "project/provenance.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::MainWindow;
 using vardex::MessageBoxes;
@@ -235,13 +237,15 @@ void ProjectCommandsTest::qtTextsAndTitlesReadWhole() {
   vardex::DialogMessageBoxes().show(nullptr, title, QStringLiteral("?"),
                                     MessageBoxes::Icon::Question,
                                     MessageBoxes::Buttons::SaveDiscardCancel);
+  // The other suites of this program read Qt's own texts in English.
+  for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
   QCOMPARE(saveText, QString::fromUtf8("保存"));
   QVERIFY(boxWidth > QFontMetrics(QApplication::font()).horizontalAdvance(title));
 }
 
-int runProjectCommandsTests(int argc, char* argv[]) {
-  ProjectCommandsTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(ProjectCommandsTest);
 
 #include "project_commands_test.moc"
