@@ -9,15 +9,12 @@
 #include "recording_message_boxes.hpp"
 #include "support/qt_tests.hpp"
 
-using vardex::WorkbookView;
-using vardex::host::Workbook;
-using vardex::test::goTo;
-
+namespace vardex::test {
 namespace {
 
 QString currentCell(WorkbookView& view) {
   return QString::fromStdString(
-      vardex::host::FormatCellRef(vardex::SheetModel::cellOf(view.table()->currentIndex())));
+      host::FormatCellRef(SheetModel::cellOf(view.table()->currentIndex())));
 }
 
 }  // namespace
@@ -36,14 +33,14 @@ class GridKeyboardTest : public QObject {
   void cellBarAndFormula();
 
  private:
-  vardex::test::RecordingMessageBoxes mMessages;
-  std::unique_ptr<Workbook> mBook;
+  RecordingMessageBoxes mMessages;
+  std::unique_ptr<host::Workbook> mBook;
   std::unique_ptr<WorkbookView> mView;
 };
 
 void GridKeyboardTest::init() {
   mMessages.shown.clear();
-  mBook = std::make_unique<Workbook>(Workbook::Open(vardex::test::ExampleFile("road-k1")));
+  mBook = std::make_unique<host::Workbook>(host::Workbook::Open(ExampleFile("road-k1")));
   mView = std::make_unique<WorkbookView>(mMessages);
   mView->resize(900, 600);
   mView->setWorkbook(mBook.get());
@@ -140,13 +137,14 @@ void GridKeyboardTest::cellBarAndFormula() {
   auto* bar = mView->findChild<QLineEdit*>(QStringLiteral("cellContent"));
   QCOMPARE(bar->text(), QStringLiteral("4010"));
 
-  vardex::test::typeAt(*mView, "E10", QStringLiteral("=E9+0.002"));
-  QCOMPARE(vardex::test::value(mBook->SheetAt(0), "E10"),
-           vardex::host::CellValue(std::string("=E9+0.002")));
+  typeAt(*mView, "E10", QStringLiteral("=E9+0.002"));
+  QCOMPARE(value(mBook->SheetAt(0), "E10"), host::CellValue(std::string("=E9+0.002")));
   QCOMPARE(mMessages.shown.size(), 1);
   QVERIFY(mMessages.shown[0].text.contains(QStringLiteral("=E9+0.002")));
 }
 
 VARDEX_QT_TEST(GridKeyboardTest);
+
+}  // namespace vardex::test
 
 #include "grid_keyboard_test.moc"

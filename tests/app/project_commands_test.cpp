@@ -3,6 +3,7 @@
 // grid keeps the keyboard, the save items save, and the about, update and new-project commands
 // say and do what they claim.
 #include <QApplication>
+#include <QCursor>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -22,13 +23,9 @@
 #include "recording_message_boxes.hpp"
 #include "support/qt_tests.hpp"
 
-using vardex::MainWindow;
-using vardex::MessageBoxes;
-using vardex::test::ProgramFolder;
-using vardex::test::RecordingMessageBoxes;
+Q_DECLARE_METATYPE(vardex::MessageBoxes::Answer)
 
-Q_DECLARE_METATYPE(MessageBoxes::Answer)
-
+namespace vardex::test {
 namespace {
 
 // Records messages as a user sees them: each stays up a while, as a real box does, and notes
@@ -49,25 +46,14 @@ class LingeringMessageBoxes final : public MessageBoxes {
   QStringList underProgress;
 };
 
-void trigger(MainWindow& window, const char* name) {
-  if (auto* button = window.findChild<vardex::PictureButton*>(QString::fromUtf8(name))) {
-    emit button->Click();
-    return;
-  }
-  auto* action = window.findChild<QAction*>(QString::fromUtf8(name));
-  QVERIFY2(action != nullptr, name);
-  action->trigger();
-}
-
 // Every cell of the three record tables, as values.
 QStringList recordTables(const QString& path) {
-  const vardex::host::Workbook book = vardex::host::Workbook::Open(path.toStdU16String());
+  const host::Workbook book = host::Workbook::Open(path.toStdU16String());
   QStringList cells;
-  for (const std::string& name :
-       {vardex::test::kLevelling, vardex::test::kStakeOut, vardex::test::kInspection}) {
-    const vardex::host::Worksheet& sheet = book.Sheet(name);
-    vardex::host::ForEachCell(sheet, *sheet.UsedRange(), [&](const vardex::host::CellView& cell) {
-      cells << QString::fromStdString(name + vardex::host::FormatCellRef(cell.ref) + "=" +
+  for (const std::string& name : {kLevelling, kStakeOut, kInspection}) {
+    const host::Worksheet& sheet = book.Sheet(name);
+    host::ForEachCell(sheet, *sheet.UsedRange(), [&](const host::CellView& cell) {
+      cells << QString::fromStdString(name + host::FormatCellRef(cell.ref) + "=" +
                                       sheet.Text(cell.ref));
     });
   }
@@ -87,6 +73,8 @@ class ProjectCommandsTest : public QObject {
   void noMessageUnderProgress();
   void calculationRecordsWhatReproducesIt();
   void gridKeepsTheFocus();
+  void longWorkKeepsTheWindowAlive_data();
+  void longWorkKeepsTheWindowAlive();
   void saveItemsSave_data();
   void saveItemsSave();
   void newTemplateAsksFirst_data();
@@ -101,8 +89,8 @@ void ProjectCommandsTest::noMessageUnderProgress() {
   MainWindow window(messages, folder.path());
   window.show();
   QVERIFY(window.openProject(folder.copyExample("road-k1")));
-  vardex::test::typeAt(*window.view(), "E9", QStringLiteral("abc"));
-  trigger(window, "calculateButton");
+  typeAt(*window.view(), "E9", QStringLiteral("abc"));
+  activate(window, "calculateButton");
   QVERIFY(messages.count > 0);
   QCOMPARE(messages.underProgress, QStringList());
 }
@@ -117,12 +105,11 @@ void ProjectCommandsTest::calculationRecordsWhatReproducesIt() {
   {
     MainWindow window(messages, folder.path());
     QVERIFY(window.openProject(project));
-    trigger(window, "calculateButton");
-    trigger(window, "actionSave");
+    activate(window, "calculateButton");
+    activate(window, "actionSave");
   }
   QCOMPARE(messages.shown.size(), 0);
-  const auto recorded =
-      vardex::ReadProvenance(vardex::host::Workbook::Open(project.toStdU16String()));
+  const auto recorded = ReadProvenance(host::Workbook::Open(project.toStdU16String()));
   QVERIFY(recorded && recorded->seed && *recorded->seed != 7);
   QCOMPARE(runCli({QStringLiteral("check"), project}), 0);
 
@@ -144,15 +131,57 @@ void ProjectCommandsTest::gridKeepsTheFocus() {
   QWidget* grid = window.view()->table();
   QCOMPARE(QApplication::focusWidget(), grid);
 
-  trigger(window, "calculateButton");
+  activate(window, "calculateButton");
   QCOMPARE(QApplication::focusWidget(), grid);
   QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
   QCOMPARE(window.view()->tabBar()->tabText(window.view()->currentSheet()),
-           QString::fromStdString(vardex::test::kStakeOut));
+           QString::fromStdString(kStakeOut));
   QCOMPARE(QApplication::focusWidget(), grid);
   QTimer::singleShot(0, &window, [] { QApplication::activeModalWidget()->close(); });
-  trigger(window, "ButtonB2");
+  activate(window, "ButtonB2");
   QTRY_COMPARE(QApplication::focusWidget(), grid);
+}
+
+void ProjectCommandsTest::longWorkKeepsTheWindowAlive_data() {
+  QTest::addColumn<QByteArray>("command");
+  for (const char* command : {"open", "actionSave", "calculateButton"}) {
+    QTest::newRow(command) << QByteArray(command);
+  }
+}
+
+void ProjectCommandsTest::longWorkKeepsTheWindowAlive() {
+  QFETCH(QByteArray, command);
+  RecordingMessageBoxes messages;
+  ProgramFolder folder(true);
+  const QString project = folder.copyExample("road-k1");
+  MainWindow window(messages, folder.path());
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QVERIFY(window.openProject(project));
+  QCoreApplication::processEvents();  // the layout settles
+  WorkbookView& view = *window.view();
+  const QRect grid = view.table()->geometry();
+  const QImage before = view.grab(grid).toImage().convertToFormat(QImage::Format_RGB32);
+  // Posted now, delivered at the first turn of the event loop: during the command when its work
+  // runs off the interface thread, after it when the work holds the thread.
+  bool busy = false;
+  QImage during;
+  QMetaObject::invokeMethod(
+      &window,
+      [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        busy = cursor != nullptr && cursor->shape() == Qt::BusyCursor;
+        during = view.grab(grid).toImage().convertToFormat(QImage::Format_RGB32);
+      },
+      Qt::QueuedConnection);
+  if (command == "open") {
+    QVERIFY(window.openProject(project));
+  } else {
+    activate(window, command.constData());
+  }
+  QVERIFY(busy);
+  QVERIFY(during == before);  // the grid stays in sight, not blanked
+  QCOMPARE(messages.shown.size(), 0);
 }
 
 void ProjectCommandsTest::saveItemsSave_data() {
@@ -170,12 +199,12 @@ void ProjectCommandsTest::saveItemsSave() {
   const QString project = folder.copyExample("road-k1");
   MainWindow window(messages, folder.path());
   QVERIFY(window.openProject(project));
-  vardex::test::typeAt(*window.view(), "E5", QStringLiteral("BM9"));
-  trigger(window, command.constData());
+  typeAt(*window.view(), "E5", QStringLiteral("BM9"));
+  activate(window, command.constData());
   QCOMPARE(messages.shown.size(), 0);
   QVERIFY(window.project()->Saved());
-  const vardex::host::Workbook saved = vardex::host::Workbook::Open(project.toStdU16String());
-  QCOMPARE(vardex::test::text(saved.SheetAt(0), "E5"), QStringLiteral("BM9"));
+  const host::Workbook saved = host::Workbook::Open(project.toStdU16String());
+  QCOMPARE(text(saved.SheetAt(0), "E5"), QStringLiteral("BM9"));
 }
 
 void ProjectCommandsTest::newTemplateAsksFirst_data() {
@@ -195,13 +224,13 @@ void ProjectCommandsTest::newTemplateAsksFirst() {
   const QString project = folder.copyExample("road-k1");
   MainWindow window(messages, folder.path());
   QVERIFY(window.openProject(project));
-  vardex::test::typeAt(*window.view(), "E5", QStringLiteral("BM9"));
-  trigger(window, "menuNew");
+  typeAt(*window.view(), "E5", QStringLiteral("BM9"));
+  activate(window, "menuNew");
   QCOMPARE(messages.shown.size(), 1);
   QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::SaveDiscardCancel);
   QCOMPARE(window.project()->Path().empty(), replaced);
-  const vardex::host::Workbook onDisk = vardex::host::Workbook::Open(project.toStdU16String());
-  QCOMPARE(vardex::test::text(onDisk.SheetAt(0), "E5") == QStringLiteral("BM9"),
+  const host::Workbook onDisk = host::Workbook::Open(project.toStdU16String());
+  QCOMPARE(text(onDisk.SheetAt(0), "E5") == QStringLiteral("BM9"),
            answer == MessageBoxes::Answer::Save);
 }
 
@@ -210,20 +239,20 @@ void ProjectCommandsTest::aboutAndUpdateTellTheVersion() {
   messages.answers = {MessageBoxes::Answer::Ok, MessageBoxes::Answer::Yes};
   ProgramFolder folder(true);
   MainWindow window(messages, folder.path());
-  QList<vardex::GuidePage> opened;
-  window.setPageOpener([&](vardex::GuidePage page) { opened << page; });
-  trigger(window, "menuAboutsoft");
-  trigger(window, "menuupdate");
+  QList<GuidePage> opened;
+  window.setPageOpener([&](GuidePage page) { opened << page; });
+  activate(window, "menuAboutsoft");
+  activate(window, "menuupdate");
   QCOMPARE(messages.shown.size(), 2);
   for (const auto& shown : messages.shown) {
-    QVERIFY2(shown.text.contains(vardex::installedVersion()), qPrintable(shown.text));
+    QVERIFY2(shown.text.contains(installedVersion()), qPrintable(shown.text));
     QVERIFY(!shown.text.contains(QString::fromUtf8("检查到有新版本")));
   }
-  QCOMPARE(opened, QList<vardex::GuidePage>{vardex::GuidePage::Update});
+  QCOMPARE(opened, QList<GuidePage>{GuidePage::Update});
 }
 
 void ProjectCommandsTest::qtTextsAndTitlesReadWhole() {
-  QVERIFY(vardex::installQtTranslations(*QCoreApplication::instance()));
+  QVERIFY(installQtTranslations(*QCoreApplication::instance()));
   const QString title = QString::fromUtf8("平面水准设置：一个很长的标题");
   QString saveText;
   int boxWidth = 0;
@@ -234,9 +263,8 @@ void ProjectCommandsTest::qtTextsAndTitlesReadWhole() {
     boxWidth = box->width();
     box->button(QMessageBox::Cancel)->click();
   });
-  vardex::DialogMessageBoxes().show(nullptr, title, QStringLiteral("?"),
-                                    MessageBoxes::Icon::Question,
-                                    MessageBoxes::Buttons::SaveDiscardCancel);
+  DialogMessageBoxes().show(nullptr, title, QStringLiteral("?"), MessageBoxes::Icon::Question,
+                            MessageBoxes::Buttons::SaveDiscardCancel);
   // The other suites of this program read Qt's own texts in English.
   for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
     QCoreApplication::removeTranslator(translator);
@@ -247,5 +275,7 @@ void ProjectCommandsTest::qtTextsAndTitlesReadWhole() {
 }
 
 VARDEX_QT_TEST(ProjectCommandsTest);
+
+}  // namespace vardex::test
 
 #include "project_commands_test.moc"
