@@ -275,6 +275,7 @@ void MainWindowTest::barKeepsSmallButtonsAtBottom_data() {
   QTest::addColumn<int>("height");
   QTest::newRow("design height") << 0;
   QTest::newRow("taller") << 1200;
+  QTest::newRow("too low for the bar") << 300;
 }
 
 void MainWindowTest::barKeepsSmallButtonsAtBottom() {
@@ -298,6 +299,8 @@ void MainWindowTest::barKeepsSmallButtonsAtBottom() {
   QCOMPARE(b1->geometry(), QRect(0, bar->height() - 41, 41, 41));
   QCOMPARE(b2->geometry(), QRect(41, bar->height() - 41, 41, 41));
   QCOMPARE(panel->geometry(), QRect(0, b1->y() - 177 - 2, 83, 177));
+  // However low the window, the known-points panel leaves the large buttons uncovered.
+  QVERIFY(panel->y() > child(window, "ButtonSave")->geometry().bottom());
 }
 
 VARDEX_QT_TEST(MainWindowTest);

@@ -41,6 +41,7 @@ class WorkbookViewTest : public QObject {
   void pasteWritesBlockAsTyped();
   void copyGivesShownTexts();
   void undoGoesBackAcrossSheets();
+  void tooWideNumberShowsHashes();
 
  private:
   host::Workbook& book() { return *mBook; }
@@ -265,6 +266,19 @@ void WorkbookViewTest::undoGoesBackAcrossSheets() {
   view().undoStack()->redo();
   view().undoStack()->redo();
   QCOMPARE(text(sheet, "E6"), QStringLiteral("107.862"));
+}
+
+void WorkbookViewTest::tooWideNumberShowsHashes() {
+  // B4 is 15 characters wide and shows three decimals.
+  const auto shown = [&](double number) {
+    book().SheetAt(kInputSheet).SetValue(*host::ParseCellRef("B4"), number);
+    view().model()->reload();
+    const QModelIndex b4 = view().model()->index(3, 1);
+    return view().table()->viewport()->grab(view().table()->visualRect(b4)).toImage();
+  };
+  // Any number too wide for the cell looks the same, never as some of its digits.
+  QCOMPARE(shown(123456789012345.0), shown(987654321098765.0));
+  QVERIFY(shown(1.5) != shown(2.5));
 }
 
 VARDEX_QT_TEST(WorkbookViewTest);
