@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "app/about_box.hpp"
+#include "app/alignment_menu.hpp"
 #include "app/background_work.hpp"
 #include "app/message_boxes.hpp"
 #include "app/project_files_dialog.hpp"
@@ -123,6 +124,8 @@ void MainWindow::buildMenus() {
   addSeparator(file, "menuHifen1_1");
   connect(addItem(file, "menuSoftSet", "软件设置"), &QAction::triggered, this,
           &MainWindow::showSettings);
+
+  menuBar()->addMenu((new AlignmentMenu(*this, mMessages))->menu());
 
   QMenu* save = menuBar()->addMenu(tr("保存"));
   save->setObjectName(QStringLiteral("menuSave"));

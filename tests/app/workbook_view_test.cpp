@@ -69,7 +69,7 @@ void WorkbookViewTest::cleanup() {
 
 void WorkbookViewTest::showsTheFileLayout() {
   QCOMPARE(view().currentSheet(), 0);
-  QCOMPARE(view().tabBar()->count(), 4);
+  QCOMPARE(view().tabBar()->count(), 5);
   QCOMPARE(view().tabBar()->tabText(1), QString::fromUtf8("水准表"));
   SheetTable& table = *view().table();
   // 数据输入: column B is 15 characters wide, row 1 is 30 points high, A1:G1 is one merged

@@ -32,12 +32,30 @@ bool HiddenByMerge(const Worksheet& sheet, CellRef cell) {
   });
 }
 
-TEST(Template, HasTheFourSheetsInOrder) {
+TEST(Template, HasTheFiveSheetsInOrder) {
   const Workbook book = Workbook::Open(kTemplate);
   std::vector<std::string> names;
   for (std::size_t i = 0; i < book.SheetCount(); ++i) names.push_back(book.SheetAt(i).Name());
   EXPECT_EQ(names, (std::vector<std::string>{test::kInput, test::kLevelling, test::kStakeOut,
-                                             test::kInspection}));
+                                             test::kInspection, "线路数据"}));
+}
+
+TEST(Template, AlignmentSheetHasItsFourTablesReadyForTyping) {
+  Workbook book = Workbook::Open(kTemplate);
+  Worksheet& sheet = book.Sheet("线路数据");
+  // The first input row of each table: empty, visible, stations and names read as typed.
+  for (const auto cell : {"A5", "B5", "D5", "E5", "G5", "I5", "K5", "M5", "O5", "Q5", "R5"}) {
+    SCOPED_TRACE(cell);
+    EXPECT_TRUE(IsEmpty(sheet.Value(At(cell))));
+    EXPECT_FALSE(HiddenByMerge(sheet, At(cell)));
+  }
+  for (const auto cell : {"A5", "D5", "I5", "M5", "Q5", "R5"}) {
+    EXPECT_EQ(sheet.NumberFormatCode(At(cell)), "General") << cell;
+  }
+  sheet.SetValue(At("B5"), 3412500.12345);
+  sheet.SetValue(At("J60"), 215.4);
+  EXPECT_EQ(sheet.Text(At("B5")), "3412500.123");
+  EXPECT_EQ(sheet.Text(At("J60")), "215.400");  // the column's format below the drawn rows
 }
 
 TEST(Template, InputSheetHasEmptyVisibleInputCells) {
@@ -187,14 +205,14 @@ TEST(Template, SavedProjectKeepsContentAndPrintSetup) {
       ++signed_sheets;
     }
   }
-  EXPECT_EQ(sheets, 4);
+  EXPECT_EQ(sheets, 5);
   EXPECT_EQ(signed_sheets, 3);
   std::size_t titles = 0;
   for (auto at = workbook.find("_xlnm.Print_Titles"); at != std::string::npos;
        at = workbook.find("_xlnm.Print_Titles", at + 1)) {
     ++titles;
   }
-  EXPECT_EQ(titles, 4u);
+  EXPECT_EQ(titles, 5u);
 }
 
 }  // namespace
