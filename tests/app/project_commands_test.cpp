@@ -60,6 +60,21 @@ QStringList recordTables(const QString& path) {
   return cells;
 }
 
+// The main window beside the template with a copy of the example project open.
+struct ExampleWindow {
+  RecordingMessageBoxes messages;
+  ProgramFolder folder{true};
+  const QString project = folder.copyExample("road-k1");
+  MainWindow window{messages, folder.path()};
+  const bool opened = window.openProject(project);
+};
+
+// One row per named command, in the column "command".
+void commandRows(std::initializer_list<const char*> commands) {
+  QTest::addColumn<QByteArray>("command");
+  for (const char* command : commands) QTest::newRow(command) << QByteArray(command);
+}
+
 int runCli(const QStringList& arguments) {
   return QProcess::execute(QStringLiteral(VARDEX_CLI), arguments);
 }
@@ -143,22 +158,16 @@ void ProjectCommandsTest::gridKeepsTheFocus() {
 }
 
 void ProjectCommandsTest::longWorkKeepsTheWindowAlive_data() {
-  QTest::addColumn<QByteArray>("command");
-  for (const char* command : {"open", "actionSave", "calculateButton"}) {
-    QTest::newRow(command) << QByteArray(command);
-  }
+  commandRows({"open", "actionSave", "calculateButton"});
 }
 
 void ProjectCommandsTest::longWorkKeepsTheWindowAlive() {
   QFETCH(QByteArray, command);
-  RecordingMessageBoxes messages;
-  ProgramFolder folder(true);
-  const QString project = folder.copyExample("road-k1");
-  MainWindow window(messages, folder.path());
+  ExampleWindow example;
+  QVERIFY(example.opened);
+  MainWindow& window = example.window;
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
-  QVERIFY(window.openProject(project));
-  QCoreApplication::processEvents();  // the layout settles
   WorkbookView& view = *window.view();
   const QRect grid = view.table()->geometry();
   const QImage before = view.grab(grid).toImage().convertToFormat(QImage::Format_RGB32);
@@ -175,35 +184,28 @@ void ProjectCommandsTest::longWorkKeepsTheWindowAlive() {
       },
       Qt::QueuedConnection);
   if (command == "open") {
-    QVERIFY(window.openProject(project));
+    QVERIFY(window.openProject(example.project));
   } else {
     activate(window, command.constData());
   }
   QVERIFY(busy);
   QVERIFY(during == before);  // the grid stays in sight, not blanked
-  QCOMPARE(messages.shown.size(), 0);
+  QCOMPARE(example.messages.shown.size(), 0);
 }
 
 void ProjectCommandsTest::saveItemsSave_data() {
-  QTest::addColumn<QByteArray>("command");
-  for (const char* command :
-       {"menuSavePointPM", "menuSavePointSZ", "menuSaveSheet", "ButtonSave"}) {
-    QTest::newRow(command) << QByteArray(command);
-  }
+  commandRows({"menuSavePointPM", "menuSavePointSZ", "menuSaveSheet", "ButtonSave"});
 }
 
 void ProjectCommandsTest::saveItemsSave() {
   QFETCH(QByteArray, command);
-  RecordingMessageBoxes messages;
-  ProgramFolder folder(true);
-  const QString project = folder.copyExample("road-k1");
-  MainWindow window(messages, folder.path());
-  QVERIFY(window.openProject(project));
-  typeAt(*window.view(), "E5", QStringLiteral("BM9"));
-  activate(window, command.constData());
-  QCOMPARE(messages.shown.size(), 0);
-  QVERIFY(window.project()->Saved());
-  const host::Workbook saved = host::Workbook::Open(project.toStdU16String());
+  ExampleWindow example;
+  QVERIFY(example.opened);
+  typeAt(*example.window.view(), "E5", QStringLiteral("BM9"));
+  activate(example.window, command.constData());
+  QCOMPARE(example.messages.shown.size(), 0);
+  QVERIFY(example.window.project()->Saved());
+  const host::Workbook saved = host::Workbook::Open(example.project.toStdU16String());
   QCOMPARE(text(saved.SheetAt(0), "E5"), QStringLiteral("BM9"));
 }
 
@@ -218,18 +220,15 @@ void ProjectCommandsTest::newTemplateAsksFirst_data() {
 void ProjectCommandsTest::newTemplateAsksFirst() {
   QFETCH(MessageBoxes::Answer, answer);
   QFETCH(bool, replaced);
-  RecordingMessageBoxes messages;
-  messages.answers = {answer};
-  ProgramFolder folder(true);
-  const QString project = folder.copyExample("road-k1");
-  MainWindow window(messages, folder.path());
-  QVERIFY(window.openProject(project));
-  typeAt(*window.view(), "E5", QStringLiteral("BM9"));
-  activate(window, "menuNew");
-  QCOMPARE(messages.shown.size(), 1);
-  QCOMPARE(messages.shown[0].buttons, MessageBoxes::Buttons::SaveDiscardCancel);
-  QCOMPARE(window.project()->Path().empty(), replaced);
-  const host::Workbook onDisk = host::Workbook::Open(project.toStdU16String());
+  ExampleWindow example;
+  QVERIFY(example.opened);
+  example.messages.answers = {answer};
+  typeAt(*example.window.view(), "E5", QStringLiteral("BM9"));
+  activate(example.window, "menuNew");
+  QCOMPARE(example.messages.shown.size(), 1);
+  QCOMPARE(example.messages.shown[0].buttons, MessageBoxes::Buttons::SaveDiscardCancel);
+  QCOMPARE(example.window.project()->Path().empty(), replaced);
+  const host::Workbook onDisk = host::Workbook::Open(example.project.toStdU16String());
   QCOMPARE(text(onDisk.SheetAt(0), "E5") == QStringLiteral("BM9"),
            answer == MessageBoxes::Answer::Save);
 }
