@@ -12,6 +12,7 @@
 #include "app/tab_separated.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/package.hpp"
 #include "support/qt_tests.hpp"
 
 namespace vardex::test {
@@ -42,6 +43,7 @@ class WorkbookViewTest : public QObject {
   void copyGivesShownTexts();
   void undoGoesBackAcrossSheets();
   void tooWideNumberShowsHashes();
+  void rowStyleComesBeforeColumnStyle();
 
  private:
   host::Workbook& book() { return *mBook; }
@@ -279,6 +281,22 @@ void WorkbookViewTest::tooWideNumberShowsHashes() {
   // Any number too wide for the cell looks the same, never as some of its digits.
   QCOMPARE(shown(123456789012345.0), shown(987654321098765.0));
   QVERIFY(shown(1.5) != shown(2.5));
+}
+
+void WorkbookViewTest::rowStyleComesBeforeColumnStyle() {
+  // Columns A:C plain (format 2), row 2 bordered (format 1); no cell of its own anywhere.
+  host::Workbook book =
+      OpenPackage({{"S", R"(<row r="2" s="1" customFormat="1"/><row r="3"/>)", "",
+                    R"(<cols><col min="1" max="3" width="9" style="2"/></cols>)"}},
+                  StyleSheet({}, {{}, {0, true}, {}}));
+  SheetModel model;
+  model.setSheet(&book.SheetAt(0));
+  const auto rightEdge = [&](const char* ref) {
+    const host::CellRef cell = *host::ParseCellRef(ref);
+    return model.look(model.index(cell.row - 1, cell.column - 1), 1, 1).right.width;
+  };
+  QVERIFY(rightEdge("B2") > 0);
+  QCOMPARE(rightEdge("B3"), 0);
 }
 
 VARDEX_QT_TEST(WorkbookViewTest);
