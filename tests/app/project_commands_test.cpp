@@ -46,18 +46,15 @@ class LingeringMessageBoxes final : public MessageBoxes {
   QStringList underProgress;
 };
 
-// Every cell of the three record tables, as values.
-QStringList recordTables(const QString& path) {
+// The three record tables of the file at `path`, cell by cell.
+QString recordTables(const QString& path) {
   const host::Workbook book = host::Workbook::Open(path.toStdU16String());
-  QStringList cells;
+  std::string tables;
   for (const std::string& name : {kLevelling, kStakeOut, kInspection}) {
-    const host::Worksheet& sheet = book.Sheet(name);
-    host::ForEachCell(sheet, *sheet.UsedRange(), [&](const host::CellView& cell) {
-      cells << QString::fromStdString(name + host::FormatCellRef(cell.ref) + "=" +
-                                      sheet.Text(cell.ref));
-    });
+    const host::RangeRef used = *book.Sheet(name).UsedRange();
+    tables += name + "\n" + DumpSheet(book.Sheet(name), used.last.row, used.last.column);
   }
-  return cells;
+  return QString::fromStdString(tables);
 }
 
 // The main window beside the template with a copy of the example project open.
