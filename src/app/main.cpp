@@ -15,6 +15,7 @@
 #include "app/message_boxes.hpp"
 #include "app/qt_translations.hpp"
 #include "app/workbook_view.hpp"
+#include "host/platform.hpp"
 #include "host/workbook.hpp"
 
 namespace {
@@ -29,6 +30,8 @@ QCommandLineOption hiddenOption(const char* name, const char* valueName = nullpt
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A save interrupted from the terminal leaves no temporary file behind.
+  vardex::host::platform::InstallInterruptCleanup();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vardex"));
   QApplication::setApplicationVersion(QStringLiteral(VARDEX_VERSION));

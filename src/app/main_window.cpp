@@ -392,17 +392,22 @@ bool MainWindow::saveProject() {
     const QString path = mPathChooser(true, mUntitledName + QStringLiteral(".xlsx"));
     return !path.isEmpty() && saveProjectAs(path);
   }
-  return saveProjectAs(fromPath(mProject->Path()));
+  // In place only while the file is still the one read: Save refuses to overwrite a newer one.
+  return saveInBackground(fromPath(mProject->Path()), [this] { mProject->Save(); });
 }
 
 bool MainWindow::saveProjectAs(const QString& path) {
   if (!mProject) return false;
   QString target = path;
   if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".xlsx");
+  return saveInBackground(target, [&] { mProject->SaveAs(toPath(target)); });
+}
+
+bool MainWindow::saveInBackground(const QString& target, const std::function<void()>& save) {
   if (mBusy) return false;
   try {
     workOnProject(tr("正在保存“%1”……").arg(QFileInfo(target).fileName()), WorkbookView::Thaw::Keep,
-                  [&] { mProject->SaveAs(toPath(target)); });
+                  save);
   } catch (const host::HostError& error) {
     showHostError(error);
     return false;

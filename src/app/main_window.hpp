@@ -89,6 +89,8 @@ class MainWindow : public QMainWindow {
   bool askToKeepChanges();
   bool openFile(const QString& path);
   void showProject(std::unique_ptr<host::Workbook> project, const QString& untitledName);
+  /// Runs `save` of the project to `target` in the background; reports a failure.
+  bool saveInBackground(const QString& target, const std::function<void()>& save);
   /// Runs `work` on the project off the interface thread, the view frozen meanwhile; rethrows.
   void workOnProject(const QString& label, WorkbookView::Thaw thaw,
                      const std::function<void()>& work);

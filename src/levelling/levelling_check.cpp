@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "host/engine_text.hpp"
 #include "levelling/levelling_input.hpp"
 #include "levelling/levelling_record.hpp"
 #include "levelling/levelling_texts.hpp"
@@ -28,11 +29,11 @@ bool IsBlank(const CellValue& value) {
 }
 
 std::string ValueText(const CellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return "“" + *text + "”";
+  if (const auto* text = std::get_if<std::string>(&value)) return host::text::Quoted(*text);
   if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
   if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "TRUE" : "FALSE";
   if (const auto* error = std::get_if<host::ErrorValue>(&value))
-    return "错误值“" + error->code + "”";
+    return "错误值" + host::text::Quoted(error->code);
   return "空";
 }
 

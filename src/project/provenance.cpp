@@ -9,6 +9,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "host/platform.hpp"
+
 namespace vardex {
 namespace {
 
@@ -33,16 +35,6 @@ std::string SettingName(std::string_view option) {
   return std::string(kSettingPrefix) + std::string(option);
 }
 
-std::string UtcNow() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  std::array<char, 32> buffer{};
-  const std::size_t length =
-      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return std::string(buffer.data(), length);
-}
-
 void ReadText(const host::Workbook& book, std::string_view option, std::string& target) {
   if (auto value = book.CustomProperty(SettingName(option))) target = *value;
 }
@@ -59,7 +51,7 @@ void ReadFlag(const host::Workbook& book, std::string_view option, bool& target)
 void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64_t seed) {
   book.SetCustomProperty(kGenerator, kGeneratorValue);
   book.SetCustomProperty(kVersion, VARDEX_VERSION);
-  book.SetCustomProperty(kDate, UtcNow());
+  book.SetCustomProperty(kDate, host::platform::UtcNowText());
   book.SetCustomProperty(kSeed, std::to_string(seed));
   for (std::size_t i = 0; i < kPlaneNames.size(); ++i) {
     book.SetCustomProperty(SettingName(kPlaneNames[i]), settings.TextPM[i]);
