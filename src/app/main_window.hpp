@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/guide_pages.hpp"
+#include "app/workbook_view.hpp"
 #include "settings/survey_settings.hpp"
 
 class QComboBox;
@@ -24,9 +25,7 @@ class PictureButton;
 class PrintCommands;
 class SettingsDialog;
 class MessageBoxes;
-class RandomSource;
 class CaptionPanel;
-class WorkbookView;
 
 /// The main window. Starts with the default settings and no project; `CreateProject` makes the
 /// one project of the run from the template beside the program, or `openProject` takes a saved
@@ -48,13 +47,13 @@ class MainWindow : public QMainWindow {
                       QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  /// Makes the project from "work.xltx", untitled. Does nothing when a project exists. A
-  /// template that cannot be opened is reported and leaves the window without a project.
+  /// Makes a new project from "work.xltx", untitled, after asking to save unsaved changes of the
+  /// current one. A template that cannot be opened is reported and leaves the project as it was.
   void CreateProject();
   /// Regenerates the three record tables of the project with the settings in force and shows
   /// "水准表". Does nothing without a project. Messages of the run are shown one by one.
   void RunCalculation();
-  /// Asks whether to go and update; on Yes opens the update page of the user guide.
+  /// Tells the installed version and offers the guide's page on updates; on Yes opens it.
   void UpdateQuestion();
   /// The settings dialog, modal; a save in it applies to the next calculation.
   void showSettings();
@@ -91,15 +90,20 @@ class MainWindow : public QMainWindow {
   void saveProjectChosen();
   bool askToKeepChanges();
   bool openFile(const QString& path);
+  void showProject(std::unique_ptr<host::Workbook> project, const QString& untitledName);
+  /// Runs `save` of the project to `target` in the background; reports a failure.
+  bool saveInBackground(const QString& target, const std::function<void()>& save);
+  /// Runs `work` on the project off the interface thread, the view frozen meanwhile; rethrows.
+  void workOnProject(const QString& label, WorkbookView::Thaw thaw,
+                     const std::function<void()>& work);
   void showHostError(const host::HostError& error);
 
   MessageBoxes& mMessages;
   QString mProgramDir;
   SurveySettings mSettings;
-  std::unique_ptr<RandomSource> mRandom;
   std::unique_ptr<host::Workbook> mProject;
   QString mUntitledName;  ///< shown for a project that has no file yet
-  bool mCalculating = false;
+  bool mBusy = false;     ///< a calculation, an open or a save is under way
 
   WorkbookView* mView = nullptr;
   QWidget* mBar = nullptr;

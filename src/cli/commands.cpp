@@ -68,8 +68,7 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
     host::Workbook book =
         command.output ? host::Workbook::Open(input) : host::Workbook::OpenForUpdate(input);
     const uint64_t seed = command.seed ? *command.seed : DrawSeed();
-    const std::unique_ptr<RandomSource> random = MakeSeededRandomSource(seed);
-    const CalculationOutcome outcome = RunCalculation(&book, command.settings, *random);
+    const CalculationOutcome outcome = RunRecordedCalculation(book, command.form, seed);
     if (!outcome.Complete()) {
       // Half a calculation is not a record anyone should file: nothing is saved.
       for (const CalculationMessage& message : outcome.messages) {
@@ -78,7 +77,6 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
       report.lines.push_back(text::NotSaved(name));
       return report;
     }
-    RecordProvenance(book, command.form, seed);
     const host::SaveOptions options{command.replaceReadOnly};
     if (command.output) {
       book.SaveAs(*command.output, options);

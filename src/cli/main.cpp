@@ -300,9 +300,7 @@ int main(int argc, char** argv) {
       }
     }
     calc_command.form = calc_settings.Overlay(GetConfig(InitConfig()));
-    std::optional<SurveySettings> settings = ValidatedSettings(calc_command.form);
-    if (!settings) return kExitUsage;
-    calc_command.settings = *settings;
+    if (!ValidatedSettings(calc_command.form)) return kExitUsage;
     unsigned threads = 0;
     if (jobs_option->count() > 0) {
       const std::optional<uint64_t> parsed = ParseSeed(jobs);

@@ -53,6 +53,13 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
   const std::string vt = DeclaredPrefix(
       root, "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes", "vt");
   const std::string prefix = PrefixOf(root.name());
+  for (pugi::xml_node p = root.first_child(); p;) {
+    const pugi::xml_node next = p.next_sibling();
+    if (p.type() == pugi::node_element && !props.contains(Attr(p, "name").as_string())) {
+      root.remove_child(p);
+    }
+    p = next;
+  }
   // One pass over the part finds every property by name (the last of a name, as a reader
   // would), so that the edit costs the same per property however many there are.
   int max_pid = 1;

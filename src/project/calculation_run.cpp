@@ -9,6 +9,7 @@
 #include "levelling/levelling_input.hpp"
 #include "levelling/levelling_record.hpp"
 #include "plane/plane_tables.hpp"
+#include "project/provenance.hpp"
 
 namespace vardex {
 namespace {
@@ -82,6 +83,24 @@ CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings&
     project->Sheet(kLevellingSheet).Activate();
   } catch (const host::HostError& error) {
     outcome.messages.push_back(Ending(kWhileShowing, error));
+  }
+  return outcome;
+}
+
+CalculationOutcome RunRecordedCalculation(host::Workbook& project, const SettingsForm& form,
+                                          uint64_t seed) {
+  const SetConfigResult settings = SetConfig(form);
+  if (!settings.settings) {
+    CalculationOutcome refused;
+    refused.messages.push_back({std::string(kSettingsMessageTitle), settings.message, true});
+    return refused;
+  }
+  const std::unique_ptr<RandomSource> random = MakeSeededRandomSource(seed);
+  CalculationOutcome outcome = RunCalculation(&project, *settings.settings, *random);
+  if (outcome.Complete()) {
+    RecordProvenance(project, form, seed);
+  } else if (outcome.levellingWritten || outcome.planeWritten) {
+    ForgetProvenance(project);
   }
   return outcome;
 }

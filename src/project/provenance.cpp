@@ -64,6 +64,17 @@ void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64
   book.SetCustomProperty(SettingName(kReadingsInMeters), settings.CheckMiters ? "true" : "false");
 }
 
+void ForgetProvenance(host::Workbook& book) {
+  for (std::string_view name : {kGenerator, kVersion, kDate, kSeed}) {
+    book.RemoveCustomProperty(name);
+  }
+  for (std::string_view option : kPlaneNames) book.RemoveCustomProperty(SettingName(option));
+  for (std::string_view option : kLevellingNames) book.RemoveCustomProperty(SettingName(option));
+  for (std::string_view option : {kShowTurnElevation, kShowMidPoints, kReadingsInMeters}) {
+    book.RemoveCustomProperty(SettingName(option));
+  }
+}
+
 std::optional<Provenance> ReadProvenance(const host::Workbook& book) {
   if (book.CustomProperty(kGenerator) != std::optional<std::string>(kGeneratorValue)) {
     return std::nullopt;

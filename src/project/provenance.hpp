@@ -24,6 +24,9 @@ struct Provenance {
 /// same values again) and `seed`, dated now. Replaces an earlier record.
 void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64_t seed);
 
+/// Removes the record of an earlier calculation, when the tables no longer come from it.
+void ForgetProvenance(host::Workbook& book);
+
 /// The recorded calculation, or nothing when the workbook carries no Vardex record.
 std::optional<Provenance> ReadProvenance(const host::Workbook& book);
 
