@@ -18,6 +18,7 @@
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/field_commands.hpp"
 #include "cli/settings_options.hpp"
 #include "project/project_template.hpp"
 
@@ -178,6 +179,9 @@ int main(int argc, char** argv) {
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
+  FieldCommands field_commands;
+  field_commands.AddTo(app);
+
   for (CLI::App* command : {new_app, calc_app, check_app}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
@@ -198,6 +202,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (const std::optional<int> code = field_commands.RunParsed()) return *code;
   if (new_app->parsed()) {
     new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));
     return RunNew(new_command);

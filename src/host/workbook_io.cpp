@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "host/engine_text.hpp"
+#include "host/file_bytes.hpp"
 #include "host/save_file.hpp"
 #include "host/workbook.hpp"
 #include "host/workbook_impl.hpp"
@@ -128,31 +129,64 @@ bool IsTemplateName(const std::string& lower) {
 
 }  // namespace
 
+std::string ReadFileBytes(const std::filesystem::path& path, uint64_t max_bytes) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw HostError(kErrCannotOpen, text::ReadFailed("这是一个文件夹"));
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw HostError(kErrCannotOpen, text::ReadFailed(std::filesystem::exists(path, ec)
+                                                         ? "没有读取权限"
+                                                         : "文件不存在"));
+  }
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw HostError(kErrCannotOpen, text::ReadFailed("无法读取"));
+  if (static_cast<uint64_t>(size) > max_bytes)
+    throw HostError(kErrCannotOpen, std::string(text::kFileTooLarge));
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), size);
+  if (!in) throw HostError(kErrCannotOpen, text::ReadFailed("无法读取"));
+  return bytes;
+}
+
+void SaveBytesAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw HostError(kErrCannotSave, std::string(text::kTargetIsDirectory));
+  detail::FileSystem& fs = detail::CurrentFileSystem();
+  const std::filesystem::path temp = detail::SaveTempPath(path);
+  try {
+    fs.WriteDurably(temp, bytes);
+  } catch (const std::system_error& e) {
+    fs.Remove(temp);
+    throw HostError(kErrCannotSave,
+                    text::SaveWriteFailed(detail::FileName(temp), detail::Cause(e)));
+  }
+  // The new file takes the old one's permissions.
+  const auto perms = std::filesystem::status(path, ec).permissions();
+  if (!ec && perms != std::filesystem::perms::unknown)
+    std::filesystem::permissions(temp, perms, ec);
+  try {
+    fs.Rename(temp, path);
+  } catch (const std::system_error& e) {
+    fs.Remove(temp);
+    throw HostError(kErrCannotSave, text::SaveRenameFailed(detail::Cause(e)));
+  }
+}
+
 Workbook Workbook::Open(const std::filesystem::path& path) {
   const std::string name = detail::FileName(path);
   const std::string ext = detail::Lower(path.extension().string());
   if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xltx" && ext != ".xltm")
     throw HostError(kErrCannotOpen, text::CannotOpen(name, text::UnsupportedExtension(ext)));
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    throw HostError(kErrCannotOpen, text::CannotOpen(name, text::ReadFailed("这是一个文件夹")));
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw HostError(
-        kErrCannotOpen,
-        text::CannotOpen(name, text::ReadFailed(std::filesystem::exists(path, ec) ? "没有读取权限"
-                                                                                  : "文件不存在")));
+  std::shared_ptr<std::string> bytes;
+  try {
+    bytes = std::make_shared<std::string>(ReadFileBytes(path, uint64_t{2} << 30));
+  } catch (const HostError& e) {
+    throw HostError(kErrCannotOpen, text::CannotOpen(name, e.what()));
   }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0)
-    throw HostError(kErrCannotOpen, text::CannotOpen(name, text::ReadFailed("无法读取")));
-  if (static_cast<uint64_t>(size) > (uint64_t{2} << 30))
-    throw HostError(kErrCannotOpen, text::CannotOpen(name, text::kFileTooLarge));
-  auto bytes = std::make_shared<std::string>(static_cast<std::size_t>(size), '\0');
-  in.seekg(0);
-  in.read(bytes->data(), size);
-  if (!in) throw HostError(kErrCannotOpen, text::CannotOpen(name, text::ReadFailed("无法读取")));
   const bool from_template = ext == ".xltx" || ext == ".xltm";
   Workbook book = Load(std::move(bytes), name, from_template);
   // A template opens as a new, untitled workbook based on it.
@@ -195,27 +229,10 @@ void Workbook::SaveAs(const std::filesystem::path& path) {
   } catch (const std::bad_alloc&) {
     throw HostError(kErrCannotSave, text::CannotSave(name, "内存不足"));
   }
-
-  detail::FileSystem& fs = detail::CurrentFileSystem();
-  const std::filesystem::path temp = detail::SaveTempPath(path);
   try {
-    fs.WriteDurably(temp, bytes);
-  } catch (const std::system_error& e) {
-    fs.Remove(temp);
-    throw HostError(
-        kErrCannotSave,
-        text::CannotSave(name, text::SaveWriteFailed(detail::FileName(temp), detail::Cause(e))));
-  }
-  // The new file takes the old one's permissions.
-  const auto perms = std::filesystem::status(path, ec).permissions();
-  if (!ec && perms != std::filesystem::perms::unknown)
-    std::filesystem::permissions(temp, perms, ec);
-  try {
-    fs.Rename(temp, path);
-  } catch (const std::system_error& e) {
-    fs.Remove(temp);
-    throw HostError(kErrCannotSave,
-                    text::CannotSave(name, text::SaveRenameFailed(detail::Cause(e))));
+    SaveBytesAtomically(path, bytes);
+  } catch (const HostError& e) {
+    throw HostError(kErrCannotSave, text::CannotSave(name, e.what()));
   }
   impl_->path = path;
   impl_->display_name = name;

@@ -10,6 +10,7 @@
 #include "levelling/levelling_input.hpp"
 #include "levelling/levelling_record.hpp"
 #include "levelling/levelling_texts.hpp"
+#include "levelling/record_cells.hpp"
 #include "numeric/number_text.hpp"
 
 namespace vardex {
@@ -21,28 +22,10 @@ namespace texts = levelling_texts;
 
 enum Column : int32_t { kA = 1, kB, kC, kD, kE, kF, kG, kH, kI };
 
-bool IsBlank(const CellValue& value) {
-  if (host::IsEmpty(value)) return true;
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr && text->empty();
-}
-
-std::string ValueText(const CellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return "“" + *text + "”";
-  if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
-  if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "TRUE" : "FALSE";
-  if (const auto* error = std::get_if<host::ErrorValue>(&value))
-    return "错误值“" + error->code + "”";
-  return "空";
-}
-
-std::string Num(double value) { return GeneralNumberText(value); }
-
-// Elevations and readings agree when they differ by less than a micrometre; the generator's own
-// arithmetic leaves differences of a few units in the last place.
-bool Near(double a, double b) {
-  return std::fabs(a - b) <= 1e-6 + 1e-12 * std::fmax(std::fabs(a), std::fabs(b));
-}
+using detail::IsBlank;
+using detail::Near;
+using detail::Num;
+using detail::ValueText;
 
 // A length in millimetres that is a whole number of millimetres, give or take rounding noise.
 std::optional<double> WholeMillimetres(double millimetres) {
@@ -357,8 +340,8 @@ class Checker {
   }
 
   void CheckAllowableClosure() {
-    const std::string expected = std::string(texts::kAllowableClosurePrefix) +
-                                 DecimalText(6.0 * std::sqrt(static_cast<double>(setups_)), 0);
+    const std::string expected =
+        AllowableClosureText(settings_.LevelClass, ClosureBasis::Setups, setups_, 0);
     const CellValue value = sheet_.Value({2, kI});
     const auto* text = std::get_if<std::string>(&value);
     if (text == nullptr || *text != expected) {

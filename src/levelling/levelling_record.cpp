@@ -8,6 +8,7 @@
 
 #include "levelling/levelling_texts.hpp"
 #include "numeric/number_text.hpp"
+#include "settings/levelling_class.hpp"
 
 namespace vardex {
 namespace {
@@ -15,7 +16,35 @@ namespace {
 using host::HostError;
 namespace texts = levelling_texts;
 
-enum Column : std::size_t { kA = 0, kB, kC, kD, kE, kF, kG, kH };
+enum Column : std::size_t { kA = 0, kB, kC, kD, kE, kF, kG, kH, kI, kJ };
+
+constexpr int32_t kLevellingColumns = 10;  // A to J
+constexpr host::CellRef kCorrectionHeadingCell{3, 10};  // J3, framed like H3:H4
+
+// J3:J4 takes the frame, merge and style of H3:H4 and the heading text; with no heading, an
+// earlier one and the frame of the correction cells go, so that a generated record written over
+// a measured one shows no empty column.
+void WriteCorrectionHeading(host::Workbook& book, host::Worksheet& sheet,
+                            const std::string& heading) {
+  const bool had_heading = !host::IsEmpty(sheet.Value(kCorrectionHeadingCell));
+  if (heading.empty()) {
+    if (!had_heading) return;
+    sheet.ClearContents({kCorrectionHeadingCell, kCorrectionHeadingCell});
+    const auto used = sheet.UsedRange();
+    const int32_t last = used ? used->last.row : 4;
+    for (int32_t row = 3; row <= last; ++row) sheet.SetStyleIndex({row, 10}, 0);
+    return;
+  }
+  if (!had_heading) {
+    const host::RangeRef selection = sheet.Selection();
+    sheet.Copy({{3, 8}, {4, 8}});
+    sheet.Select({{3, 10}, {4, 10}});
+    sheet.Paste();
+    book.SetCutCopyMode(false);
+    sheet.Select(selection);
+  }
+  sheet.SetValue(kCorrectionHeadingCell, heading);
+}
 
 constexpr std::size_t kMaxRecordRows =
     static_cast<std::size_t>(kLevellingLastClearedRow - kLevellingFirstRow + 1);
@@ -77,10 +106,11 @@ class RecordBuilder {
     row.Cells[column] = std::move(text);
   }
 
-  LevellingRecord Finish(int32_t setups) {
+  // A generated record has no sight distances: its allowable closing error counts set-ups.
+  LevellingRecord Finish(int32_t setups, const SurveySettings& settings) {
     record_.SetupCount = setups;
-    record_.AllowableClosureText = std::string(texts::kAllowableClosurePrefix) +
-                                   DecimalText(6.0 * std::sqrt(static_cast<double>(setups)), 0);
+    record_.AllowableClosureText =
+        AllowableClosureText(settings.LevelClass, ClosureBasis::Setups, setups, 0);
     return std::move(record_);
   }
 
@@ -212,7 +242,7 @@ LevellingRecord BuildLevellingRecord(const LevellingInput& input, const SurveySe
     const Column reading_column = (!is_end && settings.ShowMidPoints) ? kC : kD;
     builder.Put(row, reading_column, (line - point.MeasuredElevation) * factor);
   }
-  return builder.Finish(setups);
+  return builder.Finish(setups, settings);
 }
 
 void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record) {
@@ -233,12 +263,19 @@ void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record) {
   }
 
   sheet.Activate();
-  sheet.ClearContents({{kLevellingFirstRow, 1}, {kLevellingLastClearedRow, 9}});
+  sheet.ClearContents({{kLevellingFirstRow, 1}, {kLevellingLastClearedRow, kLevellingColumns}});
+  WriteCorrectionHeading(book, sheet, record.CorrectionHeading);
+  const uint32_t closing_text_style = sheet.StyleIndex({2, 2});
   int32_t sheet_row = kLevellingFirstRow;
   for (const LevellingRow& row : record.Rows) {
     for (std::size_t column = 0; column < row.Cells.size(); ++column) {
       const host::CellRef cell{sheet_row, static_cast<int32_t>(column) + 1};
       const RecordValue& value = row.Cells[column];
+      if (std::holds_alternative<std::monostate>(value)) continue;
+      if (column == kJ) sheet.SetStyleIndex(cell, sheet.StyleIndex({sheet_row, kH + 1}));
+      if (column == kB && row.Kind == LevellingRowKind::Closing) {
+        sheet.SetStyleIndex(cell, closing_text_style);
+      }
       if (const auto* number = std::get_if<double>(&value)) {
         sheet.SetValue(cell, *number);
       } else if (const auto* text = std::get_if<std::string>(&value)) {
