@@ -42,6 +42,19 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
+// Valid UTF-8 that is really GBK: Chinese text in GBK can form valid two-byte UTF-8 sequences
+// ("水准" is CB AE D7 BC), of characters beyond Latin-1 that field files never hold, and then no
+// three-byte sequence (Chinese in UTF-8) appears.
+bool LooksLikeGbk(std::string_view bytes) {
+  bool odd_two_byte = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0xE0) return false;
+    if (c >= 0xC4 && c < 0xE0) odd_two_byte = true;  // a lead byte of U+0100 and above
+  }
+  return odd_two_byte && host::GbkToUtf8(bytes).has_value();
+}
+
 }  // namespace
 
 FieldDataError::FieldDataError(std::string_view file, int32_t line, std::string_view detail,
@@ -71,7 +84,7 @@ std::vector<FieldLine> FieldTextLines(const FieldFile& file) {
   }
   if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
   const std::vector<std::string_view> raw = RawLines(bytes);
-  const bool utf8 = host::IsValidUtf8(bytes);
+  const bool utf8 = host::IsValidUtf8(bytes) && !LooksLikeGbk(bytes);
   std::vector<FieldLine> lines;
   lines.reserve(raw.size());
   for (std::size_t i = 0; i < raw.size(); ++i) {

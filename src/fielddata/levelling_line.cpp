@@ -157,12 +157,10 @@ class LineBuilder {
 
   void TakeIntermediate(const LevellingEvent& event) {
     if (!open_ || open_->back.Empty()) Fail(event, texts::IntermediateWithoutBack(event.Point));
+    // Every intermediate sight is a point of its own: one id read twice is a duplicate, not a
+    // repeated reading (a repeated one is announced, and the first one cancelled, by the level).
     std::vector<Sight>& list = open_->intermediates;
-    if (!list.empty() && SamePoint(list.back().point, event.Point)) {
-      list.back().Add(event);
-    } else {
-      list.push_back(StartSight(event));
-    }
+    list.push_back(StartSight(event));
     open_->last = &list.back();
   }
 
