@@ -27,7 +27,7 @@ LevellingBlock WorkedFieldProject() {
   block.end_name = std::string("BM2");
   block.end_elevation = 101.25;
   block.rows = {{std::string("P1"), {}, 101.0, {}},
-                {std::string("P2"), {}, 100.8, {}},
+                {std::string("P2"), {}, 100.5, {}},
                 {std::string("P3"), {}, {}, {}}};
   return block;
 }

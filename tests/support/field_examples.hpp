@@ -2,7 +2,7 @@
 // instrument format records it, and the project it belongs to.
 //
 // Project: BM1 at 100.000 (E6), BM2 at 101.250 (F6); points P1 (design 101.000), P2 (design
-// 100.800) and P3 (no design elevation, never observed).
+// 100.500) and P3 (no design elevation, never observed).
 // Line, worked by hand:
 //   set-up 1: back BM1 1.523 (30.0 m); intermediate P1 0.520 (12.0 m); fore TP1 0.412 (28.0 m)
 //     line of sight 100.000 + 1.523 = 101.523; P1 = 101.523 - 0.520 = 101.003 (+3 mm on design);
