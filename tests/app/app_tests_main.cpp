@@ -7,6 +7,7 @@ int runGuidePagesTests(int argc, char* argv[]);
 int runTabSeparatedTests(int argc, char* argv[]);
 int runWorkbookViewTests(int argc, char* argv[]);
 int runMainWindowTests(int argc, char* argv[]);
+int runFieldMenuTests(int argc, char* argv[]);
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -16,5 +17,6 @@ int main(int argc, char* argv[]) {
   failed += runTabSeparatedTests(argc, argv);
   failed += runWorkbookViewTests(argc, argv);
   failed += runMainWindowTests(argc, argv);
+  failed += runFieldMenuTests(argc, argv);
   return failed == 0 ? 0 : 1;
 }
