@@ -266,13 +266,16 @@ void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record) {
   sheet.ClearContents({{kLevellingFirstRow, 1}, {kLevellingLastClearedRow, kLevellingColumns}});
   WriteCorrectionHeading(book, sheet, record.CorrectionHeading);
   const uint32_t closing_text_style = sheet.StyleIndex({2, 2});
+  // Corrections are millimetres like the differences in H: they take the record's first H cell's
+  // frame and format (the cells further down may have none of their own).
+  const uint32_t correction_style = sheet.StyleIndex({kLevellingFirstRow, kH + 1});
   int32_t sheet_row = kLevellingFirstRow;
   for (const LevellingRow& row : record.Rows) {
     for (std::size_t column = 0; column < row.Cells.size(); ++column) {
       const host::CellRef cell{sheet_row, static_cast<int32_t>(column) + 1};
       const RecordValue& value = row.Cells[column];
       if (std::holds_alternative<std::monostate>(value)) continue;
-      if (column == kJ) sheet.SetStyleIndex(cell, sheet.StyleIndex({sheet_row, kH + 1}));
+      if (column == kJ) sheet.SetStyleIndex(cell, correction_style);
       if (column == kB && row.Kind == LevellingRowKind::Closing) {
         sheet.SetStyleIndex(cell, closing_text_style);
       }
