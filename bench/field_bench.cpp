@@ -57,7 +57,8 @@ std::string MakeLine(int lines, Workbook& book) {
   std::string back = "BM1";
   for (int k = 1; k <= setups; ++k) {
     const double back_reading = 1.5 + 0.01 * (k % 7);
-    text += Id(block++, back) + " " + Word("32...8", 30) + " " + Word("331.08", back_reading) + " \n";
+    text +=
+        Id(block++, back) + " " + Word("32...8", 30) + " " + Word("331.08", back_reading) + " \n";
     const double line_of_sight = height + back_reading;
     for (int i = 1; i <= 2; ++i) {
       const std::string name = "P" + std::to_string(row - 7);
@@ -69,7 +70,8 @@ std::string MakeLine(int lines, Workbook& book) {
     }
     const std::string fore = k == setups ? "BM2" : "TP" + std::to_string(k);
     const double fore_reading = 1.5 + 0.01 * ((k + 3) % 7);
-    text += Id(block++, fore) + " " + Word("32...8", 30) + " " + Word("332.08", fore_reading) + " \n";
+    text +=
+        Id(block++, fore) + " " + Word("32...8", 30) + " " + Word("332.08", fore_reading) + " \n";
     height = line_of_sight - fore_reading;
     text += Id(block++, fore) + " " + Word("83..08", height) + " \n";
     back = fore;
@@ -83,8 +85,8 @@ double Best(int runs, const std::function<void()>& step) {
   for (int run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
     step();
-    best = std::min(best,
-                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    best = std::min(
+        best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   return best;
 }
@@ -123,8 +125,8 @@ int main(int argc, char* argv[]) {
     const auto start = std::chrono::steady_clock::now();
     result = vardex::ImportLevellingFieldData(book, {file}, form, settings,
                                               vardex::MisclosureDistribution::BySetups);
-    record = std::min(record,
-                      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    record = std::min(
+        record, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   Workbook book = Workbook::Open(saved);
   vardex::ImportLevellingFieldData(book, {file}, form, settings,

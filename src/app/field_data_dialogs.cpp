@@ -40,7 +40,8 @@ FieldImportDialog::FieldImportDialog(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
 
   mKinds = new QButtonGroup(this);
-  auto* levelling = new QRadioButton(tr("水准观测：Leica GSI、M5 格式或 CSV 手簿（生成水准表）"), this);
+  auto* levelling =
+      new QRadioButton(tr("水准观测：Leica GSI、M5 格式或 CSV 手簿（生成水准表）"), this);
   levelling->setObjectName(QStringLiteral("kindLevelling"));
   auto* stakeout = new QRadioButton(
       tr("放样实测坐标：CSV、DAT、GSI-16、DXF 或 LandXML（生成平面位置检测表）"), this);
@@ -83,9 +84,10 @@ FieldImportDialog::FieldImportDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(buttons);
 
   mChooser = [this](Kind chosen) {
-    const QString filter = chosen == Kind::Levelling
-                               ? tr("水准观测文件 (*.gsi *.GSI *.dat *.DAT *.m5 *.csv *.txt);;所有文件 (*)")
-                               : tr("坐标文件 (*.csv *.dat *.gsi *.dxf *.xml *.txt);;所有文件 (*)");
+    const QString filter =
+        chosen == Kind::Levelling
+            ? tr("水准观测文件 (*.gsi *.GSI *.dat *.DAT *.m5 *.csv *.txt);;所有文件 (*)")
+            : tr("坐标文件 (*.csv *.dat *.gsi *.dxf *.xml *.txt);;所有文件 (*)");
     return QFileDialog::getOpenFileNames(this, tr("选择观测文件"), QString(), filter);
   };
   connect(add, &QPushButton::clicked, this, &FieldImportDialog::addFiles);
@@ -184,9 +186,8 @@ bool StakeoutExportDialog::gbk() const { return mEncoding->currentIndex() == 1; 
 void StakeoutExportDialog::browse() {
   const QString suffix =
       QString::fromUtf8(kFormats[static_cast<std::size_t>(mFormat->currentIndex())].suffix);
-  const QString suggested = path().isEmpty()
-                                ? QDir(mFolder).filePath(tr("放样点") + suffix)
-                                : path();
+  const QString suggested =
+      path().isEmpty() ? QDir(mFolder).filePath(tr("放样点") + suffix) : path();
   const QString chosen = mChooser(suggested);
   if (!chosen.isEmpty()) mPath->setText(chosen);
 }

@@ -35,9 +35,12 @@ QString joined(const std::vector<std::string>& lines) {
 
 MisclosureDistribution toCore(FieldImportDialog::Distribution distribution) {
   switch (distribution) {
-    case FieldImportDialog::Distribution::BySetups: return MisclosureDistribution::BySetups;
-    case FieldImportDialog::Distribution::ByDistance: return MisclosureDistribution::ByDistance;
-    case FieldImportDialog::Distribution::None: break;
+    case FieldImportDialog::Distribution::BySetups:
+      return MisclosureDistribution::BySetups;
+    case FieldImportDialog::Distribution::ByDistance:
+      return MisclosureDistribution::ByDistance;
+    case FieldImportDialog::Distribution::None:
+      break;
   }
   return MisclosureDistribution::None;
 }
@@ -62,8 +65,8 @@ void MainWindow::importFieldData() {
     std::vector<FieldFile> files;
     for (const QString& path : dialog.files()) files.push_back(LoadFieldFile(toPath(path)));
     if (dialog.kind() == FieldImportDialog::Kind::Levelling) {
-      const LevelImportResult result = ImportLevellingFieldData(
-          *mProject, files, form, mSettings, toCore(dialog.distribution()));
+      const LevelImportResult result = ImportLevellingFieldData(*mProject, files, form, mSettings,
+                                                                toCore(dialog.distribution()));
       report = LevelImportReport(result, kMostListed);
       withinTolerance = result.summary.WithinAllowable;
     } else {
@@ -74,10 +77,10 @@ void MainWindow::importFieldData() {
     }
   } catch (const std::exception& error) {
     mView->resume();
-    mMessages.show(this, title,
-                   tr("未能导入，项目未改动：") + QStringLiteral("\n") +
-                       QString::fromUtf8(error.what()),
-                   MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
+    mMessages.show(
+        this, title,
+        tr("未能导入，项目未改动：") + QStringLiteral("\n") + QString::fromUtf8(error.what()),
+        MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
     return;
   }
   mView->resume();
@@ -91,7 +94,9 @@ void MainWindow::exportStakeoutPoints() {
   if (!mProject) return;
   const std::filesystem::path& projectPath = mProject->Path();
   const QString folder =
-      projectPath.empty() ? QString() : QFileInfo(QString::fromStdU16String(projectPath.u16string())).absolutePath();
+      projectPath.empty()
+          ? QString()
+          : QFileInfo(QString::fromStdU16String(projectPath.u16string())).absolutePath();
   StakeoutExportDialog dialog(folder, this);
   dialog.setObjectName(QStringLiteral("StakeoutExportDialog"));
   if (runDialog(mDialogRunner, dialog) != QDialog::Accepted || dialog.path().isEmpty()) return;
@@ -100,9 +105,9 @@ void MainWindow::exportStakeoutPoints() {
   if (!format) return;
   try {
     const std::filesystem::path target = toPath(dialog.path());
-    const StakeoutExport exported =
-        ExportStakeoutPoints(*mProject, *format, dialog.gbk() ? FileEncoding::Gbk : FileEncoding::Utf8,
-                             target.filename().string(), LocalStamp());
+    const StakeoutExport exported = ExportStakeoutPoints(
+        *mProject, *format, dialog.gbk() ? FileEncoding::Gbk : FileEncoding::Utf8,
+        target.filename().string(), LocalStamp());
     host::SaveBytesAtomically(target, exported.bytes);
     mMessages.inform(this, title,
                      tr("已导出 %1 个点到：\n%2").arg(exported.points).arg(dialog.path()));

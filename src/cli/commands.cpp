@@ -141,10 +141,10 @@ int RunCheck(const CheckCommand& command) {
           provenance && provenance->levellingFiles
               ? CheckMeasuredLevellingRecord(book, *settings.settings, provenance->distribution)
               : CheckLevellingRecord(book, *settings.settings);
-      std::vector<CheckFinding> plane = CheckPlaneTables(
-          book, *settings.settings,
-          provenance && provenance->planeFiles ? PlaneRecordSource::Surveyed
-                                               : PlaneRecordSource::Generated);
+      std::vector<CheckFinding> plane =
+          CheckPlaneTables(book, *settings.settings,
+                           provenance && provenance->planeFiles ? PlaneRecordSource::Surveyed
+                                                                : PlaneRecordSource::Generated);
       findings.insert(findings.end(), plane.begin(), plane.end());
       for (const CheckFinding& finding : findings) {
         PrintLine(stdout, text::Finding(name, finding.sheet, CellName(finding.cell),

@@ -20,17 +20,17 @@ namespace vardex::cli {
 namespace {
 
 int Usage(const std::string& message) {
-  PrintLine(stderr,
-            std::string(text::kUsageLead) + message + std::string(text::kSeeHelp));
+  PrintLine(stderr, std::string(text::kUsageLead) + message + std::string(text::kSeeHelp));
   return kExitUsage;
 }
 
 // The settings in force for a command on `book`: those recorded with its tables, with the options
 // given put in their place, validated by the settings form's rule. Refused options are a usage
 // error (2); refused recorded settings a failure of the file (1).
-std::optional<std::pair<SettingsForm, SurveySettings>> SettingsFor(
-    const host::Workbook& book, const SettingsOptions& options, const std::string& name,
-    int& exit_code) {
+std::optional<std::pair<SettingsForm, SurveySettings>> SettingsFor(const host::Workbook& book,
+                                                                   const SettingsOptions& options,
+                                                                   const std::string& name,
+                                                                   int& exit_code) {
   const std::optional<Provenance> provenance = ReadProvenance(book);
   const SettingsForm form =
       options.Overlay(provenance ? provenance->settings : GetConfig(InitConfig()));
@@ -98,8 +98,7 @@ void FieldCommands::AddTo(CLI::App& app) {
   export_->add_option("--format", format_, std::string(text::kFormatHelp))
       ->required()
       ->type_name("格式");
-  export_->add_option("--encoding", encoding_, std::string(text::kEncodingHelp))
-      ->type_name("编码");
+  export_->add_option("--encoding", encoding_, std::string(text::kEncodingHelp))->type_name("编码");
 
   for (CLI::App* command : {level_, import_, export_}) {
     command->group("命令");
@@ -128,9 +127,10 @@ int FieldCommands::RunLevel() {
     int exit_code = kExitOk;
     const auto settings = SettingsFor(book, levelSettings_, name, exit_code);
     if (!settings) return exit_code;
-    const LevelImportResult result = ImportLevellingFieldData(
-        book, files, settings->first, settings->second, *distribution);
-    const std::filesystem::path target = outputOption_->count() > 0 ? std::filesystem::path(output_) : project_;
+    const LevelImportResult result =
+        ImportLevellingFieldData(book, files, settings->first, settings->second, *distribution);
+    const std::filesystem::path target =
+        outputOption_->count() > 0 ? std::filesystem::path(output_) : project_;
     book.SaveAs(target);
     PrintReport(LevelImportReport(result));
     PrintLine(stdout, text::Written(target.string()));
@@ -155,7 +155,8 @@ int FieldCommands::RunImport() {
     if (!settings) return exit_code;
     const StakeoutImportResult result =
         ImportStakeoutMeasurements(book, file, settings->first, settings->second);
-    const std::filesystem::path target = importOutputOption_->count() > 0 ? std::filesystem::path(output_) : project_;
+    const std::filesystem::path target =
+        importOutputOption_->count() > 0 ? std::filesystem::path(output_) : project_;
     book.SaveAs(target);
     PrintReport(StakeoutImportReport(result));
     PrintLine(stdout, text::Written(target.string()));

@@ -86,8 +86,8 @@ void SettingsOptions::AddTo(CLI::App& command) {
 bool SettingsOptions::AnyGiven() const {
   auto given = [](const CLI::Option* option) { return option != nullptr && option->count() > 0; };
   return std::any_of(textOptions_.begin(), textOptions_.end(), given) ||
-         std::any_of(flagOptions_.begin(), flagOptions_.end(), given) ||
-         given(levelClassOption_) || given(closureByOption_);
+         std::any_of(flagOptions_.begin(), flagOptions_.end(), given) || given(levelClassOption_) ||
+         given(closureByOption_);
 }
 
 SettingsForm SettingsOptions::Overlay(SettingsForm form) const {

@@ -303,9 +303,8 @@ std::string WriteDxfPoints(const std::vector<SurveyedPoint>& points) {
 
 std::vector<SurveyedPoint> ReadLandXmlPoints(const FieldFile& file) {
   pugi::xml_document doc;
-  const pugi::xml_parse_result parsed =
-      doc.load_buffer(file.Bytes.data(), file.Bytes.size(), pugi::parse_default,
-                      pugi::encoding_auto);
+  const pugi::xml_parse_result parsed = doc.load_buffer(file.Bytes.data(), file.Bytes.size(),
+                                                        pugi::parse_default, pugi::encoding_auto);
   if (!parsed) {
     throw FieldDataError(file.Name, LineOf(file.Bytes, parsed.offset),
                          texts::LandXmlBroken(parsed.description()));

@@ -93,7 +93,8 @@ inline std::string M5BadUnit(std::string_view unit) {
 }
 
 // ---- CSV field book -----------------------------------------------------------------------------
-inline constexpr std::string_view kBookHeading = "表头应含“点号”“后视”“中视”“前视”四列（“距离”可选）";
+inline constexpr std::string_view kBookHeading =
+    "表头应含“点号”“后视”“中视”“前视”四列（“距离”可选）";
 inline constexpr std::string_view kBookNoPoint = "缺少点号";
 inline constexpr std::string_view kBookNoReading = "没有后视、中视或前视读数";
 inline constexpr std::string_view kBookMiddleWithOthers = "中视不能与后视或前视写在同一行";
@@ -125,7 +126,8 @@ inline std::string NoGbkForm(std::string_view name) {
   return "点名" + Quoted(name) + "含有 GBK 编码无法表示的字符";
 }
 inline std::string GsiNameUnfit(std::string_view name) {
-  return "点名" + Quoted(name) + "无法写入 GSI-16（只能是不超过 16 个字符的 ASCII 字母、数字和符号）";
+  return "点名" + Quoted(name) +
+         "无法写入 GSI-16（只能是不超过 16 个字符的 ASCII 字母、数字和符号）";
 }
 inline std::string GsiValueUnfit(std::string_view name) {
   return "点" + Quoted(name) + "的坐标超出 GSI-16 能记录的范围";

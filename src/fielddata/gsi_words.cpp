@@ -26,10 +26,9 @@ namespace texts = fielddata_texts;
 // to 562 and 599 instrument information, 571 station difference, 572 its sum, 573 distance
 // balance and 574 line length.
 constexpr std::array<int, 61> kKnownIndices{
-    11,  12,  13,  17,  18,  19,  21,  22,  25,  26,  27,  28,  31,  32,  33,  34,
-    35,  41,  42,  43,  44,  45,  46,  47,  48,  49,  51,  52,  53,  58,  59,  71,
-    72,  73,  74,  75,  76,  77,  78,  79,  81,  82,  83,  84,  85,  86,  87,  88,
-    95,  330, 331, 332, 333, 334, 335, 336, 374, 390, 391, 392, 571};
+    11, 12, 13, 17, 18, 19, 21, 22,  25,  26,  27,  28,  31,  32,  33,  34,  35,  41,  42, 43, 44,
+    45, 46, 47, 48, 49, 51, 52, 53,  58,  59,  71,  72,  73,  74,  75,  76,  77,  78,  79, 81, 82,
+    83, 84, 85, 86, 87, 88, 95, 330, 331, 332, 333, 334, 335, 336, 374, 390, 391, 392, 571};
 constexpr std::array<int, 7> kMoreKnownIndices{572, 573, 574, 560, 561, 562, 599};
 
 bool Known(int index) {
@@ -85,8 +84,8 @@ std::vector<Word> ParseLine(const FieldLine& line, std::string_view file) {
     Word word;
     // WI 11 and 41 carry the block number in positions 3 to 6; other words whose third
     // character is a digit have a three-digit index.
-    const bool three_digits = IsDigit(token[2]) && !token.starts_with("11") &&
-                              !token.starts_with("41");
+    const bool three_digits =
+        IsDigit(token[2]) && !token.starts_with("11") && !token.starts_with("41");
     word.Index = (token[0] - '0') * 10 + (token[1] - '0');
     if (three_digits) word.Index = word.Index * 10 + (token[2] - '0');
     if (!Known(word.Index)) {
@@ -96,8 +95,7 @@ std::vector<Word> ParseLine(const FieldLine& line, std::string_view file) {
     word.Units = token[5];
     word.Negative = token[6] == '-';
     word.Value = std::string(token.substr(7));
-    const std::size_t found =
-        IsTextWord(word.Index) ? RecordWidth(word.Value) : word.Value.size();
+    const std::size_t found = IsTextWord(word.Index) ? RecordWidth(word.Value) : word.Value.size();
     if (found != width) {
       throw FieldDataError(file, line.Number,
                            texts::GsiWrongWidth(ordinal, token, gsi16, width, found));
@@ -119,11 +117,23 @@ double Length(const Word& word, const FieldLine& line, std::string_view file) {
   double places = 0;
   double foot = 1;
   switch (word.Units) {
-    case '0': places = 1e3; break;
-    case '1': places = 1e3; foot = 0.3048; break;
-    case '6': places = 1e4; break;
-    case '7': places = 1e4; foot = 0.3048; break;
-    case '8': places = 1e5; break;
+    case '0':
+      places = 1e3;
+      break;
+    case '1':
+      places = 1e3;
+      foot = 0.3048;
+      break;
+    case '6':
+      places = 1e4;
+      break;
+    case '7':
+      places = 1e4;
+      foot = 0.3048;
+      break;
+    case '8':
+      places = 1e5;
+      break;
     default:
       throw FieldDataError(file, line.Number,
                            texts::GsiBadUnits(std::to_string(word.Index), word.Units));
@@ -154,9 +164,8 @@ std::string Format(int index, char units, bool negative, std::string_view value,
   while (word.size() < 5) word += '.';
   word += units;
   word += negative ? '-' : '+';
-  const auto pad = static_cast<std::size_t>(width) - std::min<std::size_t>(
-                                                          static_cast<std::size_t>(width),
-                                                          RecordWidth(value));
+  const auto pad = static_cast<std::size_t>(width) -
+                   std::min<std::size_t>(static_cast<std::size_t>(width), RecordWidth(value));
   word.append(pad, '0');
   word += value;
   return word;

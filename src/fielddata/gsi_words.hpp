@@ -20,10 +20,10 @@ namespace vardex::gsi {
 
 /// One data word of a line.
 struct Word {
-  int Index = 0;       ///< the word index, e.g. 11, 32, 331
-  char Units = '.';    ///< position 6
+  int Index = 0;     ///< the word index, e.g. 11, 32, 331
+  char Units = '.';  ///< position 6
   bool Negative = false;
-  std::string Value;   ///< the value characters (8 or 16 columns), as recorded
+  std::string Value;  ///< the value characters (8 or 16 columns), as recorded
 };
 
 /// True when the line looks like GSI: an optional '*', two digits, four information characters

@@ -61,8 +61,8 @@ void ReadGsiBlock(const FieldFile& file, const FieldLine& line,
   if (id == nullptr) throw FieldDataError(file.Name, line.Number, texts::kGsiNoPoint);
   const FieldSource source = SourceOf(file, line);
   if (reading != nullptr) {
-    LevellingEvent event{kind, gsi::Text(*id), gsi::Length(*reading, line, file.Name),
-                         std::nullopt, source};
+    LevellingEvent event{kind, gsi::Text(*id), gsi::Length(*reading, line, file.Name), std::nullopt,
+                         source};
     if (const gsi::Word* distance = gsi::Find(words, 32)) {
       event.Distance = gsi::Length(*distance, line, file.Name);
     }
@@ -108,8 +108,9 @@ std::optional<M5Value> ParseM5Value(std::string_view block, const FieldFile& fil
   std::string_view rest = TrimBlanks(block.substr(type_end));
   const std::size_t number_end = rest.find(' ');
   const std::string_view number = rest.substr(0, number_end);
-  const std::string_view unit =
-      number_end == std::string_view::npos ? std::string_view() : TrimBlanks(rest.substr(number_end));
+  const std::string_view unit = number_end == std::string_view::npos
+                                    ? std::string_view()
+                                    : TrimBlanks(rest.substr(number_end));
   const auto parsed = ParseNumericText(number);
   if (!parsed) throw FieldDataError(file.Name, line.Number, texts::M5BadValue(block));
   value.value = *parsed * M5Unit(unit, file, line);
@@ -127,8 +128,7 @@ std::optional<EventKind> M5ReadingKind(std::string_view type) {
   return std::nullopt;
 }
 
-void ReadM5Line(const FieldFile& file, const FieldLine& line,
-                std::vector<LevellingEvent>& events) {
+void ReadM5Line(const FieldFile& file, const FieldLine& line, std::vector<LevellingEvent>& events) {
   if (!IsM5Line(line.Text)) throw FieldDataError(file.Name, line.Number, texts::kNotM5Line);
   const std::vector<std::string> fields = SplitFields(line.Text, '|');
   if (fields.size() < 3) throw FieldDataError(file.Name, line.Number, texts::kNotM5Line);
@@ -278,7 +278,8 @@ std::vector<LevellingEvent> ReadFieldBook(const FieldFile& file,
     const auto middle = BookNumber(FieldAt(fields, columns.intermediate), "中视", file, line);
     const auto fore = BookNumber(FieldAt(fields, columns.fore), "前视", file, line);
     if (point.empty()) throw FieldDataError(file.Name, line.Number, texts::kBookNoPoint);
-    if (!back && !middle && !fore) throw FieldDataError(file.Name, line.Number, texts::kBookNoReading);
+    if (!back && !middle && !fore)
+      throw FieldDataError(file.Name, line.Number, texts::kBookNoReading);
     if (middle && (back || fore)) {
       throw FieldDataError(file.Name, line.Number, texts::kBookMiddleWithOthers);
     }
@@ -317,9 +318,12 @@ std::vector<LevellingEvent> ReadFieldBook(const FieldFile& file,
 
 std::string_view LevellingFileFormatName(LevellingFileFormat format) {
   switch (format) {
-    case LevellingFileFormat::Gsi: return "Leica GSI";
-    case LevellingFileFormat::M5: return "M5";
-    case LevellingFileFormat::FieldBook: return "CSV 手簿";
+    case LevellingFileFormat::Gsi:
+      return "Leica GSI";
+    case LevellingFileFormat::M5:
+      return "M5";
+    case LevellingFileFormat::FieldBook:
+      return "CSV 手簿";
   }
   return "";
 }
@@ -358,9 +362,15 @@ MeasuredLevellingLine ReadLevellingLine(const std::vector<FieldFile>& files) {
     const LevellingFileFormat format = detail::DetectFormat(file, lines);
     std::vector<detail::LevellingEvent> read;
     switch (format) {
-      case LevellingFileFormat::Gsi: read = detail::ReadGsiLevelling(file, lines); break;
-      case LevellingFileFormat::M5: read = detail::ReadM5Levelling(file, lines); break;
-      case LevellingFileFormat::FieldBook: read = detail::ReadFieldBook(file, lines); break;
+      case LevellingFileFormat::Gsi:
+        read = detail::ReadGsiLevelling(file, lines);
+        break;
+      case LevellingFileFormat::M5:
+        read = detail::ReadM5Levelling(file, lines);
+        break;
+      case LevellingFileFormat::FieldBook:
+        read = detail::ReadFieldBook(file, lines);
+        break;
     }
     if (read.empty()) throw FieldDataError(file.Name, 0, fielddata_texts::kNoReadings);
     events.insert(events.end(), std::make_move_iterator(read.begin()),

@@ -88,14 +88,24 @@ class LineBuilder {
  private:
   void Take(const LevellingEvent& event) {
     switch (event.Kind) {
-      case EventKind::Back: TakeBack(event); break;
-      case EventKind::Fore: TakeFore(event); break;
-      case EventKind::Intermediate: TakeIntermediate(event); break;
+      case EventKind::Back:
+        TakeBack(event);
+        break;
+      case EventKind::Fore:
+        TakeFore(event);
+        break;
+      case EventKind::Intermediate:
+        TakeIntermediate(event);
+        break;
       case EventKind::Height:
         line_.RecordedHeights.push_back({event.Point, event.Value, event.Source});
         break;
-      case EventKind::CancelStation: open_.reset(); break;
-      case EventKind::CancelLast: CancelLast(); break;
+      case EventKind::CancelStation:
+        open_.reset();
+        break;
+      case EventKind::CancelLast:
+        CancelLast();
+        break;
     }
   }
 

@@ -22,8 +22,8 @@ struct FormatRow {
 };
 
 constexpr FormatRow kFormats[] = {
-    {StakeoutFormat::Csv, "csv", ".csv"},     {StakeoutFormat::Dat, "dat", ".dat"},
-    {StakeoutFormat::Gsi16, "gsi16", ".gsi"}, {StakeoutFormat::Dxf, "dxf", ".dxf"},
+    {StakeoutFormat::Csv, "csv", ".csv"},         {StakeoutFormat::Dat, "dat", ".dat"},
+    {StakeoutFormat::Gsi16, "gsi16", ".gsi"},     {StakeoutFormat::Dxf, "dxf", ".dxf"},
     {StakeoutFormat::LandXml, "landxml", ".xml"},
 };
 
@@ -90,8 +90,9 @@ std::vector<SurveyedPoint> ReadDelimited(const FieldFile& file, const std::vecto
     const bool fits = dat ? (fields.size() == 4 || fields.size() == 5)
                           : (fields.size() == 3 || fields.size() == 4);
     if (!fits) {
-      throw FieldDataError(file.Name, line.Number,
-                           dat ? texts::DatColumns(fields.size()) : texts::CsvColumns(fields.size()));
+      throw FieldDataError(
+          file.Name, line.Number,
+          dat ? texts::DatColumns(fields.size()) : texts::CsvColumns(fields.size()));
     }
     SurveyedPoint point;
     point.Name = fields[0];
@@ -249,11 +250,20 @@ std::vector<SurveyedPoint> ReadSurveyedPoints(const FieldFile& file) {
   } else {
     const std::vector<FieldLine> lines = FieldTextLines(file);
     switch (format) {
-      case StakeoutFormat::Csv: points = ReadDelimited(file, lines, false); break;
-      case StakeoutFormat::Dat: points = ReadDelimited(file, lines, true); break;
-      case StakeoutFormat::Gsi16: points = ReadGsiPoints(file, lines); break;
-      case StakeoutFormat::Dxf: points = detail::ReadDxfPoints(file, lines); break;
-      case StakeoutFormat::LandXml: break;
+      case StakeoutFormat::Csv:
+        points = ReadDelimited(file, lines, false);
+        break;
+      case StakeoutFormat::Dat:
+        points = ReadDelimited(file, lines, true);
+        break;
+      case StakeoutFormat::Gsi16:
+        points = ReadGsiPoints(file, lines);
+        break;
+      case StakeoutFormat::Dxf:
+        points = detail::ReadDxfPoints(file, lines);
+        break;
+      case StakeoutFormat::LandXml:
+        break;
     }
   }
   if (points.empty()) throw FieldDataError(file.Name, 0, texts::kNoCoordinates);
@@ -264,11 +274,16 @@ std::string WriteStakeoutFile(const std::vector<SurveyedPoint>& points, Stakeout
                               FileEncoding encoding, std::string_view target,
                               std::string_view stamp) {
   switch (format) {
-    case StakeoutFormat::Csv: return WriteDelimited(points, false, encoding, target);
-    case StakeoutFormat::Dat: return WriteDelimited(points, true, encoding, target);
-    case StakeoutFormat::Gsi16: return WriteGsi16(points, target);
-    case StakeoutFormat::Dxf: return detail::WriteDxfPoints(points);
-    case StakeoutFormat::LandXml: return detail::WriteLandXmlPoints(points, stamp);
+    case StakeoutFormat::Csv:
+      return WriteDelimited(points, false, encoding, target);
+    case StakeoutFormat::Dat:
+      return WriteDelimited(points, true, encoding, target);
+    case StakeoutFormat::Gsi16:
+      return WriteGsi16(points, target);
+    case StakeoutFormat::Dxf:
+      return detail::WriteDxfPoints(points);
+    case StakeoutFormat::LandXml:
+      return detail::WriteLandXmlPoints(points, stamp);
   }
   return {};
 }

@@ -135,9 +135,9 @@ std::string ReadFileBytes(const std::filesystem::path& path, uint64_t max_bytes)
     throw HostError(kErrCannotOpen, text::ReadFailed("这是一个文件夹"));
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    throw HostError(kErrCannotOpen, text::ReadFailed(std::filesystem::exists(path, ec)
-                                                         ? "没有读取权限"
-                                                         : "文件不存在"));
+    throw HostError(
+        kErrCannotOpen,
+        text::ReadFailed(std::filesystem::exists(path, ec) ? "没有读取权限" : "文件不存在"));
   }
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();

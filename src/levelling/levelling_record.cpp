@@ -18,7 +18,7 @@ namespace texts = levelling_texts;
 
 enum Column : std::size_t { kA = 0, kB, kC, kD, kE, kF, kG, kH, kI, kJ };
 
-constexpr int32_t kLevellingColumns = 10;  // A to J
+constexpr int32_t kLevellingColumns = 10;               // A to J
 constexpr host::CellRef kCorrectionHeadingCell{3, 10};  // J3, framed like H3:H4
 
 // J3:J4 takes the frame, merge and style of H3:H4 and the heading text; with no heading, an

@@ -126,8 +126,9 @@ class MeasuredChecker {
     const auto back = Reading(row, kB, "后视");
     line_ = Number(row, kE, "视线高");
     if (back && line_ && !Near(*line_, input_.StartBenchmarkElevation + *back)) {
-      Report(row, kE, "视线高应为 " + Num(input_.StartBenchmarkElevation + *back) +
-                          "（已知高程 + 后视），实为 " + Num(*line_));
+      Report(row, kE,
+             "视线高应为 " + Num(input_.StartBenchmarkElevation + *back) +
+                 "（已知高程 + 后视），实为 " + Num(*line_));
     }
     ExpectEmpty(row, {kC, kD, kF, kH, kI});
   }
@@ -158,8 +159,9 @@ class MeasuredChecker {
     ExpectNumber(row, kG, design, "设计高程");
     const auto difference = Number(row, kH, "高差（毫米）");
     if (difference && elevation && std::fabs(*difference - (*elevation - design) * 1000) > 1e-3) {
-      Report(row, kH, "应为 " + Num((*elevation - design) * 1000) + " 毫米（实测 − 设计），实为 " +
-                          Num(*difference));
+      Report(row, kH,
+             "应为 " + Num((*elevation - design) * 1000) + " 毫米（实测 − 设计），实为 " +
+                 Num(*difference));
     }
   }
 
@@ -171,15 +173,16 @@ class MeasuredChecker {
     std::optional<double> elevation;
     if (line_ && fore) elevation = *line_ - *fore;
     if (elevation && back && new_line && !Near(*new_line, *elevation + *back)) {
-      Report(row, kE, "视线高应为 " + Num(*elevation + *back) +
-                          "（前一视线高 − 前视 + 后视），实为 " + Num(*new_line));
+      Report(row, kE,
+             "视线高应为 " + Num(*elevation + *back) + "（前一视线高 − 前视 + 后视），实为 " +
+                 Num(*new_line));
     }
     const bool project_point = names_.Find(NameAt(row)).index.has_value();
     if (project_point || settings_.ShowTurnPointElevation) {
       const auto shown = Number(row, kF, "转点高程");
       if (shown && elevation && !Near(*shown, *elevation)) {
-        Report(row, kF, "转点高程应为 " + Num(*elevation) + "（前一视线高 − 前视），实为 " +
-                            Num(*shown));
+        Report(row, kF,
+               "转点高程应为 " + Num(*elevation) + "（前一视线高 − 前视），实为 " + Num(*shown));
       }
     } else {
       ExpectEmpty(row, {kF});
@@ -195,8 +198,8 @@ class MeasuredChecker {
     const auto reading = Reading(row, reading_column, "中视");
     const auto elevation = Number(row, kF, "高程");
     if (reading && elevation && line_ && !Near(*elevation, *line_ - *reading)) {
-      Report(row, kF, "高程应为 " + Num(*line_ - *reading) + "（视线高 − 读数），实为 " +
-                          Num(*elevation));
+      Report(row, kF,
+             "高程应为 " + Num(*line_ - *reading) + "（视线高 − 读数），实为 " + Num(*elevation));
     }
     CheckDesign(row, elevation, true);
     ExpectEmpty(row, {kB, reading_column == kC ? kD : kC, kE});
@@ -207,8 +210,8 @@ class MeasuredChecker {
     const auto fore = Reading(row, kD, "前视");
     end_elevation_ = Number(row, kF, "高程");
     if (fore && end_elevation_ && line_ && !Near(*end_elevation_, *line_ - *fore)) {
-      Report(row, kF, "高程应为 " + Num(*line_ - *fore) + "（视线高 − 前视），实为 " +
-                          Num(*end_elevation_));
+      Report(row, kF,
+             "高程应为 " + Num(*line_ - *fore) + "（视线高 − 前视），实为 " + Num(*end_elevation_));
     }
     const double known = input_.EndBenchmarkElevation;
     if (known != 0) {
@@ -254,10 +257,10 @@ class MeasuredChecker {
     if (distribution_ != MisclosureDistribution::None) {
       last = row + 3;
       ExpectText(last, kA, std::string(texts::kDistributionLabel));
-      ExpectText(last, kB,
-                 std::string(distribution_ == MisclosureDistribution::BySetups
-                                 ? texts::kBySetupsText
-                                 : texts::kByDistanceText));
+      ExpectText(
+          last, kB,
+          std::string(distribution_ == MisclosureDistribution::BySetups ? texts::kBySetupsText
+                                                                        : texts::kByDistanceText));
       if (misclosure) ExpectNumber(last, kH, -*misclosure, "改正数合计（毫米）");
     }
     misclosure_ = misclosure;
@@ -302,8 +305,8 @@ class MeasuredChecker {
         }
       } else if (!is_turn) {
         if (std::fabs(*value - previous) > 1e-6) {
-          Report(row, kJ, "中间点的改正数应与本站后视点相同（" + Num(previous) + "），实为 " +
-                              Num(*value));
+          Report(row, kJ,
+                 "中间点的改正数应与本站后视点相同（" + Num(previous) + "），实为 " + Num(*value));
         }
       } else {
         ++turn;
@@ -312,7 +315,8 @@ class MeasuredChecker {
           if (std::fabs(*value - expected) > 1e-6) {
             Report(row, kJ, "按测站数分配的改正数应为 " + Num(expected) + "，实为 " + Num(*value));
           }
-        } else if ((*value - previous) * total < -1e-9 || std::fabs(*value) > std::fabs(total) + 1e-9) {
+        } else if ((*value - previous) * total < -1e-9 ||
+                   std::fabs(*value) > std::fabs(total) + 1e-9) {
           Report(row, kJ, "按视距分配的改正数应在前一改正数与闭合差反号之间，实为 " + Num(*value));
         }
         previous = *value;

@@ -62,10 +62,9 @@ class MeasuredRecordBuilder {
     for (std::size_t row = 0; row < input_.Rows.size(); ++row) {
       if (!observed_rows_.contains(row)) {
         const LevellingInputRow& project = input_.Rows[row];
-        summary_.NotObserved.push_back({RemoveSpaces(project.Name + project.SideText),
-                                        std::string(texts::kInputSheet) + " A" +
-                                            std::to_string(project.Row),
-                                        ""});
+        summary_.NotObserved.push_back(
+            {RemoveSpaces(project.Name + project.SideText),
+             std::string(texts::kInputSheet) + " A" + std::to_string(project.Row), ""});
       }
     }
     record_.SetupCount = summary_.Setups;
@@ -169,9 +168,9 @@ class MeasuredRecordBuilder {
 
   LevellingRow& Add(LevellingRowKind kind) {
     if (record_.Rows.size() >= kMaxRecordRows) {
-      throw HostError(host::kErrCannotOpen, "水准表记录超出第 " +
-                                                std::to_string(kLevellingLastClearedRow) +
-                                                " 行；水准表未改动");
+      throw HostError(
+          host::kErrCannotOpen,
+          "水准表记录超出第 " + std::to_string(kLevellingLastClearedRow) + " 行；水准表未改动");
     }
     record_.Rows.push_back(LevellingRow{kind, {}});
     return record_.Rows.back();
@@ -203,8 +202,8 @@ class MeasuredRecordBuilder {
     const auto [at, first] = observed_rows_.emplace(*match.index, sight.Source);
     if (!first) {
       Fail(sight.Source, "点“" + sight.Point + "”与" + Where(at->second) +
-                             "观测的点是项目中的同一点（" + std::string(texts::kInputSheet) +
-                             " A" + std::to_string(input_.Rows[*match.index].Row) + "）");
+                             "观测的点是项目中的同一点（" + std::string(texts::kInputSheet) + " A" +
+                             std::to_string(input_.Rows[*match.index].Row) + "）");
     }
     ++summary_.MatchedPoints;
     const LevellingInputRow& project = input_.Rows[*match.index];
@@ -294,9 +293,9 @@ class MeasuredRecordBuilder {
     if (distribution_ != MisclosureDistribution::None) {
       LevellingRow& shared = Add(LevellingRowKind::Closing);
       shared.Cells[kA] = std::string(texts::kDistributionLabel);
-      shared.Cells[kB] = std::string(distribution_ == MisclosureDistribution::BySetups
-                                         ? texts::kBySetupsText
-                                         : texts::kByDistanceText);
+      shared.Cells[kB] =
+          std::string(distribution_ == MisclosureDistribution::BySetups ? texts::kBySetupsText
+                                                                        : texts::kByDistanceText);
       Put(shared, kH, -summary_.MisclosureMm, end);
     }
     record_.AllowableClosureText = summary_.AllowableText;
@@ -316,9 +315,9 @@ class MeasuredRecordBuilder {
       }
       const double off_mm = (difference - *offset) * 1000.0;
       if (std::fabs(off_mm) > kHeightTolerance * 1000.0) {
-        summary_.HeightWarnings.push_back(
-            Where(recorded.Source) + "：仪器记录的点“" + recorded.Point + "”高程与读数推算的相差 " +
-            DecimalText(off_mm, 1) + " 毫米");
+        summary_.HeightWarnings.push_back(Where(recorded.Source) + "：仪器记录的点“" +
+                                          recorded.Point + "”高程与读数推算的相差 " +
+                                          DecimalText(off_mm, 1) + " 毫米");
       }
     }
   }
@@ -340,9 +339,12 @@ class MeasuredRecordBuilder {
 
 std::string_view MisclosureDistributionName(MisclosureDistribution distribution) {
   switch (distribution) {
-    case MisclosureDistribution::None: return "none";
-    case MisclosureDistribution::BySetups: return "n";
-    case MisclosureDistribution::ByDistance: return "L";
+    case MisclosureDistribution::None:
+      return "none";
+    case MisclosureDistribution::BySetups:
+      return "n";
+    case MisclosureDistribution::ByDistance:
+      return "L";
   }
   return "none";
 }

@@ -30,9 +30,9 @@ struct MeasuredLineSummary {
   std::optional<double> LengthKm;  ///< when every set-up has both sight distances
   double MisclosureMm = 0;         ///< measured minus known elevation of the end benchmark
   double AllowableMm = 0;
-  std::string AllowableText;       ///< as in I2, "±20√L=±14"
+  std::string AllowableText;  ///< as in I2, "±20√L=±14"
   bool WithinAllowable = true;
-  std::size_t MatchedPoints = 0;   ///< observed points found in "数据输入"
+  std::size_t MatchedPoints = 0;  ///< observed points found in "数据输入"
   std::vector<UnmatchedPoint> NotInProject;
   std::vector<UnmatchedPoint> NotObserved;
   std::vector<std::string> HeightWarnings;  ///< instrument heights that disagree with the readings

@@ -19,10 +19,10 @@ struct FieldSource {
 /// One staff reading of a set-up. Repeated readings of the same target (double sights, BFFB)
 /// are already averaged.
 struct MeasuredSight {
-  std::string Point;              ///< point id as recorded, trimmed
-  double Reading = 0;             ///< staff reading, metres
-  std::optional<double> Distance; ///< horizontal sight distance, metres, when recorded
-  FieldSource Source;             ///< the line of the (first) reading
+  std::string Point;               ///< point id as recorded, trimmed
+  double Reading = 0;              ///< staff reading, metres
+  std::optional<double> Distance;  ///< horizontal sight distance, metres, when recorded
+  FieldSource Source;              ///< the line of the (first) reading
 };
 
 /// One set-up of the level: the back sight, the intermediate sights in the order taken, and the
@@ -51,9 +51,9 @@ struct MeasuredLevellingLine {
 /// A point whose plane coordinates were surveyed (or are to be set out).
 struct SurveyedPoint {
   std::string Name;
-  double X = 0;              ///< north, metres
-  double Y = 0;              ///< east, metres
-  std::optional<double> H;   ///< elevation, metres, when the file has one
+  double X = 0;             ///< north, metres
+  double Y = 0;             ///< east, metres
+  std::optional<double> H;  ///< elevation, metres, when the file has one
   FieldSource Source;
 };
 

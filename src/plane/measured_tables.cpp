@@ -70,11 +70,11 @@ StakeoutMatch MatchStakeMeasurements(const PlaneInput& input,
     }
     const std::size_t index = *found.index;
     if (measured_at[index]) {
-      throw host::HostError(host::kErrTypeMismatch,
-                            Where(point.Source) + "：点名“" + point.Name + "”" +
-                                std::string(plane_text::kSurveyedTwice) +
-                                Where(*measured_at[index]) +
-                                std::string(plane_text::kSurveyedTwiceEnd));
+      throw host::HostError(host::kErrTypeMismatch, Where(point.Source) + "：点名“" + point.Name +
+                                                        "”" +
+                                                        std::string(plane_text::kSurveyedTwice) +
+                                                        Where(*measured_at[index]) +
+                                                        std::string(plane_text::kSurveyedTwiceEnd));
     }
     measured_at[index] = point.Source;
     StakePoint& stake = match.Input.StakePoints[index];
@@ -112,7 +112,8 @@ void WriteMeasuredPlaneTables(host::Workbook& book, const StakeoutMatch& match) 
     if (!match.Measured[i]) {
       stake_out->ClearContents({{row, detail::kColK}, {row, detail::kColM}});
       inspection->ClearContents({{row, detail::kColG}, {row, detail::kColO}});
-      inspection->SetValue({row, detail::kColP}, MarkedSideText(side, plane_text::kNotMeasuredMark));
+      inspection->SetValue({row, detail::kColP},
+                           MarkedSideText(side, plane_text::kNotMeasuredMark));
     } else if (match.OutOfTolerance[i]) {
       inspection->SetValue({row, detail::kColP},
                            MarkedSideText(side, plane_text::kOutOfToleranceMark));

@@ -19,9 +19,9 @@ PlaneInput ReadPlaneInputSheet(const host::Workbook& book);
 
 /// The project's points paired with the surveyed ones.
 struct StakeoutMatch {
-  PlaneInput Input;                    ///< measured coordinates put in where surveyed
-  std::vector<bool> Measured;          ///< per stake point
-  std::vector<bool> OutOfTolerance;    ///< a deviation in X or Y beyond the plane tolerance
+  PlaneInput Input;                          ///< measured coordinates put in where surveyed
+  std::vector<bool> Measured;                ///< per stake point
+  std::vector<bool> OutOfTolerance;          ///< a deviation in X or Y beyond the plane tolerance
   std::vector<UnmatchedPoint> NotInProject;  ///< surveyed points that are no stake point
   std::vector<UnmatchedPoint> NotMeasured;   ///< stake points the file lacks
   std::vector<std::string> ControlPoints;    ///< station and back-sight found in the file

@@ -57,8 +57,7 @@ MillimetreRange DrawRange(const detail::ToleranceBounds& bounds) {
 
 class PlaneChecker {
  public:
-  PlaneChecker(const host::Workbook& book, const SurveySettings& settings,
-               PlaneRecordSource source)
+  PlaneChecker(const host::Workbook& book, const SurveySettings& settings, PlaneRecordSource source)
       : book_(book), settings_(settings), surveyed_(source == PlaneRecordSource::Surveyed) {}
 
   std::vector<CheckFinding> Run() {

@@ -55,12 +55,12 @@ std::string SignedTenths(double millimetres) {
 
 LevelImportResult ImportLevellingFieldData(host::Workbook& book,
                                            const std::vector<FieldFile>& files,
-                                           const SettingsForm& form,
-                                           const SurveySettings& settings,
+                                           const SettingsForm& form, const SurveySettings& settings,
                                            MisclosureDistribution distribution) {
   const LevellingInputSheet input = ReadLevellingInputSheet(book);
   const MeasuredLevellingLine line = ReadLevellingLine(files);
-  MeasuredLevellingRecord record = BuildMeasuredLevellingRecord(input, line, settings, distribution);
+  MeasuredLevellingRecord record =
+      BuildMeasuredLevellingRecord(input, line, settings, distribution);
   LevelImportResult result;
   for (const FieldFile& file : files) result.files.push_back(RecordOf(file));
   WriteLevellingRecord(book, record.Record);

@@ -32,8 +32,7 @@ struct LevelImportResult {
 /// or host::HostError.
 LevelImportResult ImportLevellingFieldData(host::Workbook& book,
                                            const std::vector<FieldFile>& files,
-                                           const SettingsForm& form,
-                                           const SurveySettings& settings,
+                                           const SettingsForm& form, const SurveySettings& settings,
                                            MisclosureDistribution distribution);
 
 struct StakeoutImportResult {

@@ -61,13 +61,12 @@ double ClosureCoefficient(LevellingClass levelling_class, ClosureBasis basis) {
 
 double AllowableClosureMm(LevellingClass levelling_class, ClosureBasis basis, int32_t setups,
                           double length_km) {
-  const double under_root =
-      basis == ClosureBasis::Setups ? static_cast<double>(setups) : length_km;
+  const double under_root = basis == ClosureBasis::Setups ? static_cast<double>(setups) : length_km;
   return ClosureCoefficient(levelling_class, basis) * std::sqrt(under_root);
 }
 
-std::string AllowableClosureText(LevellingClass levelling_class, ClosureBasis basis,
-                                 int32_t setups, double length_km) {
+std::string AllowableClosureText(LevellingClass levelling_class, ClosureBasis basis, int32_t setups,
+                                 double length_km) {
   const std::string root = std::string(ClosureBasisName(basis));
   // Written as the coefficient times the root so that the default text keeps the exact
   // arithmetic of earlier records: 6 × √n, rounded as the pattern "0" rounds.

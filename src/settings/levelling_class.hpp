@@ -32,7 +32,7 @@ double AllowableClosureMm(LevellingClass levelling_class, ClosureBasis basis, in
 
 /// The text of the record's allowable closing error: "±6√n=±8", "±20√L=±14": the coefficient,
 /// the root, and the allowable value in whole millimetres (halves away from zero).
-std::string AllowableClosureText(LevellingClass levelling_class, ClosureBasis basis,
-                                 int32_t setups, double length_km);
+std::string AllowableClosureText(LevellingClass levelling_class, ClosureBasis basis, int32_t setups,
+                                 double length_km);
 
 }  // namespace vardex

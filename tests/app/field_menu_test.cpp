@@ -39,11 +39,11 @@ MainWindow::DialogRunner importing(bool stakeout, QStringList files, int distrib
     auto& import = dynamic_cast<FieldImportDialog&>(dialog);
     if (stakeout) QTest::mouseClick(part<QAbstractButton>(dialog, "kindStakeout"), Qt::LeftButton);
     import.setFileChooser([files](FieldImportDialog::Kind) { return files; });
-    QTest::mouseClick(part<QPushButton>(dialog, "addFiles"), Qt::LeftButton);
-    part<QComboBox>(dialog, "distribution")->setCurrentIndex(distribution);
-    QTest::mouseClick(part<QPushButton>(dialog, "ok"), Qt::LeftButton);
-    return dialog.result();
-  };
+  QTest::mouseClick(part<QPushButton>(dialog, "addFiles"), Qt::LeftButton);
+  part<QComboBox>(dialog, "distribution")->setCurrentIndex(distribution);
+  QTest::mouseClick(part<QPushButton>(dialog, "ok"), Qt::LeftButton);
+  return dialog.result();
+};
 }
 
 }  // namespace
@@ -63,8 +63,7 @@ void FieldMenuTest::levellingLineFromTwoFiles() {
   ProgramFolder folder(true);
   MainWindow window(messages, folder.path());
   QVERIFY(window.openProject(folder.copyExample("road-k1")));
-  window.setDialogRunner(
-      importing(false, {example("road-k1-a.gsi"), example("road-k1-b.gsi")}, 1));
+  window.setDialogRunner(importing(false, {example("road-k1-a.gsi"), example("road-k1-b.gsi")}, 1));
   window.findChild<QAction*>(QStringLiteral("menuImportField"))->trigger();
 
   QCOMPARE(messages.shown.size(), 1);

@@ -14,7 +14,8 @@ namespace {
 
 // Readings and distances of set-ups compared to a tenth of a millimetre (the GSI-16 file holds
 // hundredths, the others whole millimetres).
-void ExpectSameSight(const MeasuredSight& got, const MeasuredSight& want, const std::string& where) {
+void ExpectSameSight(const MeasuredSight& got, const MeasuredSight& want,
+                     const std::string& where) {
   EXPECT_EQ(got.Point, want.Point) << where;
   EXPECT_NEAR(got.Reading, want.Reading, 1e-9) << where << " " << want.Point;
   ASSERT_EQ(got.Distance.has_value(), want.Distance.has_value()) << where << " " << want.Point;
@@ -63,7 +64,8 @@ TEST(LevellingFiles, WorkedLineInEveryFormat) {
        LevellingFileFormat::FieldBook},
       {"gbk.csv", *host::Utf8ToGbk(test::WorkedFieldBook()), LevellingFileFormat::FieldBook},
       {"tabs.csv", Replace(test::WorkedFieldBook(), ",", "\t"), LevellingFileFormat::FieldBook},
-      {"fullwidth.csv", Replace(test::WorkedFieldBook(), ",", "，"), LevellingFileFormat::FieldBook},
+      {"fullwidth.csv", Replace(test::WorkedFieldBook(), ",", "，"),
+       LevellingFileFormat::FieldBook},
       {"noheading.csv", test::WorkedFieldBook().substr(test::WorkedFieldBook().find('\n') + 1),
        LevellingFileFormat::FieldBook},
   };
@@ -77,12 +79,13 @@ TEST(LevellingFiles, WorkedLineInEveryFormat) {
 TEST(LevellingFiles, GbkPointNamesComeOutAsUtf8) {
   // "水准" in GBK (CB AE D7 BC) happens to be valid UTF-8 as well, of two-byte characters no
   // field file holds; it must still read as GBK.
-  const std::string book = "点号,后视,中视,前视\n"
-                           "BM1,1.5,,\n"
-                           "1#墩-1,,1.2,\n"
-                           "台帽左角,,1.3,\n"
-                           "水准,,1.25,\n"
-                           "BM2,,,1.4\n";
+  const std::string book =
+      "点号,后视,中视,前视\n"
+      "BM1,1.5,,\n"
+      "1#墩-1,,1.2,\n"
+      "台帽左角,,1.3,\n"
+      "水准,,1.25,\n"
+      "BM2,,,1.4\n";
   const MeasuredLevellingLine line = ReadLevellingLine({{"gbk.csv", *host::Utf8ToGbk(book)}});
   ASSERT_EQ(line.Setups.size(), 1u);
   ASSERT_EQ(line.Setups[0].Intermediates.size(), 3u);
@@ -111,12 +114,12 @@ TEST(LevellingFiles, GsiUnitCodes) {
     const char* word;
     double metres;
   };
-  const Case cases[] = {{"331.00+00001523", 1.523},        {"331.06+00015230", 1.523},
-                        {"331.08+00152300", 1.523},        {"331.01+00005000", 1.524},
-                        {"331.07+00050000", 1.524},        {"331.06-00015230", -1.523}};
+  const Case cases[] = {{"331.00+00001523", 1.523}, {"331.06+00015230", 1.523},
+                        {"331.08+00152300", 1.523}, {"331.01+00005000", 1.524},
+                        {"331.07+00050000", 1.524}, {"331.06-00015230", -1.523}};
   for (const Case& c : cases) {
-    const std::string text = std::string("110001+00000BM1 ") + c.word + "\n" +
-                             "110002+00000BM2 332.00+00001000\n";
+    const std::string text =
+        std::string("110001+00000BM1 ") + c.word + "\n" + "110002+00000BM2 332.00+00001000\n";
     const MeasuredLevellingLine line = ReadLevellingLine({{"u.gsi", text}});
     EXPECT_NEAR(line.Setups[0].Back.Reading, c.metres, 1e-12) << c.word;
   }
@@ -125,13 +128,14 @@ TEST(LevellingFiles, GsiUnitCodes) {
 // BFFB (back, fore, fore, back) and the fore-first half of alternating methods: the set-up's
 // readings of one target are averaged, and the order does not change the set-ups.
 TEST(LevellingFiles, DoubleReadingsAndForeFirstSetups) {
-  const std::string bffb = "110001+00000BM1 331.00+00001500\n"
-                           "110002+00000TP1 332.00+00001000\n"
-                           "110003+00000TP1 336.00+00001002\n"
-                           "110004+00000BM1 335.00+00001504\n"
-                           "110005+00000BM2 332.00+00000800\n"  // fore first: a new set-up
-                           "110006+00000TP1 331.00+00001700\n"
-                           "110007+00000BM2 336.00+00000804\n";
+  const std::string bffb =
+      "110001+00000BM1 331.00+00001500\n"
+      "110002+00000TP1 332.00+00001000\n"
+      "110003+00000TP1 336.00+00001002\n"
+      "110004+00000BM1 335.00+00001504\n"
+      "110005+00000BM2 332.00+00000800\n"  // fore first: a new set-up
+      "110006+00000TP1 331.00+00001700\n"
+      "110007+00000BM2 336.00+00000804\n";
   const MeasuredLevellingLine line = ReadLevellingLine({{"bffb.gsi", bffb}});
   ASSERT_EQ(line.Setups.size(), 2u);
   EXPECT_NEAR(line.Setups[0].Back.Reading, 1.502, 1e-12);
@@ -144,11 +148,12 @@ TEST(LevellingFiles, DoubleReadingsAndForeFirstSetups) {
 
 // The level notes that a station was taken again: the readings before the note are void.
 TEST(LevellingFiles, M5StationRepeatedCancelsTheStation) {
-  const std::string m5 = "For M5|Adr 1|KD1 BM1 1|Rb 1.50000 m |HD 40.000 m | |\n"
-                         "For M5|Adr 2|KD1 A1 1|Rf 1.70000 m |HD 40.000 m | |\n"
-                         "For M5|Adr 3|TO Station repeated 1| | | |\n"
-                         "For M5|Adr 4|KD1 BM1 1|Rb 1.51000 m |HD 40.100 m | |\n"
-                         "For M5|Adr 5|KD1 A1 1|Lv 1.71000 m |E 40.200 m | |\n";
+  const std::string m5 =
+      "For M5|Adr 1|KD1 BM1 1|Rb 1.50000 m |HD 40.000 m | |\n"
+      "For M5|Adr 2|KD1 A1 1|Rf 1.70000 m |HD 40.000 m | |\n"
+      "For M5|Adr 3|TO Station repeated 1| | | |\n"
+      "For M5|Adr 4|KD1 BM1 1|Rb 1.51000 m |HD 40.100 m | |\n"
+      "For M5|Adr 5|KD1 A1 1|Lv 1.71000 m |E 40.200 m | |\n";
   const MeasuredLevellingLine line = ReadLevellingLine({{"r.m5", m5}});
   ASSERT_EQ(line.Setups.size(), 1u);
   EXPECT_NEAR(line.Setups[0].Back.Reading, 1.51, 1e-12);
@@ -159,13 +164,14 @@ TEST(LevellingFiles, M5StationRepeatedCancelsTheStation) {
 // Passed over without error: code and method blocks, measure-only and stake-out readings, the
 // instrument's sums, remarks.
 TEST(LevellingFiles, LinesTheRecordDoesNotNeed) {
-  const std::string gsi = "410001+?......1\n"
-                          "110002+00000BM1 331.00+00001500\n"
-                          "110003+00000XX1 32...0+00012000 330.00+00001200 71....+0SURFACE\n"
-                          "110004+00005501 334.00+00001111\n"
-                          "410005+00000099 42....+00020692\n"
-                          "110006+00000BM2 332.00+00001000 390...+00000002 391.00+00000001\n"
-                          "110007+00000BM2 571..0+00000000 573..0+00000000 574..0+00000000\n";
+  const std::string gsi =
+      "410001+?......1\n"
+      "110002+00000BM1 331.00+00001500\n"
+      "110003+00000XX1 32...0+00012000 330.00+00001200 71....+0SURFACE\n"
+      "110004+00005501 334.00+00001111\n"
+      "410005+00000099 42....+00020692\n"
+      "110006+00000BM2 332.00+00001000 390...+00000002 391.00+00000001\n"
+      "110007+00000BM2 571..0+00000000 573..0+00000000 574..0+00000000\n";
   const MeasuredLevellingLine line = ReadLevellingLine({{"skip.gsi", gsi}});
   ASSERT_EQ(line.Setups.size(), 1u);
   EXPECT_TRUE(line.Setups[0].Intermediates.empty());
@@ -193,7 +199,8 @@ TEST(LevellingFiles, BadInputNamesFileAndLine) {
       {"negative distance", "d.csv", "点号,后视,中视,前视,距离\nBM1,1.5,,,-3\nBM2,,,1,3\n",
        "文件“d.csv”第 2 行：视距 -3 米超出范围"},
       {"back sight without fore sight at the end", "e.csv",
-       "点号,后视,中视,前视\nBM1,1.5,,\nTP1,1.2,,1.1\n", "文件“e.csv”第 3 行：最后一站的后视点“TP1”"},
+       "点号,后视,中视,前视\nBM1,1.5,,\nTP1,1.2,,1.1\n",
+       "文件“e.csv”第 3 行：最后一站的后视点“TP1”"},
       {"duplicate point id", "dup.csv",
        "点号,后视,中视,前视\nBM1,1.5,,\nP1,,1.2,\nP1,,1.3,\nBM2,,,1.1\n",
        "文件“dup.csv”第 4 行：点号“P1”重复（文件“dup.csv”第 3 行已观测过）"},
@@ -208,7 +215,8 @@ TEST(LevellingFiles, BadInputNamesFileAndLine) {
        "文件“notes.txt”第 1 行：不是可识别的水准观测文件"},
       {"binary file", "photo.gsi", std::string("\x89PNG\r\n\x1a\n\0\0\0", 11),
        "文件“photo.gsi”第 3 行：含有二进制数据"},
-      {"UTF-16 text", "wide.csv", std::string("\xFF\xFE\x42\x00", 4), "文件“wide.csv”第 1 行：是 UTF-16"},
+      {"UTF-16 text", "wide.csv", std::string("\xFF\xFE\x42\x00", 4),
+       "文件“wide.csv”第 1 行：是 UTF-16"},
       {"neither UTF-8 nor GBK", "bad.csv", "点号,后视,中视,前视\nBM\xFF\xFF,1.5,,\n",
        "文件“bad.csv”第 2 行：既不是有效的 UTF-8 也不是有效的 GBK"},
       {"M5 line among others", "m.m5", "For M5|Adr 1|KD1 BM1 1|Rb 1.5 m | | |\nhello\n",

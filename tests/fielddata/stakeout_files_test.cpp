@@ -22,14 +22,17 @@ TEST(StakeoutFiles, EachFormatReadsNorthAndEast) {
       {"p.csv", "点名,X,Y,H\r\nK1,3412593.102,512897.243,108.07\r\n"},
       {"p.txt", "K1\t3412593.102\t512897.243\t108.07\n"},
       {"p.dat", "K1,,512897.243,3412593.102,108.07\n"},  // east (Y) first
-      {"p.gsi", "*110001+00000000000000K1 81...6+0000005128972430 82...6+0000034125931020 "
-                "83...6+0000000001080700 \r\n"},
+      {"p.gsi",
+       "*110001+00000000000000K1 81...6+0000005128972430 82...6+0000034125931020 "
+       "83...6+0000000001080700 \r\n"},
       {"p.gsi8", "110001+000000K1 81...0+12897243 82...0+93102000 83...0+00108070\n"},
-      {"p.xml", "<?xml version=\"1.0\"?>\n<LandXML><CgPoints>\n"
-                "<CgPoint name=\"K1\">3412593.102 512897.243 108.07</CgPoint>\n"
-                "</CgPoints></LandXML>\n"},
-      {"p.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n  8\nSTAKE_POINT\n 10\n512897.243\n"
-                " 20\n3412593.102\n 30\n108.07\n  0\nTEXT\n  1\nK1\n  0\nENDSEC\n  0\nEOF\n"},
+      {"p.xml",
+       "<?xml version=\"1.0\"?>\n<LandXML><CgPoints>\n"
+       "<CgPoint name=\"K1\">3412593.102 512897.243 108.07</CgPoint>\n"
+       "</CgPoints></LandXML>\n"},
+      {"p.dxf",
+       "  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n  8\nSTAKE_POINT\n 10\n512897.243\n"
+       " 20\n3412593.102\n 30\n108.07\n  0\nTEXT\n  1\nK1\n  0\nENDSEC\n  0\nEOF\n"},
   };
   for (const Case& c : cases) {
     const std::vector<SurveyedPoint> points = ReadSurveyedPoints({c.name, c.bytes});
@@ -54,19 +57,20 @@ TEST(StakeoutFiles, EveryFormatReadsBackWhatItWrote) {
       {"1#墩-1", -12.5, 0.0001, std::nullopt, {}},
       {"名,称", 1, 2, 3, {}},  // a separator inside a name
   };
-  const StakeoutFormat formats[] = {StakeoutFormat::Csv, StakeoutFormat::Dat,
-                                    StakeoutFormat::Gsi16, StakeoutFormat::Dxf,
-                                    StakeoutFormat::LandXml};
+  const StakeoutFormat formats[] = {StakeoutFormat::Csv, StakeoutFormat::Dat, StakeoutFormat::Gsi16,
+                                    StakeoutFormat::Dxf, StakeoutFormat::LandXml};
   for (const StakeoutFormat format : formats) {
     for (const FileEncoding encoding : {FileEncoding::Utf8, FileEncoding::Gbk}) {
       const std::string name = "out" + std::string(StakeoutFileExtension(format));
       std::vector<SurveyedPoint> written = points;
       if (format == StakeoutFormat::Gsi16) {
         // GSI holds ASCII names of at most 16 characters, and no separators.
-        written = {points[0], {"K1+240L12.5", points[1].X, points[1].Y, points[1].H, {}},
+        written = {points[0],
+                   {"K1+240L12.5", points[1].X, points[1].Y, points[1].H, {}},
                    {"P3", -12.5, 0.0001, std::nullopt, {}}};
       }
-      const std::string bytes = WriteStakeoutFile(written, format, encoding, name, "2024-05-01T08:30:00");
+      const std::string bytes =
+          WriteStakeoutFile(written, format, encoding, name, "2024-05-01T08:30:00");
       const std::vector<SurveyedPoint> read = ReadSurveyedPoints({name, bytes});
       const std::string label = std::string(StakeoutFormatName(format));
       ASSERT_EQ(read.size(), written.size()) << label;
@@ -85,12 +89,15 @@ TEST(StakeoutFiles, EveryFormatReadsBackWhatItWrote) {
 
 TEST(StakeoutFiles, GbkAndUtf8BytesOfTheSameName) {
   const std::vector<SurveyedPoint> points = {{"台帽左角", 1, 2, std::nullopt, {}}};
-  const std::string gbk = WriteStakeoutFile(points, StakeoutFormat::Csv, FileEncoding::Gbk, "g.csv", "");
-  const std::string utf8 = WriteStakeoutFile(points, StakeoutFormat::Csv, FileEncoding::Utf8, "u.csv", "");
+  const std::string gbk =
+      WriteStakeoutFile(points, StakeoutFormat::Csv, FileEncoding::Gbk, "g.csv", "");
+  const std::string utf8 =
+      WriteStakeoutFile(points, StakeoutFormat::Csv, FileEncoding::Utf8, "u.csv", "");
   EXPECT_EQ(gbk, *host::Utf8ToGbk("台帽左角,1,2\r\n"));
   EXPECT_EQ(utf8, "台帽左角,1,2\r\n");
   // DXF spells Chinese as \U+ escapes, so that any drawing program reads the file.
-  const std::string dxf = WriteStakeoutFile(points, StakeoutFormat::Dxf, FileEncoding::Gbk, "d.dxf", "");
+  const std::string dxf =
+      WriteStakeoutFile(points, StakeoutFormat::Dxf, FileEncoding::Gbk, "d.dxf", "");
   EXPECT_NE(dxf.find("\\U+53F0\\U+5E3D\\U+5DE6\\U+89D2"), std::string::npos);
 }
 
@@ -102,13 +109,21 @@ TEST(StakeoutFiles, WhatAFormatCannotHold) {
     const char* expected;
   };
   const std::vector<Case> cases = {
-      {{"K1+240左12.5米", 1, 2, {}, {}}, StakeoutFormat::Gsi16, FileEncoding::Utf8,
+      {{"K1+240左12.5米", 1, 2, {}, {}},
+       StakeoutFormat::Gsi16,
+       FileEncoding::Utf8,
        "文件“x.gsi”：点名“K1+240左12.5米”无法写入 GSI-16"},
-      {{"ABCDEFGHIJKLMNOPQ", 1, 2, {}, {}}, StakeoutFormat::Gsi16, FileEncoding::Utf8,
+      {{"ABCDEFGHIJKLMNOPQ", 1, 2, {}, {}},
+       StakeoutFormat::Gsi16,
+       FileEncoding::Utf8,
        "无法写入 GSI-16"},
-      {{"P1", 1e13, 2, {}, {}}, StakeoutFormat::Gsi16, FileEncoding::Utf8,
+      {{"P1", 1e13, 2, {}, {}},
+       StakeoutFormat::Gsi16,
+       FileEncoding::Utf8,
        "点“P1”的坐标超出 GSI-16 能记录的范围"},
-      {{"😀", 1, 2, {}, {}}, StakeoutFormat::Csv, FileEncoding::Gbk,
+      {{"😀", 1, 2, {}, {}},
+       StakeoutFormat::Csv,
+       FileEncoding::Gbk,
        "点名“😀”含有 GBK 编码无法表示的字符"},
   };
   for (const Case& c : cases) {
@@ -128,9 +143,11 @@ TEST(StakeoutFiles, BadCoordinateFilesNameFileAndLine) {
     const char* expected;
   };
   const std::vector<Case> cases = {
-      {"a.csv", "P1,1,2\nP2,1\n", "文件“a.csv”第 2 行：CSV 坐标行应为“点名,X,Y”或“点名,X,Y,H”，实有 2 列"},
+      {"a.csv", "P1,1,2\nP2,1\n",
+       "文件“a.csv”第 2 行：CSV 坐标行应为“点名,X,Y”或“点名,X,Y,H”，实有 2 列"},
       {"b.dat", "P1,,2,1,5\nP2,,x,1,5\n", "文件“b.dat”第 2 行：Y（东）坐标应为数字，实为“x”"},
-      {"c.dat", "P1,2,1\n", "文件“c.dat”第 1 行：DAT 坐标行应为“点名,编码,Y(东),X(北),H”，实有 3 列"},
+      {"c.dat", "P1,2,1\n",
+       "文件“c.dat”第 1 行：DAT 坐标行应为“点名,编码,Y(东),X(北),H”，实有 3 列"},
       {"d.gsi", "*110001+00000000000000P1 81...6+0000000000010000 \n",
        "文件“d.gsi”第 1 行：有东坐标（字 81）而缺少北坐标（字 82）"},
       {"e.xml", "<LandXML><CgPoints><CgPoint name=\"P1\">1 x</CgPoint></CgPoints></LandXML>",

@@ -29,10 +29,13 @@ TEST(Sha256, PublishedVectors) {
 
 TEST(TextCodec, GbkBothWays) {
   // "水准" in GBK is CB AE D7 BC.
-  EXPECT_EQ(Utf8ToGbk("水准K1"), std::optional<std::string>("\xCB\xAE\xD7\xBC" "K1"));
-  EXPECT_EQ(GbkToUtf8("\xCB\xAE\xD7\xBC" "K1"), std::optional<std::string>("水准K1"));
-  EXPECT_EQ(GbkToUtf8("\xCB"), std::nullopt);       // a lead byte without its trail byte
-  EXPECT_EQ(Utf8ToGbk("\xE6\xB0"), std::nullopt);   // broken UTF-8
+  EXPECT_EQ(Utf8ToGbk("水准K1"), std::optional<std::string>("\xCB\xAE\xD7\xBC"
+                                                            "K1"));
+  EXPECT_EQ(GbkToUtf8("\xCB\xAE\xD7\xBC"
+                      "K1"),
+            std::optional<std::string>("水准K1"));
+  EXPECT_EQ(GbkToUtf8("\xCB"), std::nullopt);      // a lead byte without its trail byte
+  EXPECT_EQ(Utf8ToGbk("\xE6\xB0"), std::nullopt);  // broken UTF-8
   EXPECT_TRUE(IsValidUtf8("点号"));
   EXPECT_FALSE(IsValidUtf8("\xCB"));
 }

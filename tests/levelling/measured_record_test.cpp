@@ -91,14 +91,14 @@ TEST(MeasuredRecord, WorkedLineCellByCell) {
   EXPECT_EQ(summary.NotInProject[0].Name, "X9");
   ASSERT_EQ(summary.NotObserved.size(), 1u);
   EXPECT_EQ(summary.NotObserved[0].Where, "数据输入 A10");
-  EXPECT_TRUE(CheckMeasuredLevellingRecord(written.book, InitConfig(),
-                                           MisclosureDistribution::None)
+  EXPECT_TRUE(CheckMeasuredLevellingRecord(written.book, InitConfig(), MisclosureDistribution::None)
                   .empty());
 }
 
 // The allowable misclosure of each class, by set-ups (n = 2) or by length (L = 0.110 km), and
 // the verdict on +3 mm, or on +13 mm when BM2 is known 10 mm lower:
-//   四等 6√2 = 8.49, 20√0.11 = 6.63;  三等 12√0.11 = 3.98;  图根 12√2 = 16.97;  等外 40√0.11 = 13.27
+//   四等 6√2 = 8.49, 20√0.11 = 6.63;  三等 12√0.11 = 3.98;  图根 12√2 = 16.97;  等外 40√0.11
+//   = 13.27
 TEST(MeasuredRecord, AllowableMisclosureByClass) {
   struct Case {
     const char* level_class;
@@ -108,10 +108,10 @@ TEST(MeasuredRecord, AllowableMisclosureByClass) {
     bool within;
   };
   const Case cases[] = {
-      {"四等", "n", 101.25, "±6√n=±8", true},    {"四等", "L", 101.25, "±20√L=±7", true},
-      {"三等", "L", 101.25, "±12√L=±4", true},   {"三等", "n", 101.25, "±4√n=±6", true},
-      {"四等", "n", 101.24, "±6√n=±8", false},   {"图根", "n", 101.24, "±12√n=±17", true},
-      {"等外", "L", 101.24, "±40√L=±13", true},  {"三等", "L", 101.24, "±12√L=±4", false},
+      {"四等", "n", 101.25, "±6√n=±8", true},   {"四等", "L", 101.25, "±20√L=±7", true},
+      {"三等", "L", 101.25, "±12√L=±4", true},  {"三等", "n", 101.25, "±4√n=±6", true},
+      {"四等", "n", 101.24, "±6√n=±8", false},  {"图根", "n", 101.24, "±12√n=±17", true},
+      {"等外", "L", 101.24, "±40√L=±13", true}, {"三等", "L", 101.24, "±12√L=±4", false},
   };
   for (const Case& c : cases) {
     SettingsForm form = GetConfig(InitConfig());
@@ -120,14 +120,16 @@ TEST(MeasuredRecord, AllowableMisclosureByClass) {
     const SurveySettings settings = *SetConfig(form).settings;
     test::LevellingBlock block = test::WorkedFieldProject();
     block.end_elevation = c.end_elevation;
-    const Written written = Write(test::WorkedLine(), settings, MisclosureDistribution::None, block);
-    const std::string label = std::string(c.level_class) + c.basis + std::to_string(c.end_elevation);
+    const Written written =
+        Write(test::WorkedLine(), settings, MisclosureDistribution::None, block);
+    const std::string label =
+        std::string(c.level_class) + c.basis + std::to_string(c.end_elevation);
     EXPECT_EQ(TextAt(Record(written), {2, 9}), c.i2) << label;
     EXPECT_EQ(written.summary.WithinAllowable, c.within) << label;
     EXPECT_EQ(TextAt(Record(written), {13, 2}).starts_with(c.within ? "合格" : "超限"), true)
         << label;
-    EXPECT_TRUE(CheckMeasuredLevellingRecord(written.book, settings, MisclosureDistribution::None)
-                    .empty())
+    EXPECT_TRUE(
+        CheckMeasuredLevellingRecord(written.book, settings, MisclosureDistribution::None).empty())
         << label;
   }
 }
@@ -155,8 +157,9 @@ TEST(MeasuredRecord, DistributionOfTheMisclosure) {
     // The check reads the shares: one moved by a millimetre is found.
     host::Workbook edited = test::SavedAndReopened(const_cast<host::Workbook&>(written.book));
     edited.Sheet(test::kLevelling).SetValue({7, 10}, c.turn - 2);
-    EXPECT_TRUE(test::HasFindingAt(
-        CheckMeasuredLevellingRecord(edited, InitConfig(), c.distribution), test::kLevelling, "J7"));
+    EXPECT_TRUE(
+        test::HasFindingAt(CheckMeasuredLevellingRecord(edited, InitConfig(), c.distribution),
+                           test::kLevelling, "J7"));
   }
 }
 
@@ -171,19 +174,20 @@ TEST(MeasuredRecord, SwitchesOfTheRecord) {
   EXPECT_TRUE(host::IsEmpty(sheet.Value({6, 3})));
   EXPECT_DOUBLE_EQ(NumberAt(sheet, {6, 4}), 520);
   EXPECT_NEAR(NumberAt(sheet, {7, 6}), 101.111, 1e-9);
-  EXPECT_TRUE(CheckMeasuredLevellingRecord(written.book, settings, MisclosureDistribution::None)
-                  .empty());
+  EXPECT_TRUE(
+      CheckMeasuredLevellingRecord(written.book, settings, MisclosureDistribution::None).empty());
 }
 
 TEST(MeasuredRecord, CheckFindsHandEdits) {
   Written written = Write(test::WorkedLine(), InitConfig());
   host::Worksheet& sheet = written.book.Sheet(test::kLevelling);
-  sheet.SetValue({8, 3}, 1.839);           // P2's reading 10 mm off its elevation
+  sheet.SetValue({8, 3}, 1.839);                      // P2's reading 10 mm off its elevation
   sheet.SetValue({13, 2}, std::string_view("超限"));  // a verdict that does not follow
   const auto findings =
       CheckMeasuredLevellingRecord(written.book, InitConfig(), MisclosureDistribution::None);
   EXPECT_TRUE(test::HasFindingAt(findings, test::kLevelling, "F8")) << test::DumpFindings(findings);
-  EXPECT_TRUE(test::HasFindingAt(findings, test::kLevelling, "B13")) << test::DumpFindings(findings);
+  EXPECT_TRUE(test::HasFindingAt(findings, test::kLevelling, "B13"))
+      << test::DumpFindings(findings);
 }
 
 // Instruments store heights from their own start: a constant difference is no fault, a height

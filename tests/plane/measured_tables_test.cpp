@@ -40,9 +40,8 @@ TEST(MeasuredTables, PairsMarksAndChecks) {
   host::Workbook book = Project();
   const PlaneInput input = ReadPlaneInputSheet(book);
   const std::vector<SurveyedPoint> surveyed = {
-      At("T1", 1000, 1000, 1),          At("K1左2.5米", 1010.003, 1009.998, 2),
-      At("k1r2.5", 1012.006, 1008, 3),  At("P4", 999.995, 950.005, 4),
-      At("ZZ", 1, 1, 5)};
+      At("T1", 1000, 1000, 1), At("K1左2.5米", 1010.003, 1009.998, 2),
+      At("k1r2.5", 1012.006, 1008, 3), At("P4", 999.995, 950.005, 4), At("ZZ", 1, 1, 5)};
   const StakeoutMatch match = MatchStakeMeasurements(input, surveyed, SurveySettings{});
   EXPECT_EQ(match.Measured, (std::vector<bool>{true, true, false, true}));
   EXPECT_EQ(match.OutOfTolerance, (std::vector<bool>{false, true, false, false}));
@@ -84,7 +83,8 @@ TEST(MeasuredTables, APointSurveyedTwiceIsRefused) {
     const char* expected;
   };
   const Case cases[] = {
-      {{At("P4", 1, 1, 2), At("p4", 1, 1, 7)}, "文件“s.csv”第 7 行：点名“p4”重复：该放样点已在文件“s.csv”第 2 行测过"},
+      {{At("P4", 1, 1, 2), At("p4", 1, 1, 7)},
+       "文件“s.csv”第 7 行：点名“p4”重复：该放样点已在文件“s.csv”第 2 行测过"},
       {{At("K1左2.5米", 1, 1, 2), At("K1L2.5", 1, 1, 3)}, "第 3 行：点名“K1L2.5”重复"},
   };
   for (const Case& c : cases) {

@@ -12,8 +12,8 @@ MeasuredSight Sight(const char* point, double reading, std::optional<double> dis
 
 MeasuredLevellingLine WorkedLine() {
   MeasuredLevellingLine line;
-  line.Setups.push_back({Sight("BM1", 1.523, 30.0), {Sight("P1", 0.520, 12.0)},
-                         Sight("TP1", 0.412, 28.0)});
+  line.Setups.push_back(
+      {Sight("BM1", 1.523, 30.0), {Sight("P1", 0.520, 12.0)}, Sight("TP1", 0.412, 28.0)});
   line.Setups.push_back({Sight("TP1", 1.204, 25.0),
                          {Sight("P2", 1.829, 10.0), Sight("X9", 2.000, std::nullopt)},
                          Sight("BM2", 1.062, 27.0)});
