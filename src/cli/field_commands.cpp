@@ -114,27 +114,26 @@ std::optional<int> FieldCommands::RunParsed() {
   return std::nullopt;
 }
 
-int FieldCommands::RunLevel() {
-  const std::optional<MisclosureDistribution> distribution =
-      ParseMisclosureDistribution(distribute_);
-  if (!distribution) return Usage(text::BadDistribution(distribute_));
-  if (!OptionsValid(levelSettings_)) return kExitUsage;
+// The import commands' common course: open the project, settle the settings, let `work` change
+// the workbook and tell whether everything was within tolerance, save, report. Nothing is saved
+// when anything fails.
+int FieldCommands::RunOnProject(const SettingsOptions& options, CLI::Option* output,
+                                const ProjectWork& work) {
+  if (!OptionsValid(options)) return kExitUsage;
   const std::string name = project_.string();
   try {
     host::Workbook book = host::Workbook::Open(project_);
-    std::vector<FieldFile> files;
-    for (const std::filesystem::path& path : fieldFiles_) files.push_back(LoadFieldFile(path));
     int exit_code = kExitOk;
-    const auto settings = SettingsFor(book, levelSettings_, name, exit_code);
+    const auto settings = SettingsFor(book, options, name, exit_code);
     if (!settings) return exit_code;
-    const LevelImportResult result =
-        ImportLevellingFieldData(book, files, settings->first, settings->second, *distribution);
+    std::vector<std::string> report;
+    const bool within = work(book, settings->first, settings->second, report);
     const std::filesystem::path target =
-        outputOption_->count() > 0 ? std::filesystem::path(output_) : project_;
+        output->count() > 0 ? std::filesystem::path(output_) : project_;
     book.SaveAs(target);
-    PrintReport(LevelImportReport(result));
+    PrintReport(report);
     PrintLine(stdout, text::Written(target.string()));
-    return result.summary.WithinAllowable ? kExitOk : kExitFindings;
+    return within ? kExitOk : kExitFindings;
   } catch (const host::HostError& error) {
     PrintLine(stderr, Indented(error.what()));
   } catch (const std::exception& error) {
@@ -144,30 +143,33 @@ int FieldCommands::RunLevel() {
   return kExitFailed;
 }
 
+int FieldCommands::RunLevel() {
+  const std::optional<MisclosureDistribution> distribution =
+      ParseMisclosureDistribution(distribute_);
+  if (!distribution) return Usage(text::BadDistribution(distribute_));
+  return RunOnProject(levelSettings_, outputOption_,
+                      [&](host::Workbook& book, const SettingsForm& form,
+                          const SurveySettings& settings, std::vector<std::string>& report) {
+                        std::vector<FieldFile> files;
+                        for (const std::filesystem::path& path : fieldFiles_) {
+                          files.push_back(LoadFieldFile(path));
+                        }
+                        const LevelImportResult result =
+                            ImportLevellingFieldData(book, files, form, settings, *distribution);
+                        report = LevelImportReport(result);
+                        return result.summary.WithinAllowable;
+                      });
+}
+
 int FieldCommands::RunImport() {
-  if (!OptionsValid(importSettings_)) return kExitUsage;
-  const std::string name = project_.string();
-  try {
-    host::Workbook book = host::Workbook::Open(project_);
-    const FieldFile file = LoadFieldFile(coordinateFile_);
-    int exit_code = kExitOk;
-    const auto settings = SettingsFor(book, importSettings_, name, exit_code);
-    if (!settings) return exit_code;
-    const StakeoutImportResult result =
-        ImportStakeoutMeasurements(book, file, settings->first, settings->second);
-    const std::filesystem::path target =
-        importOutputOption_->count() > 0 ? std::filesystem::path(output_) : project_;
-    book.SaveAs(target);
-    PrintReport(StakeoutImportReport(result));
-    PrintLine(stdout, text::Written(target.string()));
-    return result.outOfTolerance.empty() ? kExitOk : kExitFindings;
-  } catch (const host::HostError& error) {
-    PrintLine(stderr, Indented(error.what()));
-  } catch (const std::exception& error) {
-    PrintLine(stderr, text::Failed(name, Indented(error.what())));
-  }
-  PrintLine(stderr, text::NotWritten(name));
-  return kExitFailed;
+  return RunOnProject(importSettings_, importOutputOption_,
+                      [&](host::Workbook& book, const SettingsForm& form,
+                          const SurveySettings& settings, std::vector<std::string>& report) {
+                        const StakeoutImportResult result = ImportStakeoutMeasurements(
+                            book, LoadFieldFile(coordinateFile_), form, settings);
+                        report = StakeoutImportReport(result);
+                        return result.outOfTolerance.empty();
+                      });
 }
 
 int FieldCommands::RunExport() {

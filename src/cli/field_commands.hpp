@@ -4,11 +4,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/settings_options.hpp"
+#include "host/workbook.hpp"
 
 namespace CLI {
 class App;
@@ -26,6 +28,10 @@ class FieldCommands {
   std::optional<int> RunParsed();
 
  private:
+  /// Changes the project, fills the report and says whether everything was within tolerance.
+  using ProjectWork = std::function<bool(host::Workbook&, const SettingsForm&,
+                                         const SurveySettings&, std::vector<std::string>&)>;
+  int RunOnProject(const SettingsOptions& options, CLI::Option* output, const ProjectWork& work);
   int RunLevel();
   int RunImport();
   int RunExport();

@@ -2,10 +2,7 @@
 // src/levelling and src/plane, written and recorded here.
 #include "project/field_data.hpp"
 
-#include <array>
-#include <chrono>
 #include <cmath>
-#include <ctime>
 
 #include "fielddata/levelling_files.hpp"
 #include "levelling/levelling_input.hpp"
@@ -166,16 +163,6 @@ std::vector<std::string> StakeoutImportReport(const StakeoutImportResult& result
                     Listed(result.outOfTolerance, most));
   }
   return lines;
-}
-
-std::string LocalStamp() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-  localtime_r(&now, &local);
-  std::array<char, 32> buffer{};
-  const std::size_t length =
-      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%dT%H:%M:%S", &local);
-  return std::string(buffer.data(), length);
 }
 
 }  // namespace vardex

@@ -74,7 +74,4 @@ std::vector<std::string> LevelImportReport(const LevelImportResult& result,
 std::vector<std::string> StakeoutImportReport(const StakeoutImportResult& result,
                                               std::size_t most = SIZE_MAX);
 
-/// The local date and time "YYYY-MM-DDThh:mm:ss" for LandXML exports.
-std::string LocalStamp();
-
 }  // namespace vardex

@@ -45,15 +45,21 @@ std::string SettingName(std::string_view option) {
   return std::string(kSettingPrefix) + std::string(option);
 }
 
-std::string UtcNow() {
+// Now as text: UTC for the record, local time for files the surveyor opens elsewhere.
+std::string NowText(const char* pattern, bool utc) {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-  gmtime_r(&now, &utc);
+  std::tm parts{};
+  if (utc) {
+    gmtime_r(&now, &parts);
+  } else {
+    localtime_r(&now, &parts);
+  }
   std::array<char, 32> buffer{};
-  const std::size_t length =
-      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+  const std::size_t length = std::strftime(buffer.data(), buffer.size(), pattern, &parts);
   return std::string(buffer.data(), length);
 }
+
+std::string UtcNow() { return NowText("%Y-%m-%dT%H:%M:%SZ", true); }
 
 void ReadText(const host::Workbook& book, std::string_view option, std::string& target) {
   if (auto value = book.CustomProperty(SettingName(option))) target = *value;
@@ -170,6 +176,8 @@ std::optional<Provenance> ReadProvenance(const host::Workbook& book) {
   }
   return provenance;
 }
+
+std::string LocalStamp() { return NowText("%Y-%m-%dT%H:%M:%S", false); }
 
 uint64_t DrawSeed() {
   std::random_device device;

@@ -52,6 +52,9 @@ void RecordFieldPlane(host::Workbook& book, const SettingsForm& settings,
 /// The recorded calculation, or nothing when the workbook carries no Vardex record.
 std::optional<Provenance> ReadProvenance(const host::Workbook& book);
 
+/// The local date and time "YYYY-MM-DDThh:mm:ss", for files that record when they were written.
+std::string LocalStamp();
+
 /// A seed for a run that was given none: from the system's entropy source mixed with the clock.
 uint64_t DrawSeed();
 
