@@ -11,6 +11,7 @@ inline constexpr std::string_view kLevelDescription =
     "由水准仪的观测文件生成水准表：Leica GSI-8/GSI-16、Trimble/蔡司数字水准仪的 M5 格式、"
     "或“点号,后视,中视,前视[,距离]”的 CSV 手簿。多个文件按给出的顺序连成一条路线；"
     "高程由起始水准点（数据输入 E5、E6）和读数推算，表末写明闭合差、允许闭合差和结论。";
+inline constexpr std::string_view kFieldProjectHelp = "项目工作簿（.xlsx）";
 inline constexpr std::string_view kLevelFilesHelp = "观测文件，可给多个，按路线顺序";
 inline constexpr std::string_view kDistributeHelp =
     "闭合差分配：none 不分配（默认），n 按测站数，L 按视距长度；改正数写在 J 列";

@@ -64,7 +64,7 @@ void PrintReport(const std::vector<std::string>& lines) {
 
 void FieldCommands::AddTo(CLI::App& app) {
   level_ = app.add_subcommand("level", std::string(text::kLevelDescription));
-  level_->add_option("PROJECT", project_, std::string(text::kCheckFilesHelp))
+  level_->add_option("PROJECT", project_, std::string(text::kFieldProjectHelp))
       ->required()
       ->type_name("文件");
   level_->add_option("FIELD-FILE", fieldFiles_, std::string(text::kLevelFilesHelp))
@@ -77,7 +77,7 @@ void FieldCommands::AddTo(CLI::App& app) {
   levelSettings_.AddTo(*level_);
 
   import_ = app.add_subcommand("stakeout-import", std::string(text::kImportDescription));
-  import_->add_option("PROJECT", project_, std::string(text::kCheckFilesHelp))
+  import_->add_option("PROJECT", project_, std::string(text::kFieldProjectHelp))
       ->required()
       ->type_name("文件");
   import_->add_option("FILE", coordinateFile_, std::string(text::kImportFileHelp))
@@ -89,7 +89,7 @@ void FieldCommands::AddTo(CLI::App& app) {
   importSettings_.AddTo(*import_);
 
   export_ = app.add_subcommand("stakeout-export", std::string(text::kExportDescription));
-  export_->add_option("PROJECT", project_, std::string(text::kCheckFilesHelp))
+  export_->add_option("PROJECT", project_, std::string(text::kFieldProjectHelp))
       ->required()
       ->type_name("文件");
   export_->add_option("-o,--output", output_, std::string(text::kExportOutputHelp))
