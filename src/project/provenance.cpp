@@ -118,10 +118,18 @@ void RecordCommon(host::Workbook& book, const SettingsForm& settings) {
 void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64_t seed) {
   RecordCommon(book, settings);
   book.SetCustomProperty(kSeed, std::to_string(seed));
-  for (const std::string_view name :
-       {kLevellingSource, kLevellingFiles, kLevellingDistribution, kPlaneSource, kPlaneFiles}) {
+  ForgetFieldLevelling(book);
+  ForgetFieldPlane(book);
+}
+
+void ForgetFieldLevelling(host::Workbook& book) {
+  for (const std::string_view name : {kLevellingSource, kLevellingFiles, kLevellingDistribution}) {
     book.RemoveCustomProperty(name);
   }
+}
+
+void ForgetFieldPlane(host::Workbook& book) {
+  for (const std::string_view name : {kPlaneSource, kPlaneFiles}) book.RemoveCustomProperty(name);
 }
 
 void RecordFieldLevelling(host::Workbook& book, const SettingsForm& settings,

@@ -45,6 +45,10 @@ void RecordFieldLevelling(host::Workbook& book, const SettingsForm& settings,
                           const std::vector<FieldFileRecord>& files,
                           MisclosureDistribution distribution);
 
+/// Forgets that "水准表" or the plane tables came from field data: they were generated again.
+void ForgetFieldLevelling(host::Workbook& book);
+void ForgetFieldPlane(host::Workbook& book);
+
 /// Records that the plane tables hold the coordinates surveyed in `files`, dated now.
 void RecordFieldPlane(host::Workbook& book, const SettingsForm& settings,
                       const std::vector<FieldFileRecord>& files);
