@@ -28,6 +28,11 @@ grep -qx "水准表!A5	BM7" level.txt || fail "start benchmark"
 grep -q "^水准表!I[0-9]*	项目中无此点$" level.txt || fail "no remark on CK1"
 grep -q "^水准表!B[0-9]*	合格：闭合差在允许范围内$" level.txt || fail "no verdict"
 
+# calc makes every table a generated one again: the field data record is forgotten.
+run 0 "" "$VARDEX" calc level.xlsx -o recalc.xlsx --seed 4
+if grep -q "^Vardex.Levelling" <(props recalc.xlsx); then fail "field source kept after calc"; fi
+run 0 "一致" "$VARDEX" check recalc.xlsx
+
 # BM8 known 20 mm lower: +23.4 mm is beyond 四等 ±6√6 = 14.7 mm, within 图根 ±12√6 = 29.4 mm.
 # Beyond is written, marked, and exit 3.
 python3 "$XLSX_TOOL" set road.xlsx 数据输入 F6 112.895 lower.xlsx
