@@ -150,18 +150,20 @@ void SettingsDialog::buildSettingsPanel() {
   // The class of the line, which sets the allowable misclosure, below the switches: the class
   // and whether the set-ups or the length count.
   constexpr int kClassTop = 5580;
-  addLabel(panel, 22, tr("水准测量等级"),
-           twipsRect(kLabelLeft, kClassTop, kLabelWidth, kLabelHeight));
+  constexpr int kClassLeft = 1200;
+  constexpr int kClassWidth = 840;
+  addLabel(panel, 22, tr("水准等级"), twipsRect(kLabelLeft, kClassTop, 900, kLabelHeight));
   mComboClass = new QComboBox(panel);
   mComboClass->setObjectName(QStringLiteral("ComboClass"));
   for (const char* name : {"三等", "四等", "图根", "等外"}) mComboClass->addItem(tr(name));
-  mComboClass->setGeometry(twipsRect(kBoxLeft, kClassTop - 45, kBoxWidth / 2, kBoxHeight));
+  mComboClass->setGeometry(twipsRect(kClassLeft, kClassTop - 60, kClassWidth, kBoxHeight + 30));
   mComboBasis = new QComboBox(panel);
   mComboBasis->setObjectName(QStringLiteral("ComboBasis"));
   mComboBasis->addItem(tr("√n"), QStringLiteral("n"));
   mComboBasis->addItem(tr("√L"), QStringLiteral("L"));
-  mComboBasis->setGeometry(
-      twipsRect(kBoxLeft + kBoxWidth / 2, kClassTop - 45, kBoxWidth - kBoxWidth / 2, kBoxHeight));
+  mComboBasis->setGeometry(twipsRect(kClassLeft + kClassWidth + 30, kClassTop - 60,
+                                     kBoxLeft + kBoxWidth - kClassLeft - kClassWidth - 30,
+                                     kBoxHeight + 30));
   mComboClass->setToolTip(
       tr("允许闭合差：三等 ±12√L、±4√n；四等 ±20√L、±6√n；图根、等外 ±40√L、±12√n（毫米）。"
          "n 为测站数，L 为路线长度（千米）；随机生成的记录总按测站数。"));
