@@ -6,6 +6,7 @@
 
 #include "host/sha256.hpp"
 #include "host/text_codec.hpp"
+#include "host/workbook.hpp"
 
 namespace vardex::host {
 namespace {
@@ -38,6 +39,23 @@ TEST(TextCodec, GbkBothWays) {
   EXPECT_EQ(Utf8ToGbk("\xE6\xB0"), std::nullopt);  // broken UTF-8
   EXPECT_TRUE(IsValidUtf8("点号"));
   EXPECT_FALSE(IsValidUtf8("\xCB"));
+}
+
+// Provenance forgets a field file by removing its property: the removal must reach the file.
+TEST(CustomProperties, RemovedOnesStayRemovedThroughASave) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "vardex-custom-properties.xlsx";
+  Workbook book;
+  book.SetCustomProperty("Vardex.Keep", "1");
+  book.SetCustomProperty("Vardex.Gone", "2");
+  book.SaveAs(file);
+  Workbook reopened = Workbook::Open(file);
+  reopened.RemoveCustomProperty("Vardex.Gone");
+  reopened.Save();
+  const Workbook last = Workbook::Open(file);
+  EXPECT_EQ(last.CustomProperty("Vardex.Keep"), std::optional<std::string>("1"));
+  EXPECT_EQ(last.CustomProperty("Vardex.Gone"), std::nullopt);
+  std::filesystem::remove(file);
 }
 
 }  // namespace
