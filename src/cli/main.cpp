@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/alignment_commands.hpp"
 #include "cli/batch.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
@@ -179,10 +180,12 @@ int main(int argc, char** argv) {
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
+  AlignmentCommands alignment(app);
   FieldCommands field_commands;
   field_commands.AddTo(app);
 
-  for (CLI::App* command : {new_app, calc_app, check_app}) {
+  for (CLI::App* command :
+       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate()}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
@@ -202,6 +205,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (alignment.Parsed()) return alignment.Run();
   if (const std::optional<int> code = field_commands.RunParsed()) return *code;
   if (new_app->parsed()) {
     new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));

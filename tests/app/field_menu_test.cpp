@@ -11,14 +11,9 @@
 #include "app/main_window.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
-using vardex::FieldImportDialog;
-using vardex::MainWindow;
-using vardex::MessageBoxes;
-using vardex::StakeoutExportDialog;
-using vardex::test::ProgramFolder;
-using vardex::test::RecordingMessageBoxes;
-
+namespace vardex::test {
 namespace {
 
 QString example(const char* name) {
@@ -72,8 +67,8 @@ void FieldMenuTest::levellingLineFromTwoFiles() {
            qPrintable(messages.shown[0].text));
   QVERIFY(messages.shown[0].text.contains(QStringLiteral("CK1")));
   const auto& sheet = window.project()->Sheet("水准表");
-  QCOMPARE(vardex::test::text(sheet, "A5"), QStringLiteral("BM7"));
-  QCOMPARE(vardex::test::text(sheet, "J3"), QStringLiteral("改正数\n(mm)"));
+  QCOMPARE(text(sheet, "A5"), QStringLiteral("BM7"));
+  QCOMPARE(text(sheet, "J3"), QStringLiteral("改正数\n(mm)"));
   QVERIFY(window.isWindowModified());
 }
 
@@ -139,9 +134,8 @@ void FieldMenuTest::exportWritesTheChosenFormat() {
   QCOMPARE(written.readLine(), QByteArray("D17,,513031.251,3412697.736,114.206\r\n"));
 }
 
-int runFieldMenuTests(int argc, char* argv[]) {
-  FieldMenuTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(FieldMenuTest);
+
+}  // namespace vardex::test
 
 #include "field_menu_test.moc"

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
 # vardex check catches records edited by hand after the calculation, naming sheet and cell.
 source "$(dirname "$0")/lib.sh"
-: "${SAMPLES:?}"
-shopt -s nullglob
-samples=("$SAMPLES"/*.xlsx)
-((${#samples[@]} > 0)) || fail "no sample projects in $SAMPLES"
+use_samples
 
 run 0 "" "$VARDEX" calc "${samples[0]}" -o calc.xlsx --seed 11
 run 0 "一致" "$VARDEX" check calc.xlsx

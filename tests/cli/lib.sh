@@ -31,5 +31,13 @@ same_bytes() {
   cmp -s "$1" "$2" || fail "$2 was changed"
 }
 
+# use_samples: the sample projects in $SAMPLES, into the array `samples`.
+use_samples() {
+  : "${SAMPLES:?}"
+  shopt -s nullglob
+  samples=("$SAMPLES"/*.xlsx)
+  ((${#samples[@]} > 0)) || fail "no sample projects in $SAMPLES"
+}
+
 dump() { python3 "$XLSX_TOOL" dump "$1"; }
 props() { python3 "$XLSX_TOOL" props "$1"; }

@@ -19,34 +19,14 @@
 #include "host/save_file.hpp"
 #include "host/workbook.hpp"
 #include "save_content.hpp"
+#include "support/package.hpp"
 
+namespace vardex::reliability {
 namespace {
 
 namespace fs = std::filesystem;
-using vardex::host::CellValue;
-using vardex::host::Workbook;
-using vardex::reliability::BuildContent;
-using vardex::reliability::ContentNumber;
-using vardex::reliability::ContentText;
-using vardex::reliability::kContentColumns;
-using vardex::reliability::kContentRows;
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "vardex-kill-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using host::CellValue;
+using host::Workbook;
 
 // Which variant the file holds, or a description of what is wrong with it.
 std::string VariantOnDisk(const fs::path& target) {
@@ -107,9 +87,9 @@ pid_t StartSaveLoop(const fs::path& target) {
 }
 
 TEST(KillDuringSave, TargetIsAlwaysTheWholeOldOrNewFile) {
-  ScratchDir dir;
+  const test::ScratchDir dir;
   const fs::path target = dir.path() / "水准测量项目.xlsx";
-  const fs::path temp = vardex::host::detail::SaveTempPath(target);
+  const fs::path temp = host::detail::SaveTempPath(target);
   ASSERT_EQ(temp.parent_path(), target.parent_path()) << "a rename across folders is not atomic";
   ASSERT_NE(temp.filename().string().find(target.filename().string()), std::string::npos)
       << "a leftover temporary file must name the file it belongs to";
@@ -164,3 +144,4 @@ TEST(KillDuringSave, TargetIsAlwaysTheWholeOldOrNewFile) {
 }
 
 }  // namespace
+}  // namespace vardex::reliability
