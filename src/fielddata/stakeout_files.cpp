@@ -1,6 +1,7 @@
 // Reading and writing stake-out coordinate files.
 #include "fielddata/stakeout_files.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -83,7 +84,8 @@ std::vector<SurveyedPoint> ReadDelimited(const FieldFile& file, const std::vecto
     if (first) {
       first = false;
       // A heading line names its columns instead of holding coordinates.
-      if (fields.size() > y_at && !IsNumericText(fields[x_at]) && !IsNumericText(fields[y_at])) {
+      if (fields.size() > std::max(x_at, y_at) && !IsNumericText(fields[x_at]) &&
+          !IsNumericText(fields[y_at])) {
         continue;
       }
     }
