@@ -1,6 +1,7 @@
 // Building the levelling record in memory and writing it to "水准表".
 #include "levelling/levelling_record.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -266,19 +267,36 @@ void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record) {
   sheet.ClearContents({{kLevellingFirstRow, 1}, {kLevellingLastClearedRow, kLevellingColumns}});
   WriteCorrectionHeading(book, sheet, record.CorrectionHeading);
   const uint32_t closing_text_style = sheet.StyleIndex({2, 2});
+  // The closing rows' statements run on from B over the empty cells up to G: those cells take
+  // the unframed style of B2, so that no frame line crosses the text. A later record's point
+  // rows there get the frame of the record's second row back (never a closing row: the start
+  // and end benchmarks come first).
+  std::array<uint32_t, kH> point_styles{};
+  for (std::size_t column = kB; column < kH; ++column) {
+    point_styles[column] =
+        sheet.StyleIndex({kLevellingFirstRow + 1, static_cast<int32_t>(column) + 1});
+  }
   // Corrections are millimetres like the differences in H: they take the record's first H cell's
   // frame and format (the cells further down may have none of their own).
   const uint32_t correction_style = sheet.StyleIndex({kLevellingFirstRow, kH + 1});
+  const bool corrections = !record.CorrectionHeading.empty();
   int32_t sheet_row = kLevellingFirstRow;
   for (const LevellingRow& row : record.Rows) {
+    const bool closing = row.Kind == LevellingRowKind::Closing;
     for (std::size_t column = 0; column < row.Cells.size(); ++column) {
       const host::CellRef cell{sheet_row, static_cast<int32_t>(column) + 1};
       const RecordValue& value = row.Cells[column];
+      if (column >= kB && column < kH) {
+        if (closing && !std::holds_alternative<double>(value)) {
+          sheet.SetStyleIndex(cell, closing_text_style);
+        } else if (!closing && sheet.StyleIndex(cell) == closing_text_style) {
+          sheet.SetStyleIndex(cell, point_styles[column]);
+        }
+      }
+      // The whole column of corrections is framed, its empty start row too.
+      if (column == kJ && corrections && !closing) sheet.SetStyleIndex(cell, correction_style);
       if (std::holds_alternative<std::monostate>(value)) continue;
       if (column == kJ) sheet.SetStyleIndex(cell, correction_style);
-      if (column == kB && row.Kind == LevellingRowKind::Closing) {
-        sheet.SetStyleIndex(cell, closing_text_style);
-      }
       if (const auto* number = std::get_if<double>(&value)) {
         sheet.SetValue(cell, *number);
       } else if (const auto* text = std::get_if<std::string>(&value)) {

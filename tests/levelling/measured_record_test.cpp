@@ -255,14 +255,35 @@ TEST(MeasuredRecord, LinesThatDoNotFitTheProject) {
   }
 }
 
-// A generated record written over a measured one leaves no correction column behind.
+// The closing statements run on over cells without a frame. A generated record written over a
+// measured one leaves no correction column behind and frames its rows where the statements were.
 TEST(MeasuredRecord, GeneratedRecordAfterAMeasuredOne) {
-  Written written = Write(test::WorkedLine(), InitConfig(), MisclosureDistribution::BySetups);
-  auto random = MakeSeededRandomSource(7);
-  GenerateLevellingRecord(written.book, InitConfig(), *random);
+  Written written{host::Workbook::Open(test::TemplateFile()), {}};
+  test::TypeLevellingInput(written.book, test::WorkedFieldProject());
+  WriteLevellingRecord(written.book, BuildMeasuredLevellingRecord(
+                                         ReadLevellingInputSheet(written.book), test::WorkedLine(),
+                                         InitConfig(), MisclosureDistribution::BySetups)
+                                         .Record);
   const host::Worksheet& sheet = Record(written);
+  const uint32_t unframed = sheet.StyleIndex({2, 2});
+  for (int32_t column = 2; column <= 7; ++column) {
+    EXPECT_NE(sheet.StyleIndex({6, column}), unframed) << column;
+    for (int32_t row = 11; row <= 14; ++row) {
+      EXPECT_EQ(sheet.StyleIndex({row, column}), unframed) << row << "," << column;
+    }
+  }
+  auto random = MakeSeededRandomSource(7);
+  SurveySettings settings = InitConfig();
+  settings.StaffMaxReading = 1.5;  // turning points enough to reach past the closing rows
+  GenerateLevellingRecord(written.book, settings, *random);
   EXPECT_TRUE(host::IsEmpty(sheet.Value({3, 10})));
   for (int32_t row = 5; row <= 20; ++row) EXPECT_TRUE(host::IsEmpty(sheet.Value({row, 10})));
+  ASSERT_FALSE(host::IsEmpty(sheet.Value({14, 1})));
+  for (int32_t row = 11; row <= 14; ++row) {
+    for (int32_t column = 2; column <= 7; ++column) {
+      EXPECT_NE(sheet.StyleIndex({row, column}), unframed) << row << "," << column;
+    }
+  }
 }
 
 }  // namespace
