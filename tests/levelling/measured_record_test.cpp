@@ -188,6 +188,18 @@ TEST(MeasuredRecord, CheckFindsHandEdits) {
   EXPECT_TRUE(test::HasFindingAt(findings, test::kLevelling, "F8")) << test::DumpFindings(findings);
   EXPECT_TRUE(test::HasFindingAt(findings, test::kLevelling, "B13"))
       << test::DumpFindings(findings);
+
+  // A record of 四等 checked as 图根: its allowable row and I2 follow the other class.
+  SettingsForm form = GetConfig(InitConfig());
+  form.LevelClass = "图根";
+  const SurveySettings other_class = *SetConfig(form).settings;
+  const Written untouched = Write(test::WorkedLine(), InitConfig());
+  const auto class_findings =
+      CheckMeasuredLevellingRecord(untouched.book, other_class, MisclosureDistribution::None);
+  for (const char* cell : {"B12", "H12", "I2"}) {
+    EXPECT_TRUE(test::HasFindingAt(class_findings, test::kLevelling, cell))
+        << cell << test::DumpFindings(class_findings);
+  }
 }
 
 // Instruments store heights from their own start: a constant difference is no fault, a height
