@@ -48,11 +48,11 @@ struct Window {
   std::string Text() const { return "[" + Num(lo_mm / 1000) + ", " + Num(hi_mm / 1000) + "]"; }
 };
 
-class Checker {
+class Checker : detail::RecordCellCheck {
  public:
   Checker(const host::Worksheet& sheet, const LevellingInputSheet& input,
           const SurveySettings& settings)
-      : sheet_(sheet),
+      : RecordCellCheck(sheet),
         input_(input),
         settings_(settings),
         factor_(ReadingFactor(settings)),
@@ -69,13 +69,6 @@ class Checker {
   }
 
  private:
-  void Report(int32_t row, int32_t column, std::string message) {
-    findings_.push_back(
-        CheckFinding{std::string(texts::kRecordSheet), CellRef{row, column}, std::move(message)});
-  }
-
-  CellValue At(int32_t row, int32_t column) const { return sheet_.Value({row, column}); }
-
   int32_t LastUsedRow() const {
     const auto used = sheet_.UsedRange();
     if (!used) return kLevellingFirstRow - 1;
@@ -87,25 +80,11 @@ class Checker {
     return kLevellingFirstRow - 1;
   }
 
-  std::optional<double> Number(int32_t row, int32_t column, std::string_view what) {
-    const CellValue value = At(row, column);
-    if (const auto* number = std::get_if<double>(&value)) return *number;
-    Report(row, column, "应为数字（" + std::string(what) + "），实为" + ValueText(value));
-    return std::nullopt;
-  }
-
   // A staff reading in metres, whatever unit the sheet shows it in.
   std::optional<double> Reading(int32_t row, int32_t column, std::string_view what) {
     const auto value = Number(row, column, what);
     if (!value) return std::nullopt;
     return *value / factor_;
-  }
-
-  void ExpectEmpty(int32_t row, std::initializer_list<int32_t> columns) {
-    for (const int32_t column : columns) {
-      const CellValue value = At(row, column);
-      if (!IsBlank(value)) Report(row, column, "应为空，实为" + ValueText(value));
-    }
   }
 
   // Names were put as typed, so a name that reads as a number stands in the cell as that number.
@@ -351,7 +330,6 @@ class Checker {
     }
   }
 
-  const host::Worksheet& sheet_;
   const LevellingInputSheet& input_;
   const SurveySettings& settings_;
   const double factor_;
@@ -361,7 +339,6 @@ class Checker {
   const Window high_band_;
   int32_t last_row_ = 0;
   int32_t setups_ = 1;
-  std::vector<CheckFinding> findings_;
 };
 
 }  // namespace

@@ -24,11 +24,11 @@ enum Column : int32_t { kA = 1, kB, kC, kD, kE, kF, kG, kH, kI, kJ };
 
 constexpr double kLongestStaff = 7.0;
 
-class MeasuredChecker {
+class MeasuredChecker : detail::RecordCellCheck {
  public:
   MeasuredChecker(const host::Worksheet& sheet, const LevellingInputSheet& input,
                   const SurveySettings& settings, MisclosureDistribution distribution)
-      : sheet_(sheet),
+      : RecordCellCheck(sheet),
         input_(input),
         settings_(settings),
         distribution_(distribution),
@@ -54,18 +54,6 @@ class MeasuredChecker {
   }
 
  private:
-  void Report(int32_t row, int32_t column, std::string message) {
-    findings_.push_back({std::string(texts::kRecordSheet), {row, column}, std::move(message)});
-  }
-  CellValue At(int32_t row, int32_t column) const { return sheet_.Value({row, column}); }
-
-  std::optional<double> Number(int32_t row, int32_t column, std::string_view what) {
-    const CellValue value = At(row, column);
-    if (const auto* number = std::get_if<double>(&value)) return *number;
-    Report(row, column, "应为数字（" + std::string(what) + "），实为" + ValueText(value));
-    return std::nullopt;
-  }
-
   std::optional<double> Reading(int32_t row, int32_t column, std::string_view what) {
     const auto value = Number(row, column, what);
     if (!value) return std::nullopt;
@@ -91,13 +79,6 @@ class MeasuredChecker {
       Report(row, column,
              (expected.empty() ? std::string("应为空") : "应为“" + expected + "”") + "，实为" +
                  ValueText(value));
-    }
-  }
-
-  void ExpectEmpty(int32_t row, std::initializer_list<int32_t> columns) {
-    for (const int32_t column : columns) {
-      const CellValue value = At(row, column);
-      if (!IsBlank(value)) Report(row, column, "应为空，实为" + ValueText(value));
     }
   }
 
@@ -324,7 +305,6 @@ class MeasuredChecker {
     }
   }
 
-  const host::Worksheet& sheet_;
   const LevellingInputSheet& input_;
   const SurveySettings& settings_;
   const MisclosureDistribution distribution_;
@@ -335,7 +315,6 @@ class MeasuredChecker {
   std::optional<double> misclosure_;
   int32_t turn_points_ = 0;
   int32_t setups_ = 1;
-  std::vector<CheckFinding> findings_;
 };
 
 }  // namespace

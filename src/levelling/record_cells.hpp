@@ -3,10 +3,18 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "host/workbook.hpp"
+#include "levelling/levelling_texts.hpp"
 #include "numeric/number_text.hpp"
+#include "numeric/record_check.hpp"
 
 namespace vardex::detail {
 
@@ -34,5 +42,35 @@ inline std::string Num(double value) { return GeneralNumberText(value); }
 inline bool Near(double a, double b) {
   return std::fabs(a - b) <= 1e-6 + 1e-12 * std::fmax(std::fabs(a), std::fabs(b));
 }
+
+/// What both checks do with the cells of "水准表": read them, and note a finding at a cell.
+class RecordCellCheck {
+ protected:
+  explicit RecordCellCheck(const host::Worksheet& sheet) : sheet_(sheet) {}
+
+  void Report(int32_t row, int32_t column, std::string message) {
+    findings_.push_back(CheckFinding{std::string(levelling_texts::kRecordSheet),
+                                     host::CellRef{row, column}, std::move(message)});
+  }
+
+  host::CellValue At(int32_t row, int32_t column) const { return sheet_.Value({row, column}); }
+
+  std::optional<double> Number(int32_t row, int32_t column, std::string_view what) {
+    const host::CellValue value = At(row, column);
+    if (const auto* number = std::get_if<double>(&value)) return *number;
+    Report(row, column, "应为数字（" + std::string(what) + "），实为" + ValueText(value));
+    return std::nullopt;
+  }
+
+  void ExpectEmpty(int32_t row, std::initializer_list<int32_t> columns) {
+    for (const int32_t column : columns) {
+      const host::CellValue value = At(row, column);
+      if (!IsBlank(value)) Report(row, column, "应为空，实为" + ValueText(value));
+    }
+  }
+
+  const host::Worksheet& sheet_;
+  std::vector<CheckFinding> findings_;
+};
 
 }  // namespace vardex::detail
