@@ -1,8 +1,12 @@
 # vardex_core_library(NAME LIBS ...): a Qt-free static library made of every .cpp in the calling
-# folder (not its subfolders), with src/ as the include root ("host/workbook.hpp").
+# folder (not its subfolders) but those named in EXCLUDE (another platform's implementation), with
+# src/ as the include root ("host/workbook.hpp").
 function(vardex_core_library name)
-  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS;PRIVATE_LIBS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(NOT sources)
     # A library whose sources are not written yet: headers only, so that dependants configure.
     add_library(vardex_${name} INTERFACE)

@@ -13,6 +13,7 @@
 #include "app/main_window.hpp"
 #include "app/message_boxes.hpp"
 #include "app/workbook_view.hpp"
+#include "host/platform.hpp"
 #include "host/workbook.hpp"
 
 namespace {
@@ -27,6 +28,8 @@ QCommandLineOption hiddenOption(const char* name, const char* valueName = nullpt
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A save interrupted from the terminal leaves no temporary file behind.
+  vardex::host::platform::InstallInterruptCleanup();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vardex"));
   QApplication::setApplicationVersion(QStringLiteral("1.3"));

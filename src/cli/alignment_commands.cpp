@@ -166,13 +166,14 @@ int AlignmentCommands::RunStations() const {
 
   const std::filesystem::path project(project_);
   try {
-    host::Workbook book = host::Workbook::Open(project);
+    // Filled in place like calc: held from reading to saving, and not saved over a newer file.
+    host::Workbook book = host::Workbook::OpenForUpdate(project);
     const AlignmentInput input =
         alignment_.empty() ? ReadAlignmentSheet(book) : ReadLandXml(alignment_);
     const RoadAlignment road = RoadAlignment::Build(input);
     const std::vector<StakeOutRow> rows = ListStations(road, request);
     WritePointList(book, rows);
-    book.SaveAs(project);
+    book.Save();
     PrintLine(stdout, at::Filled(project_, rows.size(), 7 + static_cast<int>(rows.size())));
     if (!road.HasProfile() && !rows.empty()) PrintLine(stderr, at::NoProfile(project_));
     return kExitOk;

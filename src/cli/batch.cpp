@@ -6,6 +6,8 @@
 #include <exception>
 #include <thread>
 
+#include "host/platform.hpp"
+
 namespace vardex::cli {
 namespace {
 
@@ -84,7 +86,7 @@ std::vector<JobReport> RunJobs(std::size_t count, unsigned threads,
 }
 
 unsigned DefaultThreads(std::size_t jobs) {
-  const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+  const unsigned cores = host::platform::CoreCount();
   return static_cast<unsigned>(std::min<std::size_t>(cores, std::max<std::size_t>(jobs, 1)));
 }
 

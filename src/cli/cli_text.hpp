@@ -6,9 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "host/engine_text.hpp"
+
 namespace vardex::cli::text {
 
-inline std::string Quoted(std::string_view s) { return "“" + std::string(s) + "”"; }
+// A value the user typed, quoted and clipped: a megabyte-long argument gets a short line.
+inline std::string Quoted(std::string_view s) { return host::text::Quoted(s); }
 
 // --- help -----------------------------------------------------------------------------------
 inline constexpr std::string_view kAppDescription =
@@ -22,7 +25,7 @@ inline constexpr std::string_view kHelpHelp = "显示帮助并退出";
 inline constexpr std::string_view kNewDescription =
     "由程序旁的模板 work.xltx 新建项目工作簿。已存在的文件不会被覆盖，除非给出 --force。";
 inline constexpr std::string_view kNewFileHelp = "新项目工作簿（.xlsx）";
-inline constexpr std::string_view kForceHelp = "文件已存在时替换它";
+inline constexpr std::string_view kForceHelp = "文件已存在时替换它（只读文件也替换）";
 
 inline constexpr std::string_view kCalcDescription =
     "计算项目：重新生成三张记录表并保存。默认原地保存（先写临时文件再替换，出错时原文件不变）；"
@@ -32,7 +35,8 @@ inline constexpr std::string_view kOutputHelp =
     "保存到此文件而不改动输入文件（只能有一个输入；已存在则替换）";
 inline constexpr std::string_view kSeedHelp =
     "随机数种子：相同的种子、输入和设置得到相同的记录。不给则随机选取，并记入工作簿属性";
-inline constexpr std::string_view kJobsHelp = "同时计算的文件数（默认：处理器核数）";
+inline constexpr std::string_view kJobsHelp = "同时计算的文件数，1 到 1024（默认：处理器核数）";
+inline constexpr std::string_view kCalcForceHelp = "保存时替换只读文件（文件仍保持只读）";
 
 inline constexpr std::string_view kCheckDescription =
     "检查已计算的项目：按输入表和生成时记录的设置核对三张记录表（也适用于手工修改过的表），"
@@ -65,14 +69,20 @@ inline constexpr std::string_view kErrorLead = "发生错误，错误内容：";
 inline std::string BadSeed(std::string_view seed) {
   return "种子" + Quoted(seed) + "不是 0 到 18446744073709551615 之间的整数";
 }
+inline std::string BadJobs(std::string_view jobs) {
+  return "-j/--jobs 的值" + Quoted(jobs) + "不是 1 到 1024 之间的整数";
+}
 inline std::string Duplicate(std::string_view file) {
-  return "文件" + Quoted(file) + "给出了不止一次";
+  return "文件" + host::text::QuotedName(file) + "给出了不止一次";
 }
 inline constexpr std::string_view kOutputNeedsOneInput = "给出 -o 时只能计算一个文件";
 inline std::string Saved(std::string_view file) { return "已计算并保存：" + std::string(file); }
 inline std::string Failed(std::string_view file, std::string_view what) {
   return std::string(file) + "：" + std::string(what);
 }
+inline constexpr std::string_view kReadOnlyHint = "（要替换只读文件请加 --force）";
+inline constexpr std::string_view kInternalError = "内部错误，文件未改动";
+inline constexpr std::string_view kOutOfMemory = "内存不足，文件未改动";
 inline std::string NotSaved(std::string_view file) {
   return std::string(file) + "：计算未完成，文件未保存";
 }
@@ -101,7 +111,9 @@ inline constexpr std::string_view kNeedCommand =
 inline constexpr std::string_view kUnexpected = "无法识别的参数：";
 inline constexpr std::string_view kMissing = "缺少参数：";
 inline constexpr std::string_view kNeedsValue = "选项需要一个值：";
-inline constexpr std::string_view kNotANumber = "不是有效的数：";
-inline constexpr std::string_view kUnknown = "参数有误：";
+inline std::string BadOptionValue(std::string_view option) {
+  return "选项 " + std::string(option) + " 的值无效";
+}
+inline constexpr std::string_view kUnknown = "参数有误";
 
 }  // namespace vardex::cli::text

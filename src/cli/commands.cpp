@@ -2,8 +2,6 @@
 // turns its result or error into lines on the terminal and an exit code.
 #include "cli/commands.hpp"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -17,8 +15,10 @@
 #include "cli/settings_options.hpp"
 #include "host/cell_ref.hpp"
 #include "host/host_error.hpp"
+#include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "levelling/levelling_check.hpp"
+#include "levelling/levelling_input.hpp"
 #include "levelling/measured_check.hpp"
 #include "numeric/numeric_helpers.hpp"
 #include "plane/plane_check.hpp"
@@ -28,33 +28,57 @@
 namespace vardex::cli {
 namespace {
 
+// A calculation message as one line: the levelling input's message box carries the English title
+// "Error" and the error number on the text's first line; here it reads "错误13：" like the others.
+std::string MessageLine(const CalculationMessage& message) {
+  if (message.title != LevellingInputError::kTitle) return message.title + "：" + message.text;
+  const std::size_t newline = message.text.find('\n');
+  if (newline == std::string::npos) return "错误：" + message.text;
+  return "错误" + message.text.substr(0, newline) + "：" + message.text.substr(newline);
+}
+
+// The engine's message, with the option that would have let a read-only file be replaced.
+std::string HostErrorLine(const host::HostError& error) {
+  std::string line = Indented(error.what());
+  if (error.Number() == host::kErrReadOnlyFile) line += text::kReadOnlyHint;
+  return line;
+}
+
 JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
   const std::filesystem::path& input = command.inputs[index];
   const std::string name = input.string();
   JobReport report;
   try {
-    host::Workbook book = host::Workbook::Open(input);
+    // In place, the run holds the file from reading to saving: a second run on it waits.
+    host::Workbook book =
+        command.output ? host::Workbook::Open(input) : host::Workbook::OpenForUpdate(input);
     const uint64_t seed = command.seed ? *command.seed : DrawSeed();
     const std::unique_ptr<RandomSource> random = MakeSeededRandomSource(seed);
     const CalculationOutcome outcome = RunCalculation(&book, command.settings, *random);
     if (!outcome.Complete()) {
       // Half a calculation is not a record anyone should file: nothing is saved.
       for (const CalculationMessage& message : outcome.messages) {
-        report.lines.push_back(text::Failed(name, Indented(message.title + "：" + message.text)));
+        report.lines.push_back(text::Failed(name, Indented(MessageLine(message))));
       }
       report.lines.push_back(text::NotSaved(name));
       return report;
     }
     RecordProvenance(book, command.form, seed);
-    const std::filesystem::path target = command.output ? *command.output : input;
-    book.SaveAs(target);
+    const host::SaveOptions options{command.replaceReadOnly};
+    if (command.output) {
+      book.SaveAs(*command.output, options);
+    } else {
+      book.Save(options);
+    }
     report.ok = true;
-    report.lines.push_back(text::Saved(target.string()));
+    report.lines.push_back(text::Saved(command.output ? command.output->string() : name));
   } catch (const host::HostError& error) {
     // The engine's messages name the file already.
-    report.lines.push_back(Indented(error.what()));
-  } catch (const std::exception& error) {
-    report.lines.push_back(text::Failed(name, Indented(error.what())));
+    report.lines.push_back(HostErrorLine(error));
+  } catch (const std::bad_alloc&) {
+    report.lines.push_back(text::Failed(name, text::kOutOfMemory));
+  } catch (const std::exception&) {
+    report.lines.push_back(text::Failed(name, text::kInternalError));
   }
   return report;
 }
@@ -78,7 +102,7 @@ int RunNew(const NewCommand& command) {
   }
   try {
     host::Workbook book = host::Workbook::Open(command.templateFile);
-    book.SaveAs(command.project);
+    book.SaveAs(command.project, host::SaveOptions{command.force});
   } catch (const host::HostError& failure) {
     PrintLine(stderr, text::ErrorTitle(failure.Number()));
     PrintLine(stderr, std::string(text::kErrorLead));
@@ -92,7 +116,7 @@ int RunNew(const NewCommand& command) {
 int RunCalc(const CalcCommand& command) {
   const std::size_t count = command.inputs.size();
   const bool batch = count > 1;
-  Progress progress(count, batch && isatty(STDERR_FILENO) == 1, stderr);
+  Progress progress(count, batch && host::platform::StderrIsTerminal(), stderr);
   const std::vector<JobReport> reports = RunJobs(
       count, command.threads,
       [&command](std::size_t index) { return CalculateOne(command, index); }, progress);
@@ -159,8 +183,11 @@ int RunCheck(const CheckCommand& command) {
     } catch (const host::HostError& error) {
       PrintLine(stderr, Indented(error.what()));
       worse(kExitFailed);
-    } catch (const std::exception& error) {
-      PrintLine(stderr, text::Failed(name, Indented(error.what())));
+    } catch (const std::bad_alloc&) {
+      PrintLine(stderr, text::Failed(name, text::kOutOfMemory));
+      worse(kExitFailed);
+    } catch (const std::exception&) {
+      PrintLine(stderr, text::Failed(name, text::kInternalError));
       worse(kExitFailed);
     }
   }

@@ -28,8 +28,9 @@ struct CalcCommand {
   std::optional<std::filesystem::path> output;  ///< only with exactly one input
   std::optional<uint64_t> seed;                 ///< drawn per file when absent
   unsigned threads = 1;
-  SettingsForm form;        ///< the settings as typed, recorded in the workbook
-  SurveySettings settings;  ///< `form` validated
+  bool replaceReadOnly = false;  ///< --force: a read-only file is replaced too
+  SettingsForm form;             ///< the settings as typed, recorded in the workbook
+  SurveySettings settings;       ///< `form` validated
 };
 
 /// Calculates every input as an independent job and saves it atomically (in place, or to the

@@ -122,15 +122,21 @@ int FieldCommands::RunOnProject(const SettingsOptions& options, CLI::Option* out
   if (!OptionsValid(options)) return kExitUsage;
   const std::string name = project_.string();
   try {
-    host::Workbook book = host::Workbook::Open(project_);
+    // In place like calc: held from reading to saving, and not saved over a newer file.
+    const bool in_place = output->count() == 0;
+    host::Workbook book =
+        in_place ? host::Workbook::OpenForUpdate(project_) : host::Workbook::Open(project_);
     int exit_code = kExitOk;
     const auto settings = SettingsFor(book, options, name, exit_code);
     if (!settings) return exit_code;
     std::vector<std::string> report;
     const bool within = work(book, settings->first, settings->second, report);
-    const std::filesystem::path target =
-        output->count() > 0 ? std::filesystem::path(output_) : project_;
-    book.SaveAs(target);
+    const std::filesystem::path target = in_place ? project_ : std::filesystem::path(output_);
+    if (in_place) {
+      book.Save();
+    } else {
+      book.SaveAs(target);
+    }
     PrintReport(report);
     PrintLine(stdout, text::Written(target.string()));
     return within ? kExitOk : kExitFindings;

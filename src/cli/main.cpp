@@ -21,6 +21,7 @@
 #include "cli/exit_codes.hpp"
 #include "cli/field_commands.hpp"
 #include "cli/settings_options.hpp"
+#include "host/platform.hpp"
 #include "project/project_template.hpp"
 
 namespace {
@@ -54,9 +55,10 @@ std::string TranslateParseError(const CLI::ParseError& error) {
     message = std::string(text::kNeedsValue) + what.substr(0, what.find_first_of(": "));
   } else if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ConversionError) ||
              error.get_exit_code() == static_cast<int>(CLI::ExitCodes::ValidationError)) {
-    message = std::string(text::kNotANumber) + what;
+    // "--name: Value ... not ..." and the like: the option comes first, the rest is English.
+    message = text::BadOptionValue(what.substr(0, what.find_first_of(": ")));
   } else {
-    message = std::string(text::kUnknown) + what;
+    message = std::string(text::kUnknown);
   }
   return std::string(text::kUsageLead) + message + std::string(text::kSeeHelp);
 }
@@ -68,8 +70,51 @@ int UsageError(const std::string& message) {
   return kExitUsage;
 }
 
+// Columns a text takes on a terminal: Chinese, Japanese and Korean characters and the full-width
+// forms take two, every other character one.
+std::size_t DisplayWidth(std::string_view s) {
+  std::size_t width = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    uint32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (std::size_t k = 1; k < length && i + k < s.size(); ++k)
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                      (cp >= 0xFFE0 && cp <= 0xFFE6) || cp >= 0x20000;
+    width += wide ? 2 : 1;
+    i += length;
+  }
+  return width;
+}
+
+// CLI11 pads the option column to a number of bytes; a type name in Chinese ("文件", "整数")
+// takes fewer columns than bytes and would pull its description out of line.
+class DisplayWidthFormatter : public CLI::Formatter {
+ public:
+  std::string make_option(const CLI::Option* option, bool is_positional) const override {
+    const std::string name =
+        "  " + make_option_name(option, is_positional) + make_option_opts(option);
+    const std::string description = make_option_desc(option);
+    const std::size_t width = get_column_width();
+    const std::size_t used = DisplayWidth(name);
+    std::string out = name;
+    if (!description.empty()) {
+      const std::string indent(width, ' ');
+      out += used >= width ? "\n" + indent : std::string(width - used, ' ');
+      for (char c : description) {
+        out += c;
+        if (c == '\n') out += indent;
+      }
+    }
+    return out + "\n";
+  }
+};
+
 void UseChineseLabels(CLI::App& app) {
-  auto formatter = std::make_shared<CLI::Formatter>();
+  auto formatter = std::make_shared<DisplayWidthFormatter>();
   formatter->label("Usage", "用法");
   formatter->label("OPTIONS", "选项");
   formatter->label("SUBCOMMAND", "命令");
@@ -100,6 +145,9 @@ std::vector<std::string> SplitEmptyValues(int argc, char** argv) {
   return args;
 }
 
+constexpr uint64_t kMaxJobs = 1024;
+
+// A whole number without sign or blanks (seeds and job counts).
 std::optional<uint64_t> ParseSeed(const std::string& text) {
   uint64_t value = 0;
   const char* end = text.data() + text.size();
@@ -137,6 +185,8 @@ std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // An interrupted save leaves no temporary file behind.
+  host::platform::InstallInterruptCleanup();
   CLI::App app{std::string(text::kAppDescription), "vardex"};
   UseChineseLabels(app);
   app.option_defaults()->group("选项");
@@ -155,7 +205,6 @@ int main(int argc, char** argv) {
   CalcCommand calc_command;
   std::string output;
   std::string seed;
-  unsigned threads = 0;
   SettingsOptions calc_settings;
   CLI::App* calc_app = app.add_subcommand("calc", std::string(text::kCalcDescription));
   calc_app->add_option("PROJECT", calc_command.inputs, std::string(text::kCalcFilesHelp))
@@ -166,9 +215,10 @@ int main(int argc, char** argv) {
           ->type_name("文件");
   CLI::Option* seed_option =
       calc_app->add_option("--seed", seed, std::string(text::kSeedHelp))->type_name("整数");
-  calc_app->add_option("-j,--jobs", threads, std::string(text::kJobsHelp))
-      ->type_name("整数")
-      ->check(CLI::Range(1U, 1024U).description(""));
+  std::string jobs;
+  CLI::Option* jobs_option =
+      calc_app->add_option("-j,--jobs", jobs, std::string(text::kJobsHelp))->type_name("整数");
+  calc_app->add_flag("--force", calc_command.replaceReadOnly, std::string(text::kCalcForceHelp));
   calc_settings.AddTo(*calc_app);
 
   CheckCommand check_command;
@@ -231,6 +281,12 @@ int main(int argc, char** argv) {
     std::optional<SurveySettings> settings = ValidatedSettings(calc_command.form);
     if (!settings) return kExitUsage;
     calc_command.settings = *settings;
+    unsigned threads = 0;
+    if (jobs_option->count() > 0) {
+      const std::optional<uint64_t> parsed = ParseSeed(jobs);
+      if (!parsed || *parsed < 1 || *parsed > kMaxJobs) return UsageError(text::BadJobs(jobs));
+      threads = static_cast<unsigned>(*parsed);
+    }
     calc_command.threads = threads > 0 ? threads : DefaultThreads(calc_command.inputs.size());
     return RunCalc(calc_command);
   }

@@ -8,11 +8,24 @@
 
 namespace vardex::host::text {
 
-inline std::string Quoted(std::string_view s) { return "“" + std::string(s) + "”"; }
+/// At most `limit` characters of `s` (UTF-8), with "…" where it was cut: a value taken from a
+/// file may be a megabyte long, and a message quotes it only to point at it.
+inline std::string Clip(std::string_view s, std::size_t limit = 40) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+    if (chars++ == limit) return std::string(s.substr(0, i)) + "…";
+  }
+  return std::string(s);
+}
+/// A value from a file (a cell's text, a part or sheet name), quoted and clipped.
+inline std::string Quoted(std::string_view s) { return "“" + Clip(s) + "”"; }
+/// A file name the user gave, quoted whole.
+inline std::string QuotedName(std::string_view s) { return "“" + std::string(s) + "”"; }
 
 // --- opening a workbook ---------------------------------------------------------------------
 inline std::string CannotOpen(std::string_view file, std::string_view reason) {
-  return "无法打开工作簿" + Quoted(file) + "：" + std::string(reason);
+  return "无法打开工作簿" + QuotedName(file) + "：" + std::string(reason);
 }
 inline constexpr std::string_view kNotZip = "不是有效的 .xlsx 文件（zip 结构损坏）";
 inline constexpr std::string_view kTruncated = "文件不完整（zip 目录缺失或文件被截断）";
@@ -28,10 +41,23 @@ inline std::string MissingPart(std::string_view part) { return "缺少部件" + 
 inline std::string DamagedPart(std::string_view part) {
   return "部件" + Quoted(part) + "已损坏（解压失败或校验和不符）";
 }
-inline std::string PartTooLarge(std::string_view part, std::size_t limit_mb) {
-  return "部件" + Quoted(part) + "解压后超过 " + std::to_string(limit_mb) +
-         " MB 的上限（疑似压缩炸弹）";
+inline std::string PartTooLarge(std::string_view part) {
+  return "部件" + Quoted(part) + "声称的解压后大小与压缩数据不符（疑似压缩炸弹）";
 }
+inline std::string OverLimit(std::string_view what, std::string_view limit) {
+  return "超出 Vardex 的处理上限：" + std::string(what) + "超过 " + std::string(limit) +
+         "（文件可能已损坏或是恶意构造的）";
+}
+inline std::string SharedSheetPart(std::string_view sheet, std::string_view other,
+                                   std::string_view part) {
+  return "工作表" + Quoted(sheet) + "与工作表" + Quoted(other) + "指向同一个部件" + Quoted(part) +
+         "（每个部件只能属于一个工作表）";
+}
+inline std::string DamagedCopiedPart(std::string_view part) {
+  return "部件" + Quoted(part) + "已损坏（校验和不符），无法原样保留；原文件未改动";
+}
+inline constexpr std::string_view kNotRegularFile = "不是普通文件（可能是管道或设备）";
+inline constexpr std::string_view kUtf16Part = "是 UTF-16 编码的，Vardex 只能改写 UTF-8 编码的部件";
 inline std::string BadXml(std::string_view part, std::size_t offset, std::string_view what) {
   return "部件" + Quoted(part) + "的 XML 格式错误（第 " + std::to_string(offset) + " 字节处：" +
          std::string(what) + "）";
@@ -54,11 +80,20 @@ inline std::string BadRow(std::string_view part, std::string_view sheet, std::st
 
 // --- saving ---------------------------------------------------------------------------------
 inline std::string CannotSave(std::string_view file, std::string_view cause) {
-  return "无法保存工作簿" + Quoted(file) + "：" + std::string(cause);
+  return "无法保存工作簿" + QuotedName(file) + "：" + std::string(cause);
 }
 inline constexpr std::string_view kUntitled = "工作簿尚未命名，请用“另存为”指定文件";
 inline std::string SaveWriteFailed(std::string_view temp, std::string_view cause) {
-  return "写入临时文件" + Quoted(temp) + "失败（" + std::string(cause) + "），原文件未改动";
+  return "写入临时文件" + (temp.empty() ? std::string() : QuotedName(temp)) + "失败（" +
+         std::string(cause) + "），原文件未改动";
+}
+inline constexpr std::string_view kReadOnlyFile = "文件是只读的，原文件未改动";
+inline constexpr std::string_view kFileBusy =
+    "另一个 Vardex 程序正在计算或保存这个文件，等待 5 秒后仍未结束；文件未改动，请稍后再试";
+inline std::string ChangedOnDisk(std::string_view kept) {
+  std::string s = "文件在读取之后被改动、替换或删除，没有覆盖它";
+  if (kept.empty()) return s + "；本次结果未能保存";
+  return s + "；本次结果已另存为" + QuotedName(kept);
 }
 inline std::string SaveRenameFailed(std::string_view cause) {
   return "替换原文件失败（" + std::string(cause) + "），原文件未改动";
@@ -69,7 +104,7 @@ inline constexpr std::string_view kSaveExtension = "只能保存为 .xlsx 或 .x
 // --- sheets and cells -----------------------------------------------------------------------
 inline std::string NoSuchSheet(std::string_view sheet, std::string_view file) {
   std::string s = "工作表" + Quoted(sheet) + "不存在";
-  if (!file.empty()) s += "（工作簿" + Quoted(file) + "）";
+  if (!file.empty()) s += "（工作簿" + QuotedName(file) + "）";
   return s;
 }
 inline std::string BadSheetName(std::string_view sheet) {
@@ -89,6 +124,9 @@ inline std::string BadStyle(std::string_view sheet, std::string_view cell, unsig
   return "工作表" + Quoted(sheet) + "单元格 " + std::string(cell) + "：样式编号 " +
          std::to_string(style) + " 不存在";
 }
+inline constexpr std::string_view kUncalculatedFormula =
+    "是没有计算结果的公式（保存文件的程序没有计算公式）：请先用电子表格程序打开并保存工作簿，"
+    "或直接输入数值";
 inline constexpr std::string_view kClipboardEmpty = "剪贴板为空，无法粘贴";
 inline std::string PartialMerge(std::string_view sheet, std::string_view range) {
   return "工作表" + Quoted(sheet) + "：不能对合并单元格" + Quoted(range) + "作部分更改";

@@ -197,6 +197,13 @@ CellValue Worksheet::Value(CellRef ref) const {
   return std::monostate{};
 }
 
+bool Worksheet::HasUncalculatedFormula(CellRef ref) const {
+  CheckCell(*this, ref);
+  const Cell* c = impl_->FindCell(ref);
+  return c != nullptr && c->kind == CellKind::kEmpty && c->raw_length != 0 &&
+         (c->flags & Cell::kHasFormula) != 0;
+}
+
 void Worksheet::SetValue(CellRef ref, std::string_view value) {
   if (value.empty()) {
     ClearContents(RangeRef{ref, ref});

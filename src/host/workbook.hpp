@@ -3,6 +3,7 @@
 // generators and the desktop view rely on. Opened from and saved to .xlsx packages losslessly.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -34,6 +35,14 @@ inline bool IsEmpty(const CellValue& v) noexcept {
 
 class Workbook;
 
+/// How a save treats the file it replaces.
+struct SaveOptions {
+  bool replace_read_only = false;  ///< replace a read-only file (it stays read-only)
+};
+
+/// How long opening for an update, or a save, waits for another Vardex run that holds the file.
+inline constexpr std::chrono::milliseconds kLockWait{5000};
+
 /// One worksheet. Owned by its Workbook; references stay valid as long as the workbook lives.
 class Worksheet {
  public:
@@ -47,6 +56,9 @@ class Worksheet {
 
   /// The cell's value; a formula cell gives its cached result.
   CellValue Value(CellRef cell) const;
+  /// True for a formula cell without a cached result (written by a program that does not
+  /// calculate): Value() is then empty, which is not what the formula stands for.
+  bool HasUncalculatedFormula(CellRef cell) const;
 
   /// A cell written for the first time takes the style the spreadsheet programs give a new cell:
   /// its row's style when the row has one of its own, else its column's, else none.
@@ -111,17 +123,33 @@ class Workbook {
   ~Workbook();
 
   /// Opens .xlsx, .xlsm, .xltx or .xltm. A template gives a new untitled workbook based on it.
+  /// Opening removes what killed saves left beside the file, never blocks on a pipe or a device
+  /// named like a workbook, and refuses a package past the limits of host/load_limits.hpp.
   /// Throws HostError(kErrCannotOpen) naming the file (and part, sheet, cell where it can).
   static Workbook Open(const std::filesystem::path& path);
+  /// Opens the file to update it in place: holds the lock that Vardex runs take on a project
+  /// until the workbook is destroyed, so that a second run on the same file waits (up to
+  /// kLockWait) rather than overwriting this one's result. Throws HostError(kErrFileBusy) when
+  /// another run keeps the file past the wait.
+  static Workbook OpenForUpdate(const std::filesystem::path& path);
   /// Opens a package held in memory; `display_name` stands for the file name in messages.
   static Workbook OpenBytes(std::string_view bytes, std::string_view display_name);
 
-  /// Saves to the file it was opened from; throws for an untitled workbook.
-  void Save();
+  /// Saves to the file it was opened from (or last saved to), as SaveAs does, but only while
+  /// that file is still the version the workbook holds: a file changed, replaced or removed since
+  /// is not overwritten with results from the old one. The result is then kept beside it,
+  /// "<name>-计算结果.xlsx", and HostError(kErrChangedOnDisk) names that file. Throws for an
+  /// untitled workbook.
+  void Save(const SaveOptions& options = {});
   /// Saves as .xlsx (or .xlsm when the package has macros) to `path`, atomically: the target is
-  /// either the complete old file or the complete new one. Sets Saved() and the path.
-  /// Throws HostError(kErrCannotSave) naming the file and the cause.
-  void SaveAs(const std::filesystem::path& path);
+  /// either the complete old file or the complete new one, written through a new temporary file
+  /// beside it (never through anything already there). A symbolic link is followed: the file it
+  /// leads to is replaced and keeps its permissions. Sets Saved() and the path.
+  ///
+  /// Throws HostError naming the file and the cause: kErrReadOnlyFile for a read-only file unless
+  /// `options` say to replace it; kErrFileBusy while another run keeps it past kLockWait;
+  /// kErrCannotSave for every other failure. The file is unchanged in every case.
+  void SaveAs(const std::filesystem::path& path, const SaveOptions& options = {});
 
   /// The file the workbook belongs to; empty when untitled.
   const std::filesystem::path& Path() const noexcept;
@@ -172,6 +200,8 @@ class Workbook {
   const Impl& impl() const noexcept { return *impl_; }
 
  private:
+  void SaveTo(const std::filesystem::path& path, const SaveOptions& options, bool in_place);
+
   std::unique_ptr<Impl> impl_;
 };
 

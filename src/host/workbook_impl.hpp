@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/platform.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "host/xlsx_styles.hpp"
@@ -132,6 +133,10 @@ struct Workbook::Impl {
   std::size_t active = 0;
   std::size_t loaded_active = 0;  ///< the active sheet the file named (saves compare with it)
   std::filesystem::path path;
+  /// The version of the file at `path` that the workbook holds (set by opening and saving).
+  std::optional<platform::FileIdentity> loaded_identity;
+  /// The run's lock on the file, when it was opened for an update.
+  std::shared_ptr<platform::FileLock> lock;
   std::string display_name;
   bool saved = true;
   bool screen_updating = true;

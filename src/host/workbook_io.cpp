@@ -1,87 +1,53 @@
-// Opening workbooks from files or memory and saving them atomically.
-#include <fcntl.h>
-#include <unistd.h>
-
+// Opening workbooks from files or memory and saving them atomically, through the platform layer.
 #include <cerrno>
-#include <fstream>
 #include <system_error>
 
 #include "host/engine_text.hpp"
 #include "host/file_bytes.hpp"
-#include "host/save_file.hpp"
+#include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "host/workbook_impl.hpp"
 #include "host/xlsx_package.hpp"
 
 namespace vardex::host {
-namespace detail {
 namespace {
 
-class RealFiles final : public FileSystem {
- public:
-  void WriteDurably(const std::filesystem::path& path, std::string_view bytes) override {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw std::system_error(errno, std::generic_category());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        const int err = errno;
-        ::close(fd);
-        throw std::system_error(err, std::generic_category());
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-      const int err = errno;
-      ::close(fd);
-      throw std::system_error(err, std::generic_category());
-    }
-    if (::close(fd) != 0) throw std::system_error(errno, std::generic_category());
-  }
+namespace fs = std::filesystem;
 
-  void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    if (::rename(from.c_str(), to.c_str()) != 0)
-      throw std::system_error(errno, std::generic_category());
-    // The rename itself must reach the disk too.
-    std::filesystem::path dir = to.parent_path();
-    if (dir.empty()) dir = ".";
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-      ::fsync(fd);
-      ::close(fd);
-    }
-  }
+// The largest file Open reads; the package's limits then bound what it may inflate to.
+constexpr uint64_t kMaxFileBytes = uint64_t{2} << 30;
 
-  void Remove(const std::filesystem::path& path) noexcept override {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
-};
+std::string SaveCause(const std::system_error& e) {
+  const std::error_code code = e.code();
+  if (code == std::errc::no_space_on_device) return "磁盘空间不足";
+#ifdef EDQUOT
+  if (code.value() == EDQUOT && code.category() == std::generic_category()) return "超出磁盘配额";
+#endif
+  if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted)
+    return "没有写入权限";
+  if (code == std::errc::read_only_file_system) return "文件系统只读";
+  if (code == std::errc::is_a_directory) return std::string(text::kTargetIsDirectory);
+  if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory)
+    return "文件夹不存在";
+  if (code == std::errc::io_error) return "输入输出错误";
+  if (code == std::errc::invalid_argument) return std::string(text::kNotRegularFile);
+  if (code == std::errc::cross_device_link) return "不能跨磁盘替换文件";
+  if (code == std::errc::too_many_symbolic_link_levels) return "符号链接层数过多";
+  if (code == std::errc::filename_too_long) return "文件名过长";
+  return "系统错误 " + std::to_string(code.value());
+}
 
-RealFiles real_files;
-FileSystem* current_files = &real_files;
-
-std::string Cause(const std::system_error& e) {
-  switch (e.code().value()) {
-    case ENOSPC:
-      return "磁盘空间不足";
-    case EDQUOT:
-      return "超出磁盘配额";
-    case EACCES:
-    case EPERM:
-      return "没有写入权限";
-    case EROFS:
-      return "文件系统只读";
-    case EISDIR:
-      return std::string(text::kTargetIsDirectory);
-    case ENOENT:
-    case ENOTDIR:
-      return "文件夹不存在";
-    default:
-      return e.code().message();
-  }
+std::string ReadCause(const std::system_error& e) {
+  const std::error_code code = e.code();
+  if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory)
+    return "文件不存在";
+  if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted)
+    return "没有读取权限";
+  if (code == std::errc::is_a_directory) return "这是一个文件夹";
+  if (code == std::errc::invalid_argument) return std::string(text::kNotRegularFile);
+  if (code == std::errc::file_too_large) return std::string(text::kFileTooLarge);
+  if (code == std::errc::too_many_symbolic_link_levels) return "符号链接层数过多";
+  return "无法读取（系统错误 " + std::to_string(code.value()) + "）";
 }
 
 std::string Lower(std::string s) {
@@ -90,20 +56,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string FileName(const std::filesystem::path& p) { return p.filename().string(); }
-
-}  // namespace
-
-FileSystem& CurrentFileSystem() { return *current_files; }
-void SetFileSystemForTesting(FileSystem* fs) { current_files = fs ? fs : &real_files; }
-
-std::filesystem::path SaveTempPath(const std::filesystem::path& target) {
-  return target.parent_path() / (target.filename().string() + ".vardex-saving.tmp");
-}
-
-}  // namespace detail
-
-namespace {
+std::string FileName(const fs::path& p) { return p.filename().string(); }
 
 Workbook Load(std::shared_ptr<const std::string> bytes, const std::string& display_name,
               bool template_source) {
@@ -127,88 +80,111 @@ bool IsTemplateName(const std::string& lower) {
   return lower.ends_with(".xltx") || lower.ends_with(".xltm");
 }
 
+// The lock of a run on `file`, or the refusal when another run keeps it past the wait.
+platform::FileLock LockOrRefuse(const fs::path& file, int error_number,
+                                std::string (*message)(std::string_view, std::string_view)) {
+  try {
+    platform::FileLock lock = platform::FileLock::Acquire(file, kLockWait);
+    if (!lock.Held()) throw HostError(kErrFileBusy, message(FileName(file), text::kFileBusy));
+    return lock;
+  } catch (const std::system_error& e) {
+    throw HostError(error_number, message(FileName(file), error_number == kErrCannotOpen
+                                                              ? text::ReadFailed(ReadCause(e))
+                                                              : SaveCause(e)));
+  }
+}
+
+// "<name>-计算结果.xlsx", then "-计算结果-2" and so on: where a save keeps its result when the
+// file it would replace changed after it was read.
+fs::path ResultName(const fs::path& target, int n) {
+  std::string name = target.stem().string() + "-计算结果";
+  if (n > 1) name += "-" + std::to_string(n);
+  return target.parent_path() / (name + target.extension().string());
+}
+
 }  // namespace
 
 std::string ReadFileBytes(const std::filesystem::path& path, uint64_t max_bytes) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    throw HostError(kErrCannotOpen, text::ReadFailed("这是一个文件夹"));
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw HostError(
-        kErrCannotOpen,
-        text::ReadFailed(std::filesystem::exists(path, ec) ? "没有读取权限" : "文件不存在"));
+  try {
+    return platform::ReadRegularFile(path, max_bytes).bytes;
+  } catch (const std::system_error& e) {
+    const std::string cause = ReadCause(e);
+    throw HostError(kErrCannotOpen,
+                    e.code() == std::errc::file_too_large ? cause : text::ReadFailed(cause));
   }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw HostError(kErrCannotOpen, text::ReadFailed("无法读取"));
-  if (static_cast<uint64_t>(size) > max_bytes)
-    throw HostError(kErrCannotOpen, std::string(text::kFileTooLarge));
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), size);
-  if (!in) throw HostError(kErrCannotOpen, text::ReadFailed("无法读取"));
-  return bytes;
 }
 
 void SaveBytesAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    throw HostError(kErrCannotSave, std::string(text::kTargetIsDirectory));
-  detail::FileSystem& fs = detail::CurrentFileSystem();
-  const std::filesystem::path temp = detail::SaveTempPath(path);
+  const fs::path target = platform::SaveTarget(path);
   try {
-    fs.WriteDurably(temp, bytes);
+    platform::TempFile temp(target);
+    try {
+      temp.WriteDurably(bytes);
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::SaveWriteFailed(FileName(temp.Path()), SaveCause(e)));
+    }
+    try {
+      temp.ReplaceTarget();
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::SaveRenameFailed(SaveCause(e)));
+    }
   } catch (const std::system_error& e) {
-    fs.Remove(temp);
-    throw HostError(kErrCannotSave,
-                    text::SaveWriteFailed(detail::FileName(temp), detail::Cause(e)));
-  }
-  // The new file takes the old one's permissions.
-  const auto perms = std::filesystem::status(path, ec).permissions();
-  if (!ec && perms != std::filesystem::perms::unknown)
-    std::filesystem::permissions(temp, perms, ec);
-  try {
-    fs.Rename(temp, path);
-  } catch (const std::system_error& e) {
-    fs.Remove(temp);
-    throw HostError(kErrCannotSave, text::SaveRenameFailed(detail::Cause(e)));
+    // The temporary file could not be made beside the target.
+    throw HostError(kErrCannotSave, text::SaveWriteFailed({}, SaveCause(e)));
   }
 }
 
 Workbook Workbook::Open(const std::filesystem::path& path) {
-  const std::string name = detail::FileName(path);
-  const std::string ext = detail::Lower(path.extension().string());
+  const std::string name = FileName(path);
+  const std::string ext = Lower(path.extension().string());
   if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xltx" && ext != ".xltm")
     throw HostError(kErrCannotOpen, text::CannotOpen(name, text::UnsupportedExtension(ext)));
-  std::shared_ptr<std::string> bytes;
+  // Whatever killed saves left beside the file goes now, whether or not this run saves.
+  platform::LeftoverCleanup(platform::SaveTarget(path));
+  platform::FileContent content;
   try {
-    bytes = std::make_shared<std::string>(ReadFileBytes(path, uint64_t{2} << 30));
-  } catch (const HostError& e) {
-    throw HostError(kErrCannotOpen, text::CannotOpen(name, e.what()));
+    content = platform::ReadRegularFile(path, kMaxFileBytes);
+  } catch (const std::system_error& e) {
+    throw HostError(kErrCannotOpen, text::CannotOpen(name, text::ReadFailed(ReadCause(e))));
   }
   const bool from_template = ext == ".xltx" || ext == ".xltm";
-  Workbook book = Load(std::move(bytes), name, from_template);
+  Workbook book =
+      Load(std::make_shared<const std::string>(std::move(content.bytes)), name, from_template);
   // A template opens as a new, untitled workbook based on it.
-  if (!from_template) book.impl().path = path;
+  if (!from_template) {
+    book.impl().path = path;
+    book.impl().loaded_identity = content.identity;
+  }
+  return book;
+}
+
+Workbook Workbook::OpenForUpdate(const std::filesystem::path& path) {
+  auto lock = std::make_shared<platform::FileLock>(
+      LockOrRefuse(platform::SaveTarget(path), kErrCannotOpen, text::CannotOpen));
+  Workbook book = Open(path);
+  book.impl().lock = std::move(lock);
   return book;
 }
 
 Workbook Workbook::OpenBytes(std::string_view bytes, std::string_view display_name) {
   const std::string name(display_name);
-  return Load(std::make_shared<const std::string>(bytes), name,
-              IsTemplateName(detail::Lower(name)));
+  return Load(std::make_shared<const std::string>(bytes), name, IsTemplateName(Lower(name)));
 }
 
-void Workbook::Save() {
+void Workbook::Save(const SaveOptions& options) {
   if (impl_->path.empty())
     throw HostError(kErrCannotSave, text::CannotSave(impl_->display_name, text::kUntitled));
-  SaveAs(impl_->path);
+  SaveTo(impl_->path, options, true);
 }
 
-void Workbook::SaveAs(const std::filesystem::path& path) {
-  const std::string name = detail::FileName(path);
-  const std::string ext = detail::Lower(path.extension().string());
+void Workbook::SaveAs(const std::filesystem::path& path, const SaveOptions& options) {
+  SaveTo(path, options, false);
+}
+
+void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& options,
+                      bool in_place) {
+  const std::string name = FileName(path);
+  const std::string ext = Lower(path.extension().string());
   if (ext != ".xlsx" && ext != ".xlsm")
     throw HostError(kErrCannotSave, text::CannotSave(name, text::kSaveExtension));
   if ((ext == ".xlsm") != impl_->has_macros) {
@@ -218,8 +194,18 @@ void Workbook::SaveAs(const std::filesystem::path& path) {
                                                  : "不含宏的工作簿只能保存为 .xlsx 文件"));
   }
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
+  if (fs::is_directory(path, ec))
     throw HostError(kErrCannotSave, text::CannotSave(name, text::kTargetIsDirectory));
+
+  // A link to a project stays a link: the file it leads to is the one replaced.
+  const fs::path target = platform::SaveTarget(path);
+  const std::optional<platform::FileIdentity> existing = platform::IdentityOf(target);
+
+  // Another run on the same file waits for this save; the run that opened the file for an
+  // update holds the lock already.
+  platform::FileLock lock;
+  const bool held = impl_->lock && existing && impl_->lock->Identity().SameFile(*existing);
+  if (existing && !held) lock = LockOrRefuse(target, kErrCannotSave, text::CannotSave);
 
   std::string bytes;
   try {
@@ -229,11 +215,45 @@ void Workbook::SaveAs(const std::filesystem::path& path) {
   } catch (const std::bad_alloc&) {
     throw HostError(kErrCannotSave, text::CannotSave(name, "内存不足"));
   }
+
+  // The file this workbook was read from must still be that file: a newer version written by
+  // someone else (or its removal) is not overwritten with results from the old one.
+  const std::optional<platform::FileIdentity> now = platform::IdentityOf(target);
+  const bool changed = in_place && impl_->loaded_identity && now != impl_->loaded_identity;
+  if (!changed && now && platform::IsReadOnly(target) && !options.replace_read_only)
+    throw HostError(kErrReadOnlyFile, text::CannotSave(name, text::kReadOnlyFile));
+
   try {
-    SaveBytesAtomically(path, bytes);
-  } catch (const HostError& e) {
-    throw HostError(kErrCannotSave, text::CannotSave(name, e.what()));
+    platform::TempFile temp(target);
+    try {
+      temp.WriteDurably(bytes);
+    } catch (const std::system_error& e) {
+      throw HostError(
+          kErrCannotSave,
+          text::CannotSave(name, text::SaveWriteFailed(FileName(temp.Path()), SaveCause(e))));
+    }
+    const platform::FileIdentity written = temp.Identity();
+    if (changed) {
+      for (int n = 1; n < 100; ++n) {
+        const fs::path kept = ResultName(target, n);
+        if (temp.MoveToNewName(kept))
+          throw HostError(kErrChangedOnDisk,
+                          text::CannotSave(name, text::ChangedOnDisk(FileName(kept))));
+      }
+      throw HostError(kErrChangedOnDisk, text::CannotSave(name, text::ChangedOnDisk({})));
+    }
+    try {
+      temp.ReplaceTarget();
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::CannotSave(name, text::SaveRenameFailed(SaveCause(e))));
+    }
+    impl_->loaded_identity = written;
+  } catch (const std::system_error& e) {
+    // The temporary file could not be made, or the result could not be kept beside the file.
+    throw HostError(kErrCannotSave,
+                    text::CannotSave(name, text::SaveWriteFailed({}, SaveCause(e))));
   }
+  if (!in_place) impl_->lock.reset();  // the run's lock was on another file
   impl_->path = path;
   impl_->display_name = name;
   impl_->saved = true;

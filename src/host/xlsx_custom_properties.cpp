@@ -4,7 +4,9 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <unordered_map>
 
+#include "host/load_limits.hpp"
 #include "host/xml_util.hpp"
 
 namespace vardex::host::detail {
@@ -24,8 +26,11 @@ void ReadCustomProperties(std::string_view xml, PropertyMap& out, const std::str
                           const std::string& part) {
   pugi::xml_document doc;
   ParseXml(doc, xml, file, part);
+  std::size_t count = 0;
   for (pugi::xml_node p = doc.document_element().first_child(); p; p = p.next_sibling()) {
     if (p.type() != pugi::node_element || LocalName(p.name()) != "property") continue;
+    if (++count > kLoadLimits.properties)
+      FailOverLimit(file, "自定义文档属性数", kLoadLimits.properties);
     out[Attr(p, "name").as_string()] = ValueText(p);
   }
 }
@@ -53,13 +58,18 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
             "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes")
       vt = std::string(n.substr(6));
   }
+  // One pass over the part finds every property by name (the last of a name, as a reader
+  // would), so that the edit costs the same per property however many there are.
   int max_pid = 1;
-  for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
-    if (p.type() == pugi::node_element) max_pid = std::max(max_pid, Attr(p, "pid").as_int());
+  std::unordered_map<std::string_view, pugi::xml_node> by_name;
+  for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling()) {
+    if (p.type() != pugi::node_element) continue;
+    max_pid = std::max(max_pid, Attr(p, "pid").as_int());
+    by_name[Attr(p, "name").as_string()] = p;
+  }
   for (const auto& [name, value] : props) {
-    pugi::xml_node property;
-    for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
-      if (p.type() == pugi::node_element && name == Attr(p, "name").as_string()) property = p;
+    const auto found = by_name.find(name);
+    pugi::xml_node property = found == by_name.end() ? pugi::xml_node() : found->second;
     if (property && ValueText(property) == value) continue;
     if (!property) {
       property = root.append_child("property");

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "host/engine_text.hpp"
+#include "host/load_limits.hpp"
 #include "host/workbook_impl.hpp"
 #include "host/xlsx_custom_properties.hpp"
 #include "host/xlsx_shared_strings.hpp"
@@ -159,10 +160,11 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
   if (pugi::xml_node view = Child(Child(wroot, "bookViews"), "workbookView"))
     active_tab = Attr(view, "activeTab").as_uint();
 
+  LoadBudget budget(file);
   const auto rels = ReadRels(pkg, b.workbook_part, file);
   if (const Rel* r = FindRel(rels, "sharedStrings"); r && pkg.Find(r->target)) {
     b.sst_part = r->target;
-    ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part);
+    ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part, &budget);
   }
   b.sst_original = b.strings.Size();
   if (const Rel* r = FindRel(rels, "styles"); r && pkg.Find(r->target)) {
@@ -179,6 +181,8 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     b.calc_chain_part = r->target;
 
   unsigned tab = 0;
+  // A part belongs to one sheet: sheets sharing one would each read (and later write) it again.
+  std::unordered_map<std::string, std::string> sheet_of_part;
   for (pugi::xml_node s = Child(wroot, "sheets").first_child(); s; s = s.next_sibling()) {
     if (s.type() != pugi::node_element) continue;
     const unsigned this_tab = tab++;
@@ -188,7 +192,10 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     if (name.empty() || book.FindSheet(name) != nullptr)
       Fail(file,
            text::BadPartContent(b.workbook_part, "工作表名称" + text::Quoted(name) + "无效或重复"));
-    if (pkg.Find(rel->target) == nullptr) Fail(file, text::MissingPart(rel->target));
+    const PackageEntry* entry = pkg.Find(rel->target);
+    if (entry == nullptr) Fail(file, text::MissingPart(rel->target));
+    if (auto [it, fresh] = sheet_of_part.emplace(entry->name, name); !fresh)
+      Fail(file, text::SharedSheetPart(name, it->second, entry->name));
     auto impl = std::make_unique<Worksheet::Impl>();
     impl->book = &book;
     impl->name = name;
@@ -196,7 +203,7 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     impl->rel_id = rel->id;
     impl->part = rel->target;
     ReadWorksheet(*impl, std::make_shared<const std::string>(pkg.Read(rel->target)), b.strings,
-                  b.sst_original, file);
+                  b.sst_original, file, &budget);
     impl->source.reset();  // read again from the package if the sheet is ever written
     if (this_tab == active_tab) b.active = b.sheets.size();
     b.sheets.push_back(std::make_unique<Worksheet>(std::move(impl)));

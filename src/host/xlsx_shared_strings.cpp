@@ -1,26 +1,35 @@
 // Shared-string table reader and appending writer.
 #include "host/xlsx_shared_strings.hpp"
 
-#include <pugixml.hpp>
-
 #include "host/engine_text.hpp"
 #include "host/host_error.hpp"
+#include "host/xml_scanner.hpp"
 #include "host/xml_util.hpp"
 
 namespace vardex::host::detail {
 namespace {
 
-void AppendRunText(pugi::xml_node n, std::string& out, bool& rich) {
-  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    const std::string_view name = LocalName(c.name());
+// The text of one <si>: its <t> elements, directly or in runs (<r>, nested or not), without the
+// phonetic guides (<rPh>). `rich` tells whether runs or guides were there.
+void ReadItem(Scanner& scan, std::string& text, bool& rich) {
+  std::size_t depth = 1;  // inside <si>
+  while (depth > 0) {
+    const Tag t = scan.Next();
+    if (t.closing) {
+      --depth;
+      continue;
+    }
+    const std::string_view name = Local(t.qname);
     if (name == "t") {
-      out += c.text().get();
-    } else if (name == "r") {
-      rich = true;
-      AppendRunText(c, out, rich);
+      if (t.empty) continue;
+      const Tag end = scan.Next(&text);
+      if (!end.closing) throw ScanError{end.begin, "元素内容无效"};
     } else if (name == "rPh") {
-      rich = true;  // phonetic guide: not part of the text
+      rich = true;
+      scan.SkipElement(t, depth + 2);
+    } else {
+      rich = rich || name == "r";
+      if (!t.empty) Scanner::CheckDepth(++depth + 2, t);
     }
   }
 }
@@ -28,17 +37,33 @@ void AppendRunText(pugi::xml_node n, std::string& out, bool& rich) {
 }  // namespace
 
 void ReadSharedStrings(std::string_view xml, StringPool& pool, const std::string& file,
-                       const std::string& part) {
-  pugi::xml_document doc;
-  ParseXml(doc, xml, file, part);
-  std::string text;
-  for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-    if (si.type() != pugi::node_element || LocalName(si.name()) != "si") continue;
-    text.clear();
-    bool rich = false;
-    AppendRunText(si, text, rich);
-    DecodeOoxmlEscapes(text);
-    pool.Append(text, !rich);
+                       const std::string& part, LoadBudget* budget) {
+  const std::string converted = Utf16AsUtf8(xml);
+  const std::string_view doc = converted.empty() ? xml : std::string_view(converted);
+  CheckUtf8(doc, file, part);
+  // Scanned rather than parsed into a tree: the table may hold millions of entries.
+  try {
+    Scanner scan(doc, 0);
+    const Tag root = scan.Next();
+    if (root.closing) throw ScanError{root.begin, "结束标签不匹配"};
+    if (root.empty) return;
+    std::string text;
+    for (;;) {
+      const Tag t = scan.Next();
+      if (t.closing) break;  // the end of the table
+      if (Local(t.qname) != "si") {
+        scan.SkipElement(t, 2);
+        continue;
+      }
+      text.clear();
+      bool rich = false;
+      if (!t.empty) ReadItem(scan, text, rich);
+      DecodeOoxmlEscapes(text);
+      if (budget != nullptr) budget->AddStrings(1);
+      pool.Append(text, !rich);
+    }
+  } catch (const ScanError& e) {
+    throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(part, e.offset, e.what)));
   }
 }
 
@@ -62,13 +87,23 @@ std::string WriteSharedStrings(std::string_view original, const StringPool& pool
            "uniqueCount=\"" +
            std::to_string(total) + "\">" + entries + "</sst>";
   }
+  // A table written in UTF-16 goes back as UTF-8, with the declaration that says so.
+  const std::string converted = Utf16AsUtf8(original);
+  if (!converted.empty()) original = converted;
   // Original bytes up to the end tag, new entries, end tag; the root's counts updated.
   const std::size_t end = original.rfind("</");
   std::string out;
   out.reserve(original.size() + entries.size() + 32);
   // Rewrite the root start tag's counts: uniqueCount set, count dropped (it is optional and
   // would need every cell counted).
-  const std::size_t root = original.find("sst");
+  std::size_t open = std::string_view::npos;
+  try {
+    open = FindTag(original, "sst", 0);
+  } catch (const ScanError&) {
+  }
+  if (open == std::string_view::npos)
+    throw HostError(kErrCannotSave, text::BadPartContent("sharedStrings", "缺少 sst 元素"));
+  const std::size_t root = original.find("sst", open);
   const std::size_t root_end = original.find('>', root);
   std::string tag(original.substr(0, root_end));
   for (std::string_view attr :

@@ -7,14 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "host/load_limits.hpp"
 #include "host/workbook_impl.hpp"
 
 namespace vardex::host::detail {
 
 /// Appends every <si> of the table to `pool` in order (rich text and phonetic runs as their
-/// plain text). Throws HostError(kErrCannotOpen) naming the file and part.
+/// plain text), each counted against `budget` when one is given. A table in UTF-16 is read too.
+/// Throws HostError(kErrCannotOpen) naming the file and part.
 void ReadSharedStrings(std::string_view xml, StringPool& pool, const std::string& file,
-                       const std::string& part);
+                       const std::string& part, LoadBudget* budget = nullptr);
 
 /// The table with the pool entries `added` appended; `original` may be empty (new table).
 std::string WriteSharedStrings(std::string_view original, const StringPool& pool,

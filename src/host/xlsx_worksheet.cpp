@@ -12,219 +12,11 @@
 #include <unordered_map>
 
 #include "host/engine_text.hpp"
+#include "host/xml_scanner.hpp"
 #include "host/xml_util.hpp"
 
 namespace vardex::host::detail {
 namespace {
-
-struct ScanError {
-  std::size_t offset;
-  std::string what;
-};
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Local(std::string_view qname) {
-  const std::size_t colon = qname.find(':');
-  return colon == std::string_view::npos ? qname : qname.substr(colon + 1);
-}
-
-// A start or end tag as the scanner sees it.
-struct Tag {
-  std::size_t begin = 0;  // offset of '<'
-  std::size_t end = 0;    // offset past '>'
-  std::string_view qname;
-  std::string_view attrs;  // text between the name and '>' or '/>'
-  bool closing = false;    // </name>
-  bool empty = false;      // <name ... />
-};
-
-// Decodes character and entity references of element text or attribute values.
-void AppendDecoded(std::string& out, std::string_view s, std::size_t offset) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const std::size_t amp = s.find('&', i);
-    if (amp == std::string_view::npos) {
-      out.append(s.substr(i));
-      return;
-    }
-    out.append(s.substr(i, amp - i));
-    const std::size_t semi = s.find(';', amp);
-    if (semi == std::string_view::npos || semi - amp > 10)
-      throw ScanError{offset + amp, "无效的实体引用"};
-    const std::string_view ent = s.substr(amp + 1, semi - amp - 1);
-    if (ent == "amp")
-      out += '&';
-    else if (ent == "lt")
-      out += '<';
-    else if (ent == "gt")
-      out += '>';
-    else if (ent == "quot")
-      out += '"';
-    else if (ent == "apos")
-      out += '\'';
-    else if (ent.size() >= 2 && ent[0] == '#') {
-      uint32_t cp = 0;
-      const bool hex = ent[1] == 'x' || ent[1] == 'X';
-      const std::string_view digits = ent.substr(hex ? 2 : 1);
-      auto [p, ec] =
-          std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
-      if (ec != std::errc() || p != digits.data() + digits.size() || cp == 0 || cp > 0x10FFFF ||
-          (cp >= 0xD800 && cp <= 0xDFFF))
-        throw ScanError{offset + amp, "无效的字符引用"};
-      if (cp < 0x80) {
-        out += static_cast<char>(cp);
-      } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      }
-    } else {
-      throw ScanError{offset + amp, "未知的实体引用"};
-    }
-    i = semi + 1;
-  }
-}
-
-// Characters that end a run of ordinary characters inside a tag.
-constexpr auto kTagStop = [] {
-  std::array<bool, 256> stop{};
-  for (char c : {'"', '\'', '<', '>'}) stop[static_cast<unsigned char>(c)] = true;
-  return stop;
-}();
-
-class Scanner {
- public:
-  Scanner(std::string_view doc, std::size_t pos) : doc_(doc), pos_(pos) {}
-  std::size_t Pos() const { return pos_; }
-
-  // The next tag, collecting character data (with CDATA) before it into `text` when given.
-  Tag Next(std::string* text = nullptr) {
-    for (;;) {
-      const std::size_t lt = doc_.find('<', pos_);
-      if (lt == std::string_view::npos) throw ScanError{doc_.size(), "元素未结束"};
-      if (text != nullptr && lt > pos_) AppendDecoded(*text, doc_.substr(pos_, lt - pos_), pos_);
-      pos_ = lt;
-      // Nearly every tag is an element's; the rest all start with "<!" or "<?".
-      if (lt + 1 < doc_.size() && doc_[lt + 1] != '!' && doc_[lt + 1] != '?') return ReadTag();
-      if (doc_.compare(pos_, 4, "<!--") == 0) {
-        const std::size_t e = doc_.find("-->", pos_ + 4);
-        if (e == std::string_view::npos) throw ScanError{pos_, "注释未结束"};
-        pos_ = e + 3;
-        continue;
-      }
-      if (doc_.compare(pos_, 9, "<![CDATA[") == 0) {
-        const std::size_t e = doc_.find("]]>", pos_ + 9);
-        if (e == std::string_view::npos) throw ScanError{pos_, "CDATA 未结束"};
-        if (text != nullptr) text->append(doc_.substr(pos_ + 9, e - pos_ - 9));
-        pos_ = e + 3;
-        continue;
-      }
-      if (doc_.compare(pos_, 2, "<?") == 0) {
-        const std::size_t e = doc_.find("?>", pos_ + 2);
-        if (e == std::string_view::npos) throw ScanError{pos_, "处理指令未结束"};
-        pos_ = e + 2;
-        continue;
-      }
-      if (doc_.compare(pos_, 2, "<!") == 0) throw ScanError{pos_, "不允许 DOCTYPE"};
-      return ReadTag();
-    }
-  }
-
-  // Skips the content of an element whose start tag was just read.
-  void SkipElement(const Tag& start) {
-    if (start.empty) return;
-    int depth = 1;
-    while (depth > 0) {
-      const Tag t = Next();
-      if (t.closing) {
-        --depth;
-      } else if (!t.empty) {
-        ++depth;
-      }
-    }
-  }
-
- private:
-  Tag ReadTag() {
-    Tag t;
-    t.begin = pos_;
-    std::size_t i = pos_ + 1;
-    if (i < doc_.size() && doc_[i] == '/') {
-      t.closing = true;
-      ++i;
-    }
-    const std::size_t name_begin = i;
-    while (i < doc_.size() && !IsSpace(doc_[i]) && doc_[i] != '>' && doc_[i] != '/') ++i;
-    if (i == name_begin) throw ScanError{pos_, "标签没有名称"};
-    t.qname = doc_.substr(name_begin, i - name_begin);
-    const std::size_t attrs_begin = i;
-    // '>' may appear inside attribute values; skip quoted text, a value at a time.
-    const char* const d = doc_.data();
-    const std::size_t n = doc_.size();
-    for (;;) {
-      while (i < n && !kTagStop[static_cast<unsigned char>(d[i])]) ++i;
-      if (i >= n) throw ScanError{pos_, "标签未结束"};
-      const char c = d[i];
-      if (c == '>') break;
-      if (c == '<') throw ScanError{i, "标签未结束"};
-      // Values are short: one pass finds the closing quote and any '<' before it.
-      std::size_t j = i + 1;
-      while (j < n && d[j] != c) {
-        if (d[j] == '<') throw ScanError{j, "属性值中不能有 <"};
-        ++j;
-      }
-      if (j >= n) throw ScanError{pos_, "标签未结束"};
-      i = j + 1;
-    }
-    std::size_t attrs_end = i;
-    if (attrs_end > attrs_begin && doc_[attrs_end - 1] == '/') {
-      t.empty = true;
-      --attrs_end;
-    }
-    if (t.closing && t.empty) throw ScanError{pos_, "结束标签格式错误"};
-    t.attrs = doc_.substr(attrs_begin, attrs_end - attrs_begin);
-    t.end = i + 1;
-    pos_ = t.end;
-    return t;
-  }
-
-  std::string_view doc_;
-  std::size_t pos_;
-};
-
-// Calls f(qname, raw value, offset of the value) for each attribute.
-template <typename F>
-void ForEachAttribute(std::string_view attrs, std::size_t offset, F&& f) {
-  std::size_t i = 0;
-  while (i < attrs.size()) {
-    while (i < attrs.size() && IsSpace(attrs[i])) ++i;
-    if (i >= attrs.size()) break;
-    const std::size_t name_begin = i;
-    while (i < attrs.size() && attrs[i] != '=' && !IsSpace(attrs[i])) ++i;
-    const std::string_view name = attrs.substr(name_begin, i - name_begin);
-    while (i < attrs.size() && IsSpace(attrs[i])) ++i;
-    if (i >= attrs.size() || attrs[i] != '=') throw ScanError{offset + i, "属性格式错误"};
-    ++i;
-    while (i < attrs.size() && IsSpace(attrs[i])) ++i;
-    if (i >= attrs.size() || (attrs[i] != '"' && attrs[i] != '\''))
-      throw ScanError{offset + i, "属性值缺少引号"};
-    const char q = attrs[i++];
-    const std::size_t value_begin = i;
-    while (i < attrs.size() && attrs[i] != q) ++i;
-    if (i >= attrs.size()) throw ScanError{offset + value_begin, "属性值未结束"};
-    f(name, attrs.substr(value_begin, i - value_begin), offset + value_begin);
-    ++i;
-  }
-}
 
 struct CellParse {
   std::string_view ref, style, type;
@@ -233,8 +25,13 @@ struct CellParse {
 class SheetReader {
  public:
   SheetReader(Worksheet::Impl& sheet, std::string_view doc, StringPool& pool,
-              std::size_t shared_count)
-      : s_(sheet), doc_(doc), pool_(pool), shared_count_(shared_count), scan_(doc, 0) {}
+              std::size_t shared_count, LoadBudget* budget)
+      : s_(sheet),
+        doc_(doc),
+        pool_(pool),
+        shared_count_(shared_count),
+        budget_(budget),
+        scan_(doc, 0) {}
 
   void ReadSheetData(std::size_t begin) {
     scan_ = Scanner(doc_, begin);
@@ -281,12 +78,14 @@ class SheetReader {
     float height = 0;
     uint32_t style = 0;
     bool custom = false, hidden = false, custom_format = false;
+    // A row without its own number is the one after the last; a bad number is reported there.
+    current = {r, 0};
     ForEachAttribute(t.attrs, t.begin,
                      [&](std::string_view name, std::string_view value, std::size_t at) {
                        if (name == "r") {
                          uint32_t v = 0;
                          if (!ParseUint(value, v) || v < 1 || v > static_cast<uint32_t>(kMaxRows))
-                           throw ScanError{at, "行号“" + std::string(value) + "”无效"};
+                           throw ScanError{at, "行号" + text::Quoted(value) + "无效"};
                          r = static_cast<int32_t>(v);
                          has_ref = true;
                        } else if (name == "ht") {
@@ -303,7 +102,10 @@ class SheetReader {
                          custom_format = value == "1" || value == "true";
                        }
                      });
+    current = {r, 0};
     if (r <= last_row) throw ScanError{t.begin, "行号 " + std::to_string(r) + " 顺序错误或重复"};
+    if (budget_ != nullptr && static_cast<std::size_t>(r) > s_.rows.size())
+      budget_->AddRows(static_cast<std::size_t>(r) - s_.rows.size());
     Row& row = s_.RowAt(r);
     row.exists = true;
     row.needs_ref = !has_ref;
@@ -347,7 +149,7 @@ class SheetReader {
                        if (name == "r") {
                          auto ref = ParseCellRef(value);
                          if (!ref || ref->row != r)
-                           throw ScanError{at, "单元格引用“" + std::string(value) + "”无效"};
+                           throw ScanError{at, "单元格引用" + text::Quoted(value) + "无效"};
                          column = ref->column;
                          has_ref = true;
                        } else if (name == "s") {
@@ -406,7 +208,7 @@ class SheetReader {
         if (b == e) {
           // An empty <v/> holds nothing.
         } else if (ec != std::errc() || p != e || !std::isfinite(v)) {
-          throw ScanError{value_at, "数值“" + value_ + "”无效"};
+          throw ScanError{value_at, "数值" + text::Quoted(value_) + "无效"};
         } else {
           cell.kind = CellKind::kNumber;
           cell.v.number = v;
@@ -414,25 +216,33 @@ class SheetReader {
       } else if (type == "s") {
         uint32_t index = 0;
         if (!ParseUint(value_, index) || index >= shared_count_)
-          throw ScanError{value_at, "共享字符串编号“" + value_ + "”超出范围"};
+          throw ScanError{value_at, "共享字符串编号" + text::Quoted(value_) + "超出范围"};
         cell.kind = CellKind::kText;
         cell.v.text = index;
       } else if (type == "str" || type == "inlineStr" || type == "d") {
         DecodeOoxmlEscapes(value_);
         cell.kind = CellKind::kText;
-        cell.v.text = pool_.Intern(value_);
+        cell.v.text = Intern(value_);
       } else if (type == "b") {
         cell.kind = CellKind::kBool;
         cell.v.number = value_ == "1" || value_ == "true" ? 1.0 : 0.0;
       } else if (type == "e") {
         cell.kind = CellKind::kError;
-        cell.v.text = pool_.Intern(value_);
+        cell.v.text = Intern(value_);
       } else {
-        throw ScanError{t.begin, "单元格类型“" + std::string(type) + "”无效"};
+        throw ScanError{t.begin, "单元格类型" + text::Quoted(type) + "无效"};
       }
     }
+    if (budget_ != nullptr) budget_->AddCells(1);
     if (row.cells.empty()) row.cells.reserve(row_cells_);  // rows of a table are alike
     row.cells.push_back(cell);
+  }
+
+  uint32_t Intern(std::string_view text) {
+    const std::size_t before = pool_.Size();
+    const uint32_t id = pool_.Intern(text);
+    if (budget_ != nullptr && pool_.Size() > before) budget_->AddStrings(1);
+    return id;
   }
 
   void ReadText(const Tag& start) {
@@ -483,6 +293,7 @@ class SheetReader {
       const std::string_view name = Local(t.qname);
       if (t.empty) continue;
       ++depth;
+      Scanner::CheckDepth(static_cast<std::size_t>(depth), t);
       if (skip_depth != 0) continue;
       if (name == "rPh") {
         skip_depth = depth;
@@ -498,24 +309,12 @@ class SheetReader {
   std::string_view doc_;
   StringPool& pool_;
   std::size_t shared_count_;
+  LoadBudget* budget_;
   Scanner scan_;
   std::string value_;
   std::vector<RangeRef> arrays_;
   std::size_t row_cells_ = 4;  ///< cells of the last row that had any
 };
-
-// Offset of the first top-level start tag named `local` (any prefix), or npos.
-std::size_t FindTag(std::string_view doc, std::string_view local, std::size_t from) {
-  Scanner scan(doc, from);
-  try {
-    for (;;) {
-      const Tag t = scan.Next();
-      if (!t.closing && Local(t.qname) == local) return t.begin;
-    }
-  } catch (const ScanError&) {
-    return std::string_view::npos;
-  }
-}
 
 double AttrDouble(pugi::xml_node n, std::string_view name, double fallback) {
   pugi::xml_attribute a = Attr(n, name);
@@ -580,7 +379,7 @@ void ReadLayout(Worksheet::Impl& s, const pugi::xml_document& doc) {
 }  // namespace
 
 void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, StringPool& pool,
-                   std::size_t shared_count, const std::string& file) {
+                   std::size_t shared_count, const std::string& file, LoadBudget* budget) {
   const std::string& doc = *xml;
   CheckUtf8(doc, file, s.part);
   s.source = std::move(xml);
@@ -588,7 +387,12 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
   auto fail = [&](std::size_t offset, const std::string& what) {
     throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(s.part, offset, what)));
   };
-  const std::size_t data = FindTag(doc, "sheetData", 0);
+  std::size_t data = std::string::npos;
+  try {
+    data = FindTag(doc, "sheetData", 0);
+  } catch (const ScanError& e) {
+    fail(e.offset, e.what);
+  }
   if (data == std::string::npos) fail(0, "缺少 sheetData 元素");
   s.data_begin = data;
   {
@@ -597,7 +401,7 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
     const std::size_t colon = q.find(':');
     s.prefix = colon == std::string_view::npos ? "" : std::string(q.substr(0, colon + 1));
   }
-  SheetReader reader(s, doc, pool, shared_count);
+  SheetReader reader(s, doc, pool, shared_count, budget);
   try {
     reader.ReadSheetData(data);
     reader.MarkArrays();
@@ -645,7 +449,7 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
                              if (Local(name) == "ref") ref = value;
                            });
           auto range = ParseRangeRef(ref);
-          if (!range) throw ScanError{m.begin, "合并区域“" + std::string(ref) + "”无效"};
+          if (!range) throw ScanError{m.begin, "合并区域" + text::Quoted(ref) + "无效"};
           s.merged.push_back(*range);
         }
         scan.SkipElement(m);

@@ -7,15 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "host/load_limits.hpp"
 #include "host/workbook_impl.hpp"
 
 namespace vardex::host::detail {
 
 /// Reads a worksheet part into `sheet` (rows, cells, merges, layout). Texts of inline strings
-/// go into `pool`; shared-string cells must index below `shared_count`.
+/// go into `pool`; shared-string cells must index below `shared_count`. Rows, cells and texts
+/// count against `budget` when one is given.
 /// Throws HostError(kErrCannotOpen) naming the file, part, sheet and cell.
 void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xml, StringPool& pool,
-                   std::size_t shared_count, const std::string& file);
+                   std::size_t shared_count, const std::string& file, LoadBudget* budget = nullptr);
 
 /// The worksheet part with the model's cells; untouched rows and cells keep their bytes.
 /// `shared_index` maps string pool ids of written texts to shared-string table indices.

@@ -1,11 +1,9 @@
-// Zip container I/O: minizip walks the directory of a package being read (in memory, through
-// its I/O callbacks); the package being written is laid out here. libdeflate inflates, deflates
-// and checksums, the rewritten parts in parallel.
+// Zip container I/O: the directory of a package being read is walked here, as is the layout of
+// the package being written. libdeflate inflates, deflates and checksums, the rewritten parts in
+// parallel.
 #include "host/xlsx_zip.hpp"
 
 #include <libdeflate.h>
-#include <minizip/unzip.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,59 +17,11 @@
 
 #include "host/engine_text.hpp"
 #include "host/host_error.hpp"
+#include "host/load_limits.hpp"
+#include "host/platform.hpp"
 
 namespace vardex::host::detail {
 namespace {
-
-// A package in memory, read by minizip.
-struct MemoryFile {
-  const char* data = nullptr;
-  uint64_t size = 0;
-  uint64_t pos = 0;
-  bool failed = false;
-};
-
-voidpf ZCALLBACK MemOpen(voidpf opaque, const void*, int) { return opaque; }
-
-uLong ZCALLBACK MemRead(voidpf, voidpf stream, void* buf, uLong size) {
-  auto* f = static_cast<MemoryFile*>(stream);
-  if (f->pos >= f->size) return 0;
-  const uint64_t n = std::min<uint64_t>(size, f->size - f->pos);
-  std::memcpy(buf, f->data + f->pos, n);
-  f->pos += n;
-  return static_cast<uLong>(n);
-}
-
-uLong ZCALLBACK MemWrite(voidpf, voidpf, const void*, uLong) { return 0; }
-
-ZPOS64_T ZCALLBACK MemTell(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
-
-long ZCALLBACK MemSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-  auto* f = static_cast<MemoryFile*>(stream);
-  uint64_t base = 0;
-  if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = f->pos;
-  if (origin == ZLIB_FILEFUNC_SEEK_END) base = f->size;
-  const uint64_t target = base + offset;
-  if (target > f->size) return -1;
-  f->pos = target;
-  return 0;
-}
-
-int ZCALLBACK MemClose(voidpf, voidpf) { return 0; }
-int ZCALLBACK MemError(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->failed; }
-
-zlib_filefunc64_def MemoryFunctions(MemoryFile* file) {
-  zlib_filefunc64_def f{};
-  f.zopen64_file = MemOpen;
-  f.zread_file = MemRead;
-  f.zwrite_file = MemWrite;
-  f.ztell64_file = MemTell;
-  f.zseek64_file = MemSeek;
-  f.zclose_file = MemClose;
-  f.zerror_file = MemError;
-  f.opaque = file;
-  return f;
-}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -84,6 +34,13 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return out;
+}
+
 [[noreturn]] void Fail(const std::string& file, std::string_view reason) {
   throw HostError(kErrCannotOpen, text::CannotOpen(file, reason));
 }
@@ -91,68 +48,137 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 // Deflate cannot expand data by more than about 1032:1; a header claiming more is lying.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
+// Little-endian fields of the zip format, read from a checked position.
+uint64_t Le(const char* p, int bytes) {
+  uint64_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+  return v;
+}
+
+constexpr uint32_t kLocalHeader = 0x04034b50;
+constexpr uint32_t kCentralHeader = 0x02014b50;
+constexpr uint32_t kEndRecord = 0x06054b50;
+constexpr uint32_t kZip64EndRecord = 0x06064b50;
+constexpr uint32_t kZip64Locator = 0x07064b50;
+constexpr uint64_t kMax32 = 0xFFFFFFFFu;
+
+// Where the central directory is and how many entries it holds.
+struct Directory {
+  uint64_t count = 0;
+  uint64_t offset = 0;
+  uint64_t size = 0;
+};
+
+Directory FindDirectory(std::string_view data, const std::string& file) {
+  const bool looks_like_zip = data.size() >= 4 && Le(data.data(), 4) == kLocalHeader;
+  const std::string_view damaged = looks_like_zip ? text::kTruncated : text::kNotZip;
+  if (data.size() < 22) Fail(file, damaged);
+  // The end record is the last thing in the file but for a comment of up to 65,535 bytes.
+  std::size_t end = data.size() - 22;
+  const std::size_t lowest = data.size() > 22 + 65535 ? data.size() - 22 - 65535 : 0;
+  for (;; --end) {
+    if (Le(data.data() + end, 4) == kEndRecord &&
+        end + 22 + Le(data.data() + end + 20, 2) <= data.size())
+      break;
+    if (end == lowest) Fail(file, damaged);
+  }
+  const char* e = data.data() + end;
+  Directory dir{Le(e + 10, 2), Le(e + 16, 4), Le(e + 12, 4)};
+  // Zip64: a locator just before the end record points at the record with the wide fields.
+  if (end >= 20 && Le(e - 20, 4) == kZip64Locator) {
+    const uint64_t record = Le(e - 12, 8);
+    if (record > data.size() || data.size() - record < 56 ||
+        Le(data.data() + record, 4) != kZip64EndRecord)
+      Fail(file, damaged);
+    const char* r = data.data() + record;
+    dir = {Le(r + 32, 8), Le(r + 48, 8), Le(r + 40, 8)};
+  }
+  if (dir.offset > data.size() || dir.size > data.size() - dir.offset) Fail(file, damaged);
+  return dir;
+}
+
 }  // namespace
 
+// Reads the central directory in one pass: every entry's sizes (from the zip64 extra field where
+// the 32-bit fields say so), checksum and the place of its data behind its local header.
 Package::Package(std::shared_ptr<const std::string> bytes, std::string display_name)
     : source_(std::move(bytes)), display_name_(std::move(display_name)) {
-  const std::string& data = *source_;
-  MemoryFile mem;
-  mem.data = data.data();
-  mem.size = data.size();
-  zlib_filefunc64_def funcs = MemoryFunctions(&mem);
-  unzFile zip = unzOpen2_64("package", &funcs);
-  if (zip == nullptr) {
-    const bool looks_like_zip = data.size() >= 4 && data.compare(0, 4, "PK\x03\x04") == 0;
-    Fail(display_name_, looks_like_zip ? text::kTruncated : text::kNotZip);
-  }
-  struct Closer {
-    unzFile z;
-    ~Closer() { unzClose(z); }
-  } closer{zip};
-
-  int status = unzGoToFirstFile(zip);
-  while (status == UNZ_OK) {
-    if (entries_.size() >= kMaxEntries) Fail(display_name_, text::kTooManyParts);
-    unz_file_info64 info{};
-    char name[1024];
-    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.size_filename >= sizeof name) {
-      Fail(display_name_, text::kNotZip);
-    }
+  const std::string_view data = *source_;
+  const Directory dir = FindDirectory(data, display_name_);
+  if (dir.count > kLoadLimits.entries) FailOverLimit(display_name_, "部件数", kLoadLimits.entries);
+  if (dir.count > dir.size / 46) Fail(display_name_, text::kTruncated);
+  entries_.reserve(static_cast<std::size_t>(dir.count));
+  index_.reserve(static_cast<std::size_t>(dir.count));
+  uint64_t declared = 0;
+  const char* p = data.data() + dir.offset;
+  const char* const end = p + dir.size;
+  for (uint64_t i = 0; i < dir.count; ++i) {
+    if (end - p < 46 || Le(p, 4) != kCentralHeader) Fail(display_name_, text::kTruncated);
+    const uint64_t name_length = Le(p + 28, 2);
+    const uint64_t extra_length = Le(p + 30, 2);
+    const uint64_t comment_length = Le(p + 32, 2);
+    if (static_cast<uint64_t>(end - p) < 46 + name_length + extra_length + comment_length)
+      Fail(display_name_, text::kTruncated);
     PackageEntry e;
-    e.name.assign(name, info.size_filename);
-    if (!e.name.empty() && e.name.back() != '/') {
-      if ((info.flag & 1) != 0 || (info.compression_method != 0 && info.compression_method != 8))
-        Fail(display_name_, text::kEncrypted);
-      e.method = static_cast<uint16_t>(info.compression_method);
-      e.crc = static_cast<uint32_t>(info.crc);
-      e.compressed_size = info.compressed_size;
-      e.size = info.uncompressed_size;
-      e.dos_date = static_cast<uint32_t>(info.dosDate);
-      int method = 0, level = 0;
-      if (unzOpenCurrentFile2(zip, &method, &level, 1) != UNZ_OK)
-        Fail(display_name_, text::DamagedPart(e.name));
-      const uint64_t pos = unzGetCurrentFileZStreamPos64(zip);
-      unzCloseCurrentFile(zip);
-      if (pos > data.size() || e.compressed_size > data.size() - pos)
-        Fail(display_name_, text::kTruncated);
-      e.raw = std::string_view(data.data() + pos, e.compressed_size);
-      for (const auto& other : entries_) {
-        if (EqualsIgnoreCase(other.name, e.name)) Fail(display_name_, text::DamagedPart(e.name));
+    e.name.assign(p + 46, name_length);
+    const uint64_t flags = Le(p + 8, 2);
+    e.method = static_cast<uint16_t>(Le(p + 10, 2));
+    e.dos_date = static_cast<uint32_t>(Le(p + 12, 4));
+    e.crc = static_cast<uint32_t>(Le(p + 16, 4));
+    e.compressed_size = Le(p + 20, 4);
+    e.size = Le(p + 24, 4);
+    uint64_t local = Le(p + 42, 4);
+    // The zip64 field holds, in this order, only the values whose 32-bit field is all ones.
+    for (const char* x = p + 46 + name_length; x + 4 <= p + 46 + name_length + extra_length;) {
+      const uint64_t id = Le(x, 2);
+      const uint64_t length = Le(x + 2, 2);
+      const char* field = x + 4;
+      const char* field_end = field + length;
+      if (field_end > p + 46 + name_length + extra_length) Fail(display_name_, text::kNotZip);
+      if (id == 1) {
+        for (uint64_t* value : {&e.size, &e.compressed_size, &local}) {
+          if (*value != kMax32) continue;
+          if (field_end - field < 8) Fail(display_name_, text::kNotZip);
+          *value = Le(field, 8);
+          field += 8;
+        }
       }
-      entries_.push_back(std::move(e));
+      x = field_end;
     }
-    status = unzGoToNextFile(zip);
+    p += 46 + name_length + extra_length + comment_length;
+    if (e.name.empty() || e.name.back() == '/') continue;  // folders hold nothing
+    if ((flags & 1) != 0 || (e.method != 0 && e.method != 8)) Fail(display_name_, text::kEncrypted);
+    if (local > data.size() || data.size() - local < 30 ||
+        Le(data.data() + local, 4) != kLocalHeader)
+      Fail(display_name_, text::DamagedPart(e.name));
+    const uint64_t start =
+        local + 30 + Le(data.data() + local + 26, 2) + Le(data.data() + local + 28, 2);
+    if (start > data.size() || e.compressed_size > data.size() - start)
+      Fail(display_name_, text::kTruncated);
+    e.raw =
+        data.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(e.compressed_size));
+    if (e.size > e.compressed_size * kMaxDeflateRatio + 4096)
+      Fail(display_name_, text::PartTooLarge(e.name));
+    declared += e.size;
+    if (declared > kLoadLimits.inflated_bytes)
+      FailOverLimit(display_name_, "解压后的总大小（算到部件" + text::Quoted(e.name) + "为止）",
+                    kLoadLimits.inflated_bytes);
+    if (!index_.emplace(LowerAscii(e.name), entries_.size()).second)
+      Fail(display_name_, text::DamagedPart(e.name));
+    entries_.push_back(std::move(e));
   }
-  if (status != UNZ_END_OF_LIST_OF_FILE) Fail(display_name_, text::kTruncated);
 }
 
 const PackageEntry* Package::Find(std::string_view name) const noexcept {
-  for (const auto& e : entries_)
-    if (e.name == name) return &e;
-  for (const auto& e : entries_)
-    if (EqualsIgnoreCase(e.name, name)) return &e;
-  return nullptr;
+  // Names that differ only in case are refused on reading, so the lower-case name is unique.
+  try {
+    const auto it = index_.find(LowerAscii(name));
+    return it == index_.end() ? nullptr : &entries_[it->second];
+  } catch (const std::bad_alloc&) {
+    for (const auto& e : entries_)
+      if (EqualsIgnoreCase(e.name, name)) return &e;
+    return nullptr;
+  }
 }
 
 void Package::AddMemoryEntry(std::string name, std::string content) {
@@ -160,43 +186,53 @@ void Package::AddMemoryEntry(std::string name, std::string content) {
   e.name = std::move(name);
   e.size = content.size();
   e.content = std::make_shared<const std::string>(std::move(content));
+  index_[LowerAscii(e.name)] = entries_.size();
   entries_.push_back(std::move(e));
 }
+
+namespace {
+
+// Inflates (or copies) an entry's bytes into `out`, sized to the entry; false when the data is
+// damaged or does not match its checksum.
+bool Inflate(const PackageEntry& e, char* out) {
+  if (e.method == 0) {
+    if (e.compressed_size != e.size) return false;
+    if (e.size != 0) std::memcpy(out, e.raw.data(), static_cast<std::size_t>(e.size));
+  } else {
+    libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+    if (d == nullptr) throw std::bad_alloc();
+    std::size_t actual = 0;
+    const libdeflate_result r = libdeflate_deflate_decompress(
+        d, e.raw.data(), e.raw.size(), out, static_cast<std::size_t>(e.size), &actual);
+    libdeflate_free_decompressor(d);
+    if (r != LIBDEFLATE_SUCCESS || actual != e.size) return false;
+  }
+  return libdeflate_crc32(0, out, static_cast<std::size_t>(e.size)) == e.crc;
+}
+
+}  // namespace
 
 std::string Package::Read(std::string_view name) const {
   const PackageEntry* e = Find(name);
   if (e == nullptr) Fail(display_name_, text::MissingPart(name));
   if (e->content) return *e->content;
-  if (e->size > kMaxPartBytes || e->size > e->compressed_size * kMaxDeflateRatio + 4096) {
-    Fail(display_name_, text::PartTooLarge(e->name, static_cast<std::size_t>(kMaxPartBytes >> 20)));
-  }
   std::string out(static_cast<std::size_t>(e->size), '\0');
-  if (e->method == 0) {
-    if (e->compressed_size != e->size) Fail(display_name_, text::DamagedPart(e->name));
-    std::memcpy(out.data(), e->raw.data(), out.size());
-  } else {
-    libdeflate_decompressor* d = libdeflate_alloc_decompressor();
-    if (d == nullptr) throw std::bad_alloc();
-    std::size_t actual = 0;
-    const libdeflate_result r = libdeflate_deflate_decompress(d, e->raw.data(), e->raw.size(),
-                                                              out.data(), out.size(), &actual);
-    libdeflate_free_decompressor(d);
-    if (r != LIBDEFLATE_SUCCESS || actual != out.size())
-      Fail(display_name_, text::DamagedPart(e->name));
-  }
-  if (libdeflate_crc32(0, out.data(), out.size()) != e->crc)
-    Fail(display_name_, text::DamagedPart(e->name));
+  if (!Inflate(*e, out.data())) Fail(display_name_, text::DamagedPart(e->name));
   return out;
 }
 
+bool RawIntact(const PackageEntry& entry) {
+  if (entry.content) return true;
+  ByteBuffer scratch;
+  scratch.Resize(static_cast<std::size_t>(entry.size));
+  return Inflate(entry, scratch.data());
+}
+
 uint32_t DosNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  if (tm.tm_year < 80) return 0x00210000;  // 1980-01-01
-  return static_cast<uint32_t>(((tm.tm_year - 80) << 25) | ((tm.tm_mon + 1) << 21) |
-                               (tm.tm_mday << 16) | (tm.tm_hour << 11) | (tm.tm_min << 5) |
-                               (tm.tm_sec / 2));
+  const platform::LocalTime t = platform::LocalNow();
+  if (t.year < 1980) return 0x00210000;  // 1980-01-01
+  return static_cast<uint32_t>(((t.year - 1980) << 25) | (t.month << 21) | (t.day << 16) |
+                               (t.hour << 11) | (t.minute << 5) | (t.second / 2));
 }
 
 ByteBuffer::ByteBuffer(ByteBuffer&& other) noexcept
@@ -224,7 +260,7 @@ void ByteBuffer::Reserve(std::size_t n) {
     // written; in huge pages it takes one every 2 MiB. The kernel may decline the advice.
     const std::size_t rounded = (n + kHugePage - 1) / kHugePage * kHugePage;
     if (void* p = std::aligned_alloc(kHugePage, rounded)) {
-      ::madvise(p, rounded, MADV_HUGEPAGE);
+      platform::AdviseHugePages(p, rounded);
       data_ = static_cast<char*>(p);
       capacity_ = rounded;
       return;
@@ -291,18 +327,19 @@ void CompressEntry(OutputEntry& entry, libdeflate_compressor* c, Compressed& out
 
 std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& options) {
   std::vector<Compressed> compressed(entries.size());
-  std::vector<std::size_t> work;
-  for (std::size_t i = 0; i < entries.size(); ++i)
-    if (entries[i].copy == nullptr) work.push_back(i);
+  // Every part is work: a rewritten one is compressed, a copied one is checked.
+  std::vector<std::size_t> work(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) work[i] = i;
   // Large parts first so that the workers finish together.
   auto expected = [&](std::size_t i) {
+    if (entries[i].copy != nullptr) return static_cast<std::size_t>(entries[i].copy->size);
     return entries[i].produce ? entries[i].expected_size : entries[i].data.size();
   };
   std::stable_sort(work.begin(), work.end(),
                    [&](std::size_t a, std::size_t b) { return expected(a) > expected(b); });
 
   const int level = std::clamp(options.level, 1, 12);
-  unsigned threads = options.threads ? options.threads : std::thread::hardware_concurrency();
+  unsigned threads = options.threads ? options.threads : platform::CoreCount();
   threads = std::clamp<unsigned>(threads, 1,
                                  static_cast<unsigned>(std::max<std::size_t>(work.size(), 1)));
   std::atomic<std::size_t> next{0};
@@ -317,7 +354,12 @@ std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& option
     }
     for (std::size_t k = next++; k < work.size(); k = next++) {
       try {
-        CompressEntry(entries[work[k]], c, compressed[work[k]]);
+        OutputEntry& entry = entries[work[k]];
+        if (entry.copy == nullptr) {
+          CompressEntry(entry, c, compressed[work[k]]);
+        } else if (!RawIntact(*entry.copy)) {
+          throw HostError(kErrCannotSave, text::DamagedCopiedPart(entry.name));
+        }
       } catch (...) {
         std::lock_guard lock(error_mutex);
         if (!error) error = std::current_exception();

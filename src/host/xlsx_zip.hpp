@@ -8,14 +8,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vardex::host::detail {
-
-/// Largest part the engine inflates, and the largest sum over a package (zip-bomb bounds).
-inline constexpr uint64_t kMaxPartBytes = uint64_t{1} << 30;
-inline constexpr uint64_t kMaxPackageBytes = uint64_t{3} << 30;
-inline constexpr std::size_t kMaxEntries = 100000;
 
 struct PackageEntry {
   std::string name;
@@ -32,14 +28,16 @@ struct PackageEntry {
 class Package {
  public:
   Package() = default;
-  /// Reads the zip directory. Throws HostError(kErrCannotOpen) naming `display_name`.
+  /// Reads the zip directory (zip64 included). Refuses packages past the entry and inflated-size
+  /// limits and any entry whose sizes cannot be true. Throws HostError(kErrCannotOpen) naming
+  /// `display_name`.
   Package(std::shared_ptr<const std::string> bytes, std::string display_name);
 
   const std::vector<PackageEntry>& Entries() const noexcept { return entries_; }
   /// Exact name first, then ignoring ASCII case (part names are case-insensitive).
   const PackageEntry* Find(std::string_view name) const noexcept;
   /// The entry's uncompressed bytes, checked against its CRC-32. Throws HostError naming the
-  /// file and the part when the entry is missing, damaged or beyond the size bounds.
+  /// file and the part when the entry is missing or damaged.
   std::string Read(std::string_view name) const;
   /// Adds an in-memory entry (used for packages built from scratch).
   void AddMemoryEntry(std::string name, std::string content);
@@ -48,8 +46,13 @@ class Package {
  private:
   std::shared_ptr<const std::string> source_;
   std::vector<PackageEntry> entries_;
+  std::unordered_map<std::string, std::size_t> index_;  ///< lower-case name to entry
   std::string display_name_;
 };
+
+/// True when the entry's stored bytes inflate to its size and checksum (an entry that is copied
+/// into a new package unread must not carry damage on).
+bool RawIntact(const PackageEntry& entry);
 
 /// A growable byte buffer for the large parts being written. Unlike std::string it never clears
 /// what it reserves, so that generous room costs address space only, not memory; growing a large

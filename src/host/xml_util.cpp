@@ -1,10 +1,12 @@
 // XML helpers: UTF-8 checks, pugixml parsing with located errors, escaping.
 #include "host/xml_util.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "host/engine_text.hpp"
 #include "host/host_error.hpp"
+#include "host/load_limits.hpp"
 
 namespace vardex::host::detail {
 namespace {
@@ -58,6 +60,24 @@ std::size_t FirstInvalidUtf8(std::string_view s) noexcept {
 
 }  // namespace
 
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
 bool IsValidUtf8(std::string_view s) noexcept {
   return FirstInvalidUtf8(s) == std::string_view::npos;
 }
@@ -66,6 +86,92 @@ void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view
   const std::size_t bad = FirstInvalidUtf8(bytes);
   if (bad != std::string_view::npos)
     throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadUtf8(part, bad)));
+}
+
+namespace {
+
+// pugixml's parse errors in the words of the other messages.
+std::string_view ParseProblem(pugi::xml_parse_status status) {
+  switch (status) {
+    case pugi::status_out_of_memory:
+      return "内存不足";
+    case pugi::status_unrecognized_tag:
+      return "无法识别的标签";
+    case pugi::status_bad_pi:
+      return "处理指令格式错误";
+    case pugi::status_bad_comment:
+      return "注释格式错误";
+    case pugi::status_bad_cdata:
+      return "CDATA 格式错误";
+    case pugi::status_bad_doctype:
+      return "DOCTYPE 格式错误";
+    case pugi::status_bad_pcdata:
+      return "文本内容格式错误";
+    case pugi::status_bad_start_element:
+      return "开始标签格式错误";
+    case pugi::status_bad_attribute:
+      return "属性格式错误";
+    case pugi::status_bad_end_element:
+      return "结束标签格式错误";
+    case pugi::status_end_element_mismatch:
+      return "开始标签与结束标签不匹配";
+    case pugi::status_no_document_element:
+      return "没有根元素";
+    default:
+      return "无法解析";
+  }
+}
+
+// The deepest nesting of elements in the tree, walked without recursion; stops past `limit`.
+std::size_t Depth(const pugi::xml_document& doc, std::size_t limit) {
+  std::size_t depth = 0, deepest = 0;
+  pugi::xml_node n = doc.first_child();
+  while (n && deepest <= limit) {
+    if (n.first_child()) {
+      n = n.first_child();
+      deepest = std::max(deepest, ++depth);
+      continue;
+    }
+    while (n && !n.next_sibling()) {
+      n = n.parent();
+      --depth;
+      if (n == doc) return deepest;
+    }
+    if (n) n = n.next_sibling();
+  }
+  return deepest;
+}
+
+}  // namespace
+
+std::string Utf16AsUtf8(std::string_view bytes) {
+  const bool le = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const bool be = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  if (!le && !be) return {};
+  auto unit = [&](std::size_t i) -> uint32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return le ? a | (b << 8) : (a << 8) | b;
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    uint32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // half a pair stands for nothing
+    }
+    AppendUtf8(out, cp);
+  }
+  if (out.starts_with("<?xml")) {
+    const std::size_t end = out.find("?>");
+    if (end != std::string::npos)
+      out.replace(0, end + 2, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
+  }
+  return out;
 }
 
 void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string& file,
@@ -79,10 +185,17 @@ void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string
   if (!r) {
     throw HostError(kErrCannotOpen,
                     text::CannotOpen(file, text::BadXml(part, static_cast<std::size_t>(r.offset),
-                                                        r.description())));
+                                                        ParseProblem(r.status))));
   }
   if (!doc.document_element())
     throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(part, 0, "没有根元素")));
+  if (Depth(doc, kLoadLimits.depth) > kLoadLimits.depth) {
+    throw HostError(
+        kErrCannotOpen,
+        text::CannotOpen(file, text::BadXml(part, 0,
+                                            "元素嵌套超过 " + std::to_string(kLoadLimits.depth) +
+                                                " 层（Vardex 的处理上限）")));
+  }
 }
 
 namespace {
@@ -174,16 +287,7 @@ void DecodeOoxmlEscapes(std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     if (LooksLikeEscape(s, i)) {
       const unsigned cp = static_cast<unsigned>(std::stoul(s.substr(i + 2, 4), nullptr, 16));
-      if (cp < 0x80) {
-        out += static_cast<char>(cp);
-      } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else if (cp < 0xD800 || cp > 0xDFFF) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      }
+      if (cp < 0xD800 || cp > 0xDFFF) AppendUtf8(out, cp);
       i += 7;
     } else {
       out += s[i++];

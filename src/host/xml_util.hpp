@@ -13,11 +13,18 @@ namespace vardex::host::detail {
 /// Throws HostError(kErrCannotOpen) naming the file and part at the first byte that is not
 /// valid UTF-8 (overlong forms, surrogates and code points past U+10FFFF included).
 void CheckUtf8(std::string_view bytes, const std::string& file, std::string_view part);
+/// Appends the code point `cp` (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, uint32_t cp);
 /// True when `s` is valid UTF-8.
 bool IsValidUtf8(std::string_view s) noexcept;
 
+/// A part written in UTF-16 (with its byte-order mark) as UTF-8, its declaration saying so; the
+/// empty string for a part that is not UTF-16.
+std::string Utf16AsUtf8(std::string_view bytes);
+
 /// Parses a part with pugixml, keeping the declaration and whitespace so that writing it back
-/// changes nothing but what was edited. Throws HostError(kErrCannotOpen) with the offset.
+/// changes nothing but what was edited. Throws HostError(kErrCannotOpen) with the offset, or
+/// naming the limit for elements nested past it.
 void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string& file,
               std::string_view part);
 /// The document as written back (raw format, UTF-8).

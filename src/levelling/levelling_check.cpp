@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "host/engine_text.hpp"
 #include "levelling/levelling_input.hpp"
 #include "levelling/levelling_record.hpp"
 #include "levelling/levelling_texts.hpp"

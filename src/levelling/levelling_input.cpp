@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "host/engine_text.hpp"
 #include "levelling/levelling_texts.hpp"
 #include "numeric/number_text.hpp"
 
@@ -50,10 +51,10 @@ bool IsBlank(const CellValue& value) {
 
 // How an unusable value is named in a message.
 std::string FoundText(const CellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return "“" + *text + "”";
+  if (const auto* text = std::get_if<std::string>(&value)) return host::text::Quoted(*text);
   if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "“TRUE”" : "“FALSE”";
   if (const auto* error = std::get_if<host::ErrorValue>(&value))
-    return "错误值“" + error->code + "”";
+    return "错误值" + host::text::Quoted(error->code);
   if (const auto* number = std::get_if<double>(&value))
     return "“" + GeneralNumberText(*number) + "”";
   return "空";
@@ -72,7 +73,7 @@ class InputReader {
 
   // The value as text, trimmed of spaces: the benchmark names.
   std::string NameAt(CellRef cell, std::string_view what) const {
-    const CellValue value = sheet_.Value(cell);
+    const CellValue value = Calculated(cell, what);
     if (const auto* text = std::get_if<std::string>(&value)) return TrimSpaces(*text);
     if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
     if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "TRUE" : "FALSE";
@@ -82,7 +83,7 @@ class InputReader {
 
   // The value as a number; `blank` when the cell is empty.
   std::optional<double> NumberAt(CellRef cell, std::string_view what) const {
-    const CellValue value = sheet_.Value(cell);
+    const CellValue value = Calculated(cell, what);
     if (IsBlank(value)) return std::nullopt;
     if (const auto* number = std::get_if<double>(&value)) return *number;
     if (const auto* text = std::get_if<std::string>(&value)) {
@@ -91,10 +92,27 @@ class InputReader {
     throw Mismatch(cell, "应为数字", what, value);
   }
 
-  bool IsBlankAt(CellRef cell) const { return IsBlank(sheet_.Value(cell)); }
-  std::string DisplayedAt(CellRef cell) const { return sheet_.Text(cell); }
+  bool IsBlankAt(CellRef cell, std::string_view what) const {
+    return IsBlank(Calculated(cell, what));
+  }
+  std::string DisplayedAt(CellRef cell, std::string_view what) const {
+    Calculated(cell, what);
+    return sheet_.Text(cell);
+  }
 
  private:
+  // The cell's value; a formula that was never calculated has none, which must not read as empty
+  // (a zero elevation, the end of the point list).
+  CellValue Calculated(CellRef cell, std::string_view what) const {
+    if (sheet_.HasUncalculatedFormula(cell)) {
+      throw LevellingInputError(host::kErrTypeMismatch,
+                                CellPlace(book_, cell) + "（" + std::string(what) + "）" +
+                                    std::string(host::text::kUncalculatedFormula),
+                                cell);
+    }
+    return sheet_.Value(cell);
+  }
+
   static const host::Worksheet& LookUp(const host::Workbook& book) {
     try {
       return book.Sheet(texts::kInputSheet);
@@ -132,11 +150,11 @@ LevellingInputSheet ReadSheet(const host::Workbook& book, OnRow&& on_row) {
 
   for (int32_t row = kFirstPointRow; row <= host::kMaxRows; ++row) {
     // A cell of spaces or the number 0 is a name; only a truly empty value ends the list.
-    if (reader.IsBlankAt({row, kColA})) break;
+    if (reader.IsBlankAt({row, kColA}, texts::kPointNameWhat)) break;
     LevellingInputRow point;
     point.Row = row;
-    point.Name = reader.DisplayedAt({row, kColA});
-    point.SideText = OffsetSideText(reader.DisplayedAt({row, kColB}));
+    point.Name = reader.DisplayedAt({row, kColA}, texts::kPointNameWhat);
+    point.SideText = OffsetSideText(reader.DisplayedAt({row, kColB}, texts::kSideWhat));
     point.DesignElevation =
         RoundHalfEven(reader.NumberAt({row, kColE}, texts::kDesignElevationWhat).value_or(0.0), 3);
     point.MeasuredElevation = reader.NumberAt({row, kColF}, texts::kMeasuredElevationWhat);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/engine_text.hpp"
 #include "host/workbook.hpp"
 #include "levelling/levelling_texts.hpp"
 #include "numeric/number_text.hpp"
@@ -25,13 +26,13 @@ inline bool IsBlank(const host::CellValue& value) {
   return text != nullptr && text->empty();
 }
 
-/// A value for a message: “abc”, 12.5, TRUE, 错误值“#N/A”, 空.
+/// A value for a message: “abc” (a long text clipped), 12.5, TRUE, 错误值“#N/A”, 空.
 inline std::string ValueText(const host::CellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return "“" + *text + "”";
+  if (const auto* text = std::get_if<std::string>(&value)) return host::text::Quoted(*text);
   if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
   if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "TRUE" : "FALSE";
   if (const auto* error = std::get_if<host::ErrorValue>(&value))
-    return "错误值“" + error->code + "”";
+    return "错误值" + host::text::Quoted(error->code);
   return "空";
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 #include <variant>
 
+#include "host/engine_text.hpp"
 #include "numeric/number_text.hpp"
 #include "plane/plane_texts.hpp"
 
@@ -20,7 +21,7 @@ std::string FilePart(const host::Workbook& book) {
 
 std::string Quoted(std::string_view text) {
   std::string out(plane_text::kQuoteOpen);
-  out += text;
+  out += host::text::Clip(text);  // a cell may hold a megabyte of text
   out += plane_text::kQuoteClose;
   return out;
 }
@@ -87,15 +88,23 @@ std::optional<double> NumberOf(const host::CellValue& value) {
   return std::nullopt;
 }
 
+// The cell's value; a formula that was never calculated has none, which must not read as empty
+// (and so as 0).
+host::CellValue Calculated(const host::Worksheet& sheet, host::CellRef cell) {
+  if (sheet.HasUncalculatedFormula(cell))
+    throw CellConversionError(sheet, cell, std::string(host::text::kUncalculatedFormula));
+  return sheet.Value(cell);
+}
+
 double ReadNumber(const host::Worksheet& sheet, host::CellRef cell) {
-  const host::CellValue value = sheet.Value(cell);
+  const host::CellValue value = Calculated(sheet, cell);
   if (const auto number = NumberOf(value)) return *number;
   throw CellConversionError(sheet, cell,
                             std::string(plane_text::kNotANumber) + DescribeValue(value));
 }
 
 std::string ReadValueText(const host::Worksheet& sheet, host::CellRef cell) {
-  const host::CellValue value = sheet.Value(cell);
+  const host::CellValue value = Calculated(sheet, cell);
   if (std::holds_alternative<std::monostate>(value)) return {};
   if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
   if (const auto* text = std::get_if<std::string>(&value)) return *text;

@@ -3,16 +3,11 @@
 
 #include <system_error>
 
+#include "host/platform.hpp"
+
 namespace vardex::host {
 
-std::filesystem::path ExecutableDir(const char* argv0) {
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || self.empty()) {
-    self = std::filesystem::absolute(argv0 != nullptr ? argv0 : "", error);
-  }
-  return self.parent_path();
-}
+std::filesystem::path ExecutableDir(const char* argv0) { return platform::ExecutableDir(argv0); }
 
 std::vector<std::filesystem::path> TemplateCandidates(const std::filesystem::path& program_dir) {
   return {program_dir / "work.xltx",

@@ -4,11 +4,14 @@
 #include <array>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <random>
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "host/platform.hpp"
 
 namespace vardex {
 namespace {
@@ -44,22 +47,6 @@ constexpr std::string_view kFieldSource = "field";
 std::string SettingName(std::string_view option) {
   return std::string(kSettingPrefix) + std::string(option);
 }
-
-// Now as text: UTC for the record, local time for files the surveyor opens elsewhere.
-std::string NowText(const char* pattern, bool utc) {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm parts{};
-  if (utc) {
-    gmtime_r(&now, &parts);
-  } else {
-    localtime_r(&now, &parts);
-  }
-  std::array<char, 32> buffer{};
-  const std::size_t length = std::strftime(buffer.data(), buffer.size(), pattern, &parts);
-  return std::string(buffer.data(), length);
-}
-
-std::string UtcNow() { return NowText("%Y-%m-%dT%H:%M:%SZ", true); }
 
 void ReadText(const host::Workbook& book, std::string_view option, std::string& target) {
   if (auto value = book.CustomProperty(SettingName(option))) target = *value;
@@ -99,7 +86,7 @@ std::vector<FieldFileRecord> ParseFileList(std::string_view text) {
 void RecordCommon(host::Workbook& book, const SettingsForm& settings) {
   book.SetCustomProperty(kGenerator, kGeneratorValue);
   book.SetCustomProperty(kVersion, VARDEX_VERSION);
-  book.SetCustomProperty(kDate, UtcNow());
+  book.SetCustomProperty(kDate, host::platform::UtcNowText());
   for (std::size_t i = 0; i < kPlaneNames.size(); ++i) {
     book.SetCustomProperty(SettingName(kPlaneNames[i]), settings.TextPM[i]);
   }
@@ -185,7 +172,13 @@ std::optional<Provenance> ReadProvenance(const host::Workbook& book) {
   return provenance;
 }
 
-std::string LocalStamp() { return NowText("%Y-%m-%dT%H:%M:%S", false); }
+std::string LocalStamp() {
+  const host::platform::LocalTime now = host::platform::LocalNow();
+  std::array<char, 32> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month,
+                now.day, now.hour, now.minute, now.second);
+  return buffer.data();
+}
 
 uint64_t DrawSeed() {
   std::random_device device;

@@ -27,8 +27,9 @@ same_bytes nosheet-before.xlsx nosheet.xlsx
 # Text where a number belongs, in the levelling block and in the plane block.
 python3 "$XLSX_TOOL" set "$sample" 数据输入 E6 abc textnum.xlsx
 cp textnum.xlsx textnum-before.xlsx
-run 1 "textnum\.xlsx.*Error" "$VARDEX" calc textnum.xlsx
+run 1 "textnum\.xlsx：错误13：" "$VARDEX" calc textnum.xlsx
 grep -q "E6" <<<"$OUT" || fail "the message does not name cell E6"
+! grep -q "Error" <<<"$OUT" || fail "an English error label beside the Chinese one"
 grep -q "数据输入" <<<"$OUT" || fail "the message does not name the input sheet"
 same_bytes textnum-before.xlsx textnum.xlsx
 

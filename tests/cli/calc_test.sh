@@ -57,4 +57,11 @@ grep -qx "Vardex.Setting.prefix=TP" <(props mm.xlsx) || fail "prefix not recorde
 grep -qx "Vardex.Setting.readings-in-meters=false" <(props mm.xlsx) || fail "mm switch not recorded"
 run 0 "三张记录表与输入一致" "$VARDEX" check mm.xlsx
 run 3 "水准表" "$VARDEX" check mm.xlsx --readings-in-mm=false
+
+# A string table that a program wrote in UTF-16 is read, and written back (as UTF-8) with the
+# new texts: the same records as from the UTF-8 original.
+python3 "$XLSX_TOOL" utf16 "$sample" xl/sharedStrings.xml utf16.xlsx
+run 0 "" "$VARDEX" calc "$sample" -o utf8-result.xlsx --seed 11
+run 0 "已计算并保存：utf16.xlsx" "$VARDEX" calc utf16.xlsx --seed 11
+cmp -s <(dump utf8-result.xlsx) <(dump utf16.xlsx) || fail "the UTF-16 string table gave other cells"
 echo "calc: ok"

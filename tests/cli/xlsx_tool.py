@@ -7,6 +7,7 @@ only, so that the tests do not trust the workbook engine they are testing.
   xlsx_tool.py props FILE                        custom document properties, "name=value" a line
   xlsx_tool.py set IN SHEET CELL VALUE OUT       IN with one cell's value replaced (as a user would)
   xlsx_tool.py rename-sheet IN OLD NEW OUT       IN with a sheet renamed
+  xlsx_tool.py utf16 IN PART OUT                 IN with PART in UTF-16, as some programs write it
 """
 import re
 import signal
@@ -121,6 +122,16 @@ def rename_sheet(src, old, new, dst):
     rewrite(src, dst, {"xl/workbook.xml": edit})
 
 
+def utf16(src, part, dst):
+    with zipfile.ZipFile(src) as zin, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as zout:
+        for info in zin.infolist():
+            data = zin.read(info.filename)
+            if info.filename == part:
+                text = re.sub(r'encoding="[^"]*"', 'encoding="UTF-16"', data.decode("utf-8"), 1)
+                data = b"\xff\xfe" + text.encode("utf-16-le")
+            zout.writestr(info, data)
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "dump":
         dump(argv[2])
@@ -132,6 +143,8 @@ def main(argv):
         set_cell(*argv[2:])
     elif len(argv) == 6 and argv[1] == "rename-sheet":
         rename_sheet(*argv[2:])
+    elif len(argv) == 5 and argv[1] == "utf16":
+        utf16(*argv[2:])
     else:
         sys.exit(__doc__)
 

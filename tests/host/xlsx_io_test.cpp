@@ -6,7 +6,6 @@
 #include <map>
 #include <sstream>
 
-#include "host/save_file.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "host/xlsx_zip.hpp"
@@ -236,22 +235,6 @@ TEST(XlsxIo, OpenNamesMissingAndUnsupportedFiles) {
   for (const char* name : {"nothing-here.xlsx", "table.csv"}) {
     EXPECT_HOST_ERROR(Workbook::Open(name), kErrCannotOpen, name);
   }
-}
-
-// --- saving ----------------------------------------------------------------------------------
-
-TEST(XlsxIo, SaveReplacesAStaleTemporaryFile) {
-  const test::ScratchDir dir;
-  const fs::path target = dir / "p.xlsx";
-  std::ofstream(detail::SaveTempPath(target)) << "left by a killed save";
-  Workbook book;
-  book.SheetAt(0).SetValue({1, 1}, 5.0);
-  book.SaveAs(target);
-  EXPECT_FALSE(fs::exists(detail::SaveTempPath(target)));
-  EXPECT_EQ(Workbook::Open(target).SheetAt(0).Value({1, 1}), CellValue(5.0));
-  book.SheetAt(0).SetValue({1, 1}, 6.0);
-  book.Save();
-  EXPECT_EQ(Workbook::Open(target).SheetAt(0).Value({1, 1}), CellValue(6.0));
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// The zip container of saved packages: every kind of entry reads back, in order, with its name,
-// bytes and checksum; entries copied from another package keep their compressed bytes.
+// The zip container: every kind of entry of a saved package reads back, in order, with its name,
+// bytes and checksum; entries copied from another package keep their compressed bytes; packages
+// with their sizes in zip64 fields read like plain ones.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/workbook.hpp"
 #include "host/xlsx_zip.hpp"
+#include "support/package.hpp"
 
 namespace vardex::host::detail {
 namespace {
@@ -61,6 +64,23 @@ TEST(ZipWriter, EveryKindOfEntryReadsBack) {
     EXPECT_EQ(p.Entries()[3].raw, source.Entries()[0].raw);  // copied, not recompressed
     EXPECT_EQ(p.Entries()[0].method, 0);
     EXPECT_EQ(p.Entries()[2].method, 8);
+  }
+}
+
+// Zip tools told to use zip64 ("zip -fz") put every size and offset into the zip64 fields; such
+// a package is neither a bomb nor truncated.
+TEST(ZipReader, Zip64FieldsReadLikeThePlainOnes) {
+  const std::vector<test::PackageSheet> sheets = {
+      {"数据输入",
+       "<row r=\"1\"><c r=\"A1\"><v>12.5</v></c>"
+       "<c r=\"B1\" t=\"inlineStr\"><is><t>BM1</t></is></c></row>"},
+      {"水准表", "<row r=\"5\"><c r=\"C5\"><v>-3</v></c></row>"}};
+  for (const bool zip64 : {false, true}) {
+    SCOPED_TRACE(zip64 ? "zip64" : "plain");
+    Workbook book = Workbook::OpenBytes(test::PackageBytes(sheets, "", zip64), "z.xlsx");
+    EXPECT_EQ(book.Sheet("数据输入").Value({1, 1}), CellValue(12.5));
+    EXPECT_EQ(book.Sheet("数据输入").Value({1, 2}), CellValue(std::string("BM1")));
+    EXPECT_EQ(book.Sheet("水准表").Value({5, 3}), CellValue(-3.0));
   }
 }
 

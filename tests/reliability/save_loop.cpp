@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "host/host_error.hpp"
+#include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "save_content.hpp"
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     std::fputs("usage: vardex-save-loop TARGET\n", stderr);
     return 2;
   }
+  // As the command-line tool does: an interrupt removes the unfinished temporary file.
+  vardex::host::platform::InstallInterruptCleanup();
   try {
     vardex::host::Workbook a = vardex::reliability::BuildContent('A');
     vardex::host::Workbook b = vardex::reliability::BuildContent('B');

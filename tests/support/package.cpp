@@ -30,32 +30,70 @@ void Put32(std::string& out, uint32_t v) {
   Put16(out, v >> 16);
 }
 
+void Put64(std::string& out, uint64_t v) {
+  Put32(out, static_cast<uint32_t>(v));
+  Put32(out, static_cast<uint32_t>(v >> 32));
+}
+
 // A zip archive of stored (uncompressed) entries: the engine's reader must take what any zip
-// tool writes, and stored entries keep the builder free of a deflate library.
+// tool writes, and stored entries keep the builder free of a deflate library. In zip64 form
+// every size and offset is in the zip64 fields, as zip tools write it when told to.
 class StoredZip {
  public:
+  explicit StoredZip(bool zip64) : zip64_(zip64) {}
+
   void Add(const std::string& name, const std::string& data) {
     const uint32_t crc = libdeflate_crc32(0, data.data(), data.size());
     const auto size = static_cast<uint32_t>(data.size());
     const auto offset = static_cast<uint32_t>(body_.size());
     const auto name_size = static_cast<uint32_t>(name.size());
-    // Local header: version 20, UTF-8 names, stored, time 0, date 1980-01-01.
+    const uint32_t wide = zip64_ ? 0xFFFFFFFFu : 0u;
+    const uint32_t version = zip64_ ? 45u : 20u;
+    // Local header: UTF-8 names, stored, time 0, date 1980-01-01.
     Put32(body_, 0x04034B50u);
-    for (uint32_t v : {20u, 0x0800u, 0u, 0u, 0x21u}) Put16(body_, v);
-    for (uint32_t v : {crc, size, size}) Put32(body_, v);
-    for (uint32_t v : {name_size, 0u}) Put16(body_, v);
-    body_ += name + data;
+    for (uint32_t v : {version, 0x0800u, 0u, 0u, 0x21u}) Put16(body_, v);
+    for (uint32_t v : {crc, size | wide, size | wide}) Put32(body_, v);
+    for (uint32_t v : {name_size, zip64_ ? 20u : 0u}) Put16(body_, v);
+    body_ += name;
+    if (zip64_) {
+      for (uint32_t v : {1u, 16u}) Put16(body_, v);
+      for (uint64_t v : {uint64_t{size}, uint64_t{size}}) Put64(body_, v);
+    }
+    body_ += data;
     Put32(directory_, 0x02014B50u);
-    for (uint32_t v : {20u, 20u, 0x0800u, 0u, 0u, 0x21u}) Put16(directory_, v);
-    for (uint32_t v : {crc, size, size}) Put32(directory_, v);
-    for (uint32_t v : {name_size, 0u, 0u, 0u, 0u}) Put16(directory_, v);
-    for (uint32_t v : {0u, offset}) Put32(directory_, v);
+    for (uint32_t v : {version, version, 0x0800u, 0u, 0u, 0x21u}) Put16(directory_, v);
+    for (uint32_t v : {crc, size | wide, size | wide}) Put32(directory_, v);
+    for (uint32_t v : {name_size, zip64_ ? 28u : 0u, 0u, 0u, 0u}) Put16(directory_, v);
+    for (uint32_t v : {0u, offset | wide}) Put32(directory_, v);
     directory_ += name;
+    if (zip64_) {
+      for (uint32_t v : {1u, 24u}) Put16(directory_, v);
+      for (uint64_t v : {uint64_t{size}, uint64_t{size}, uint64_t{offset}}) Put64(directory_, v);
+    }
     ++count_;
   }
 
   std::string Finish() const {
     std::string out = body_ + directory_;
+    if (zip64_) {
+      const auto record = static_cast<uint64_t>(out.size());
+      Put32(out, 0x06064B50u);
+      Put64(out, 44);
+      for (uint32_t v : {45u, 45u}) Put16(out, v);
+      for (uint32_t v : {0u, 0u}) Put32(out, v);
+      for (uint64_t v : {uint64_t{count_}, uint64_t{count_}, uint64_t{directory_.size()},
+                         uint64_t{body_.size()}})
+        Put64(out, v);
+      Put32(out, 0x07064B50u);
+      Put32(out, 0);
+      Put64(out, record);
+      Put32(out, 1);
+      Put32(out, 0x06054B50u);
+      for (uint32_t v : {0u, 0u, 0xFFFFu, 0xFFFFu}) Put16(out, v);
+      for (uint32_t v : {0xFFFFFFFFu, 0xFFFFFFFFu}) Put32(out, v);
+      Put16(out, 0);
+      return out;
+    }
     Put32(out, 0x06054B50u);
     for (uint32_t v : {0u, 0u, count_, count_}) Put16(out, v);
     Put32(out, static_cast<uint32_t>(directory_.size()));
@@ -65,6 +103,7 @@ class StoredZip {
   }
 
  private:
+  bool zip64_;
   std::string body_;
   std::string directory_;
   uint32_t count_ = 0;
@@ -91,14 +130,16 @@ std::string TextCell(const std::string& ref, const std::string& text) {
   return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>";
 }
 
-std::string ZipBytes(const Parts& parts) {
-  StoredZip zip;
+namespace {
+
+std::string ZipOf(const Parts& parts, bool zip64) {
+  StoredZip zip(zip64);
   for (const auto& [name, data] : parts) zip.Add(name, data);
   return zip.Finish();
 }
 
-std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
-                         const std::string& book_head) {
+std::string Package(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                    const std::string& book_head, bool zip64) {
   std::string types =
       kXml +
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
@@ -137,7 +178,21 @@ std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::str
        {"xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels +
                                "\">" + book_head + "<sheets>" + entries + "</sheets></workbook>"},
        {"xl/_rels/workbook.xml.rels", rels + "</Relationships>"}});
-  return ZipBytes(parts);
+  return ZipOf(parts, zip64);
+}
+
+}  // namespace
+
+std::string ZipBytes(const Parts& parts) { return ZipOf(parts, false); }
+
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         const std::string& book_head) {
+  return Package(sheets, styles, book_head, false);
+}
+
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         bool zip64) {
+  return Package(sheets, styles, "", zip64);
 }
 
 host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles) {

@@ -35,6 +35,9 @@ std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::str
                          const std::string& book_head = "");
 /// The package above, opened; messages name it "project.xlsx".
 host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles = "");
+/// The bytes of that package; with `zip64`, every size and offset in the zip64 fields.
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         bool zip64);
 
 /// A <styleSheet> with the number formats `formats` under ids 164, 165, ... and one cell format
 /// per entry of `cell_formats`, in order: its number format id, thin borders or none.
