@@ -113,6 +113,10 @@ void MainWindow::buildMenus() {
           &MainWindow::CreateProject);
   connect(addItem(active, "menuClac", "开始计算"), &QAction::triggered, this,
           &MainWindow::RunCalculation);
+  connect(addItem(active, "menuImportField", "导入观测数据…"), &QAction::triggered, this,
+          &MainWindow::importFieldData);
+  connect(addItem(active, "menuExportStakeout", "导出放样点…"), &QAction::triggered, this,
+          &MainWindow::exportStakeoutPoints);
   addSeparator(active, "menuHifen_0");
   connect(addItem(active, "menuExit", "退出"), &QAction::triggered, this, &QWidget::close);
 

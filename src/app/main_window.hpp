@@ -13,6 +13,7 @@
 #include "settings/survey_settings.hpp"
 
 class QComboBox;
+class QDialog;
 
 namespace vardex {
 
@@ -69,6 +70,17 @@ class MainWindow : public QMainWindow {
   /// Saves the project as .xlsx at `path`; it then belongs to that file. False on failure.
   bool saveProjectAs(const QString& path);
 
+  /// 导入观测数据: asks for a levelling line or a stake-out file and writes "水准表" or the
+  /// plane tables from it; the report of what matched is shown. On any error the project is
+  /// unchanged and the error (file and line) is shown. Does nothing without a project.
+  void importFieldData();
+  /// 导出放样点: asks for a format and a file and writes the points to set out into it.
+  void exportStakeoutPoints();
+
+  /// Runs a dialog of the field data commands and returns its result; QDialog::exec by default.
+  using DialogRunner = std::function<int(QDialog&)>;
+  void setDialogRunner(DialogRunner runner) { mDialogRunner = std::move(runner); }
+
   host::Workbook* project() const { return mProject.get(); }
   const SurveySettings& settings() const { return mSettings; }
   WorkbookView* view() const { return mView; }
@@ -114,6 +126,7 @@ class MainWindow : public QMainWindow {
   PrintCommands* mPrint = nullptr;
   PageOpener mPageOpener;
   PathChooser mPathChooser;
+  DialogRunner mDialogRunner;
 };
 
 }  // namespace vardex

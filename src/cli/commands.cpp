@@ -11,6 +11,7 @@
 #include "cli/batch.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/output.hpp"
 #include "cli/settings_options.hpp"
 #include "host/cell_ref.hpp"
 #include "host/host_error.hpp"
@@ -18,6 +19,7 @@
 #include "host/workbook.hpp"
 #include "levelling/levelling_check.hpp"
 #include "levelling/levelling_input.hpp"
+#include "levelling/measured_check.hpp"
 #include "numeric/numeric_helpers.hpp"
 #include "plane/plane_check.hpp"
 #include "project/calculation_run.hpp"
@@ -25,23 +27,6 @@
 
 namespace vardex::cli {
 namespace {
-
-void PrintLine(std::FILE* stream, const std::string& line) {
-  std::fputs(line.c_str(), stream);
-  std::fputc('\n', stream);
-}
-
-// Message-box texts break lines with CR LF or LF; on a terminal each further line is indented so
-// that it reads as part of the message above it.
-std::string Indented(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\r') continue;
-    out += c;
-    if (c == '\n') out += "  ";
-  }
-  return out;
-}
 
 // A calculation message as one line: the levelling input's message box carries the English title
 // "Error" and the error number on the text's first line; here it reads "错误13：" like the others.
@@ -172,8 +157,16 @@ int RunCheck(const CheckCommand& command) {
         }
         continue;
       }
-      std::vector<CheckFinding> findings = CheckLevellingRecord(book, *settings.settings);
-      std::vector<CheckFinding> plane = CheckPlaneTables(book, *settings.settings);
+      // Tables made from field data hold real readings and deviations: they are checked for their
+      // arithmetic and their verdicts, not for the generator's random windows.
+      std::vector<CheckFinding> findings =
+          provenance && provenance->levellingFiles
+              ? CheckMeasuredLevellingRecord(book, *settings.settings, provenance->distribution)
+              : CheckLevellingRecord(book, *settings.settings);
+      std::vector<CheckFinding> plane =
+          CheckPlaneTables(book, *settings.settings,
+                           provenance && provenance->planeFiles ? PlaneRecordSource::Surveyed
+                                                                : PlaneRecordSource::Generated);
       findings.insert(findings.end(), plane.begin(), plane.end());
       for (const CheckFinding& finding : findings) {
         PrintLine(stdout, text::Finding(name, finding.sheet, CellName(finding.cell),

@@ -21,6 +21,7 @@
 #include "cli/exit_codes.hpp"
 #include "cli/pdf_command.hpp"
 #include "cli/pdf_text.hpp"
+#include "cli/field_commands.hpp"
 #include "cli/settings_options.hpp"
 #include "host/platform.hpp"
 #include "project/project_template.hpp"
@@ -78,9 +79,10 @@ std::size_t DisplayWidth(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto lead = static_cast<unsigned char>(s[i]);
     const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    uint32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    const uint32_t lead_mask = 0x3Fu >> (length - 1);
+    uint32_t cp = length == 1 ? uint32_t{lead} : (lead & lead_mask);
     for (std::size_t k = 1; k < length && i + k < s.size(); ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
     const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
                       (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
                       (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
@@ -260,6 +262,8 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1U, 1024U).description(""));
 
   AlignmentCommands alignment(app);
+  FieldCommands field_commands;
+  field_commands.AddTo(app);
 
   for (CLI::App* command :
        {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate(), pdf_app}) {
@@ -283,6 +287,7 @@ int main(int argc, char** argv) {
   }
 
   if (alignment.Parsed()) return alignment.Run();
+  if (const std::optional<int> code = field_commands.RunParsed()) return *code;
   if (new_app->parsed()) {
     new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));
     return RunNew(new_command);

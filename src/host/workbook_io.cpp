@@ -4,6 +4,7 @@
 
 #include "host/engine_text.hpp"
 #include "host/file_kind.hpp"
+#include "host/file_bytes.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "host/workbook_impl.hpp"
@@ -105,6 +106,36 @@ std::string detail::SaveCause(const std::system_error& e) {
   if (code == std::errc::too_many_symbolic_link_levels) return "符号链接层数过多";
   if (code == std::errc::filename_too_long) return "文件名过长";
   return "系统错误 " + std::to_string(code.value());
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path, uint64_t max_bytes) {
+  try {
+    return platform::ReadRegularFile(path, max_bytes).bytes;
+  } catch (const std::system_error& e) {
+    const std::string cause = ReadCause(e);
+    throw HostError(kErrCannotOpen,
+                    e.code() == std::errc::file_too_large ? cause : text::ReadFailed(cause));
+  }
+}
+
+void SaveBytesAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  const fs::path target = platform::SaveTarget(path);
+  try {
+    platform::TempFile temp(target);
+    try {
+      temp.WriteDurably(bytes);
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::SaveWriteFailed(FileName(temp.Path()), detail::SaveCause(e)));
+    }
+    try {
+      temp.ReplaceTarget();
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::SaveRenameFailed(detail::SaveCause(e)));
+    }
+  } catch (const std::system_error& e) {
+    // The temporary file could not be made beside the target.
+    throw HostError(kErrCannotSave, text::SaveWriteFailed({}, detail::SaveCause(e)));
+  }
 }
 
 Workbook Workbook::Open(const std::filesystem::path& path) {

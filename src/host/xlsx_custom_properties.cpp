@@ -82,6 +82,15 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
     while (property.first_child()) property.remove_child(property.first_child());
     property.append_child((vt + ":lpwstr").c_str()).text().set(value.c_str());
   }
+  // Every property of the file was read into the map: one that is no longer there was removed.
+  for (pugi::xml_node p = root.first_child(); p;) {
+    const pugi::xml_node next = p.next_sibling();
+    if (p.type() == pugi::node_element && LocalName(p.name()) == "property" &&
+        !props.contains(Attr(p, "name").as_string())) {
+      root.remove_child(p);
+    }
+    p = next;
+  }
   return SaveXml(doc);
 }
 

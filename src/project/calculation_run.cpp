@@ -56,6 +56,7 @@ CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings&
   try {
     GenerateLevellingRecord(*project, settings, random);
     outcome.levellingWritten = true;
+    ForgetFieldLevelling(*project);
   } catch (const LevellingInputError& error) {
     // The input read reports for itself and the levelling is skipped; the plane tables read
     // their own block and still have a chance.
@@ -71,6 +72,7 @@ CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings&
   try {
     GeneratePlaneTables(*project, settings, random);
     outcome.planeWritten = true;
+    ForgetFieldPlane(*project);
   } catch (const host::HostError& error) {
     outcome.messages.push_back(Ending(kWhilePlane, error));
     return outcome;

@@ -39,6 +39,8 @@ struct CalculationOutcome {
 /// tables are still generated. Any other failure of a generator or of the final activation ends
 /// the run where it stands with one message naming the table being written and the cause. The
 /// generators write nothing when they fail, so a table is either fully regenerated or untouched.
+/// A table regenerated no longer counts as made from field data (the workbook's properties say
+/// so no more).
 /// Draws every simulated value from `random`. Throws only std::bad_alloc.
 CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings& settings,
                                   RandomSource& random);
