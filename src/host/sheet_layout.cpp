@@ -42,7 +42,7 @@ double RowHeight(const Worksheet& sheet, int32_t row) {
   if (row >= 1 && static_cast<std::size_t>(row) <= s.rows.size()) {
     const detail::Row& r = s.rows[static_cast<std::size_t>(row - 1)];
     if (r.hidden) return 0;
-    if (r.height > 0) return r.height;
+    if (r.height > 0) return static_cast<double>(r.height);
   }
   return s.layout.default_row_height;
 }
