@@ -132,7 +132,8 @@ TEST(PageContent, FooterTakesTheSheetsScaleUnlessTheWorkbookSaysNot) {
         test::NumberedSheet(3, 20, "",
                             test::TestPaper("scale=\"50\"") + "<headerFooter" + c.scale_with_doc +
                                 "><oddFooter>&amp;C&amp;A</oddFooter></headerFooter>");
-    const print::TextItem* sheet = Find(LayOut(book, 0), "Sheet");
+    const print::PageContent page = LayOut(book, 0);
+    const print::TextItem* sheet = Find(page, "Sheet");
     ASSERT_NE(sheet, nullptr) << c.scale_with_doc;
     EXPECT_DOUBLE_EQ(sheet->font.size, c.size) << c.scale_with_doc;
     EXPECT_DOUBLE_EQ(sheet->y + c.size * 0.2, 360 - 18) << c.scale_with_doc;
