@@ -136,9 +136,13 @@ struct PageComposer::State {
       }
       return out;
     };
-    for (const auto& [r0, r1] : runs(rows)) {
-      for (const auto& [c0, c1] : runs(columns)) {
-        const host::RangeRef range{{rows[r0], columns[c0]}, {rows[r1], columns[c1]}};
+    for (const auto& row_run : runs(rows)) {
+      for (const auto& column_run : runs(columns)) {
+        // Plain names: Debian's clang cannot capture structured bindings in a lambda.
+        const std::size_t r0 = row_run.first;
+        const std::size_t c0 = column_run.first;
+        const host::RangeRef range{{rows[r0], columns[c0]},
+                                   {rows[row_run.second], columns[column_run.second]}};
         host::ForEachCell(sheet, range, [&](const host::CellView& v) {
           Cell& cell = At(r0 + static_cast<std::size_t>(v.ref.row - rows[r0]),
                           c0 + static_cast<std::size_t>(v.ref.column - columns[c0]));
