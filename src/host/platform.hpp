@@ -6,12 +6,14 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace vardex::host::platform {
 
@@ -130,8 +132,15 @@ std::filesystem::path ExecutableDir(const char* argv0);
 unsigned CoreCount();
 /// True when standard error is a terminal (progress lines are drawn only there).
 bool StderrIsTerminal();
-/// Asks the system to back `size` bytes at `data` with huge pages where it can.
-void AdviseHugePages(void* data, std::size_t size) noexcept;
+/// The program's arguments (the program's name first) in UTF-8, whatever the system's code page.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+/// Makes the console show the program's UTF-8 output as such (Chinese messages on Windows).
+void UseUtf8Console();
+/// A block of `size` bytes (a multiple of kHugePageSize) aligned to a huge page, that the system
+/// is asked to back with huge pages, and that std::free releases; nullptr where the system has no
+/// such blocks for ordinary users (the caller then allocates as usual).
+inline constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+void* AllocateHugePages(std::size_t size) noexcept;
 
 /// For tests: makes the next saves fail at one step (the write after half of the bytes, or the
 /// replace) with `error` until called again with an empty error code.

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -431,8 +432,19 @@ unsigned CoreCount() {
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
-void AdviseHugePages(void* data, std::size_t size) noexcept {
-  ::madvise(data, size, MADV_HUGEPAGE);
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void UseUtf8Console() {
+  // Terminals here take the program's UTF-8 as it is.
+}
+
+void* AllocateHugePages(std::size_t size) noexcept {
+  void* data = std::aligned_alloc(kHugePageSize, size);
+  // The kernel may decline the advice.
+  if (data != nullptr) ::madvise(data, size, MADV_HUGEPAGE);
+  return data;
 }
 
 void InjectSaveFailureForTesting(SaveStep step, std::error_code error) {

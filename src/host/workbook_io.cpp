@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "host/engine_text.hpp"
+#include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "host/workbook_impl.hpp"
@@ -55,7 +56,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string FileName(const fs::path& p) { return p.filename().string(); }
+std::string FileName(const fs::path& p) { return PathText(p.filename()); }
 
 Workbook Load(std::shared_ptr<const std::string> bytes, const std::string& display_name,
               bool template_source) {
@@ -96,16 +97,16 @@ platform::FileLock LockOrRefuse(const fs::path& file, int error_number,
 // "<name>-计算结果.xlsx", then "-计算结果-2" and so on: where a save keeps its result when the
 // file it would replace changed after it was read.
 fs::path ResultName(const fs::path& target, int n) {
-  std::string name = target.stem().string() + "-计算结果";
+  std::string name = PathText(target.stem()) + "-计算结果";
   if (n > 1) name += "-" + std::to_string(n);
-  return target.parent_path() / (name + target.extension().string());
+  return target.parent_path() / PathFromText(name + PathText(target.extension()));
 }
 
 }  // namespace
 
 Workbook Workbook::Open(const std::filesystem::path& path) {
   const std::string name = FileName(path);
-  const std::string ext = Lower(path.extension().string());
+  const std::string ext = Lower(PathText(path.extension()));
   if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xltx" && ext != ".xltm")
     throw HostError(kErrCannotOpen, text::CannotOpen(name, text::UnsupportedExtension(ext)));
   // Whatever killed saves left beside the file goes now, whether or not this run saves.
@@ -153,7 +154,7 @@ void Workbook::SaveAs(const std::filesystem::path& path, const SaveOptions& opti
 void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& options,
                       bool in_place) {
   const std::string name = FileName(path);
-  const std::string ext = Lower(path.extension().string());
+  const std::string ext = Lower(PathText(path.extension()));
   if (ext != ".xlsx" && ext != ".xlsm")
     throw HostError(kErrCannotSave, text::CannotSave(name, text::kSaveExtension));
   if ((ext == ".xlsm") != impl_->has_macros) {

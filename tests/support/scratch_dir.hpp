@@ -2,9 +2,8 @@
 // its scope; for tests that write files.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -14,9 +13,13 @@ namespace vardex::test {
 class ScratchDir {
  public:
   ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vardex-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // A new name, created exclusively (create_directory is false for one that exists).
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = std::filesystem::temp_directory_path() / ("vardex-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(path_)) return;
+    }
+    throw std::runtime_error("no scratch folder");
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
