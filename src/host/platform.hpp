@@ -56,6 +56,7 @@ std::filesystem::path SaveTarget(const std::filesystem::path& path);
 /// link. It takes the target's permissions (and owner where allowed). Until it is committed it
 /// is removed by its destructor and, on SIGINT or SIGTERM, by the interrupt clean-up; while it
 /// is open, LeftoverCleanup() leaves it alone.
+class FileLock;
 class TempFile {
  public:
   /// Throws std::system_error.
@@ -69,9 +70,12 @@ class TempFile {
   void WriteDurably(std::string_view bytes);
   /// The identity the file has now (and keeps when it becomes the target).
   FileIdentity Identity() const;
-  /// Replaces the target with this file in one step and makes the rename durable.
-  /// Throws std::system_error; the file is then still there (and removed by the destructor).
-  void ReplaceTarget();
+  /// Replaces the target with this file in one step and makes the rename durable. `held`, the
+  /// lock this process holds on the target if any, ends with the step (no one can name the
+  /// replaced file any more); Windows, which cannot replace a file that the lock keeps open, ends
+  /// it just before. Throws std::system_error; the file is then still there (and removed by the
+  /// destructor).
+  void ReplaceTarget(FileLock* held = nullptr);
   /// Gives the file the new name `name` in the target's folder unless that name exists; false
   /// when it does. Throws std::system_error for other failures.
   bool MoveToNewName(const std::filesystem::path& name);
@@ -105,6 +109,8 @@ class FileLock {
   /// cannot be opened.
   static FileLock Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait);
   bool Held() const noexcept { return handle_ != -1; }
+  /// Gives the lock up now, as the destructor would.
+  void Release() noexcept;
   /// The identity of the locked file.
   const FileIdentity& Identity() const noexcept { return identity_; }
 

@@ -265,10 +265,11 @@ FileIdentity TempFile::Identity() const {
   return IdentityFrom(st);
 }
 
-void TempFile::ReplaceTarget() {
+void TempFile::ReplaceTarget(FileLock* held) {
   if (const std::error_code injected = InjectedAt(SaveStep::kReplace))
     throw std::system_error(injected);
   if (::rename(path_.c_str(), target_.c_str()) != 0) ThrowErrno(errno);
+  if (held != nullptr) held->Release();
   done_ = true;
   UnregisterTemp(slot_);
   slot_ = -1;
@@ -344,8 +345,10 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
   return *this;
 }
 
-FileLock::~FileLock() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+FileLock::~FileLock() { Release(); }
+
+void FileLock::Release() noexcept {
+  if (handle_ >= 0) ::close(static_cast<int>(std::exchange(handle_, -1)));
 }
 
 FileLock FileLock::Acquire(const fs::path& path, std::chrono::milliseconds wait) {

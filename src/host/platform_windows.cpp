@@ -224,8 +224,17 @@ bool RenameOpenFile(HANDLE h, const fs::path& to, bool replace) {
   info->root = nullptr;
   info->name_bytes = static_cast<DWORD>(name.size() * sizeof(WCHAR));
   std::wmemcpy(info->name, name.c_str(), name.size() + 1);
-  return ::SetFileInformationByHandle(h, static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileRenameInfoEx),
-                                      info, static_cast<DWORD>(buffer.size())) != 0;
+  if (::SetFileInformationByHandle(h, static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileRenameInfoEx),
+                                   info, static_cast<DWORD>(buffer.size())))
+    return true;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
+      error != ERROR_INVALID_FUNCTION && error != ERROR_CALL_NOT_IMPLEMENTED)
+    return false;
+  // Without the POSIX semantics: the same layout, whose first byte says whether to replace.
+  info->flags = replace ? 1 : 0;
+  return ::SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) !=
+         0;
 }
 
 // The lock of a Vardex run covers one byte far beyond the end of any workbook: Windows locks
@@ -342,10 +351,11 @@ FileIdentity TempFile::Identity() const {
   return IdentityFrom(InfoOf(reinterpret_cast<HANDLE>(handle_)));
 }
 
-void TempFile::ReplaceTarget() {
+void TempFile::ReplaceTarget(FileLock* held) {
   if (const std::error_code injected = InjectedAt(SaveStep::kReplace))
     throw std::system_error(injected);
   const auto h = reinterpret_cast<HANDLE>(handle_);
+  if (held != nullptr) held->Release();
   // The new file keeps the attributes of the one it replaces (hidden, archive, read-only). A
   // read-only target refuses to be replaced, so that attribute is lifted for the step and put
   // back on the new file.
@@ -435,9 +445,11 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
   return *this;
 }
 
-FileLock::~FileLock() {
+FileLock::~FileLock() { Release(); }
+
+void FileLock::Release() noexcept {
   // Closing the handle releases its lock.
-  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, -1)));
 }
 
 FileLock FileLock::Acquire(const fs::path& path, std::chrono::milliseconds wait) {

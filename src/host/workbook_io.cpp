@@ -213,7 +213,7 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
       throw HostError(kErrChangedOnDisk, text::CannotSave(name, text::ChangedOnDisk({})));
     }
     try {
-      temp.ReplaceTarget();
+      temp.ReplaceTarget(held ? impl_->lock.get() : &lock);
     } catch (const std::system_error& e) {
       throw HostError(kErrCannotSave, text::CannotSave(name, text::SaveRenameFailed(SaveCause(e))));
     }
