@@ -5,6 +5,7 @@
 //   vardex-make-project TEMPLATE SAMPLE.tsv OUTPUT.xlsx
 //   vardex-make-project TEMPLATE --synthetic POINTS OUTPUT.xlsx
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <exception>
@@ -38,6 +39,16 @@ constexpr CellRef kStartBenchmark{5, 5};  // E5, elevation in E6
 constexpr CellRef kEndBenchmark{5, 6};    // F5, elevation in F6
 constexpr int32_t kFirstPointRow = 8;     // columns A to F
 constexpr int32_t kPointColumns = 6;
+// "线路数据": its four tables start in row 5, in columns A, I, M and Q.
+constexpr std::string_view kAlignmentSheet = "线路数据";
+constexpr int32_t kAlignmentFirstRow = 5;
+struct AlignmentTable {
+  std::string_view keyword;
+  int32_t column;
+  std::size_t columns;
+};
+constexpr AlignmentTable kAlignmentTables[] = {
+    {"alignment", 1, 7}, {"grade", 9, 3}, {"slope", 13, 3}, {"equation", 17, 2}};
 
 // The stake-out tables hold points in rows 8 to 65535; the levelling record also needs a row for
 // each benchmark and each turning point within rows 5 to 65536, so a round figure below both.
@@ -74,7 +85,9 @@ void TypePlanePoint(Worksheet& sheet, CellRef name_cell, CellRef x_cell,
   }
 }
 
-void FillFromSample(Worksheet& sheet, const fs::path& sample) {
+void FillFromSample(Workbook& book, const fs::path& sample) {
+  Worksheet& sheet = book.Sheet(kInputSheet);
+  int32_t alignment_rows[std::size(kAlignmentTables)] = {};
   std::ifstream in(sample, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + sample.string());
   std::string line;
@@ -108,6 +121,17 @@ void FillFromSample(Worksheet& sheet, const fs::path& sample) {
       if (fields.size() > 1 + kPointColumns) fail("more fields than columns A to F");
       TypeAcross(sheet, CellRef{row, 1}, fields, 1);
       ++row;
+    } else if (const auto* table =
+                   std::find_if(std::begin(kAlignmentTables), std::end(kAlignmentTables),
+                                [&](const AlignmentTable& t) { return t.keyword == keyword; });
+               table != std::end(kAlignmentTables)) {
+      if (fields.size() < 2 || fields.size() > 1 + table->columns) {
+        fail("expected 1 to " + std::to_string(table->columns) + " fields");
+      }
+      int32_t& taken = alignment_rows[table - std::begin(kAlignmentTables)];
+      TypeAcross(book.Sheet(kAlignmentSheet), CellRef{kAlignmentFirstRow + taken, table->column},
+                 fields, 1);
+      ++taken;
     } else {
       fail("unknown keyword '" + std::string(keyword) + "'");
     }
@@ -203,11 +227,10 @@ int main(int argc, char** argv) {
     const fs::path output(args.back());
     const long points = synthetic ? ParsePointCount(args[2]) : 0;
     Workbook book = Workbook::Open(fs::path(args[0]));
-    Worksheet& sheet = book.Sheet(kInputSheet);
     if (synthetic) {
-      FillSynthetic(sheet, points);
+      FillSynthetic(book.Sheet(kInputSheet), points);
     } else {
-      FillFromSample(sheet, fs::path(args[1]));
+      FillFromSample(book, fs::path(args[1]));
     }
     if (output.has_parent_path()) fs::create_directories(output.parent_path());
     book.SaveAs(output);

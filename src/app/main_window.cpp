@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <exception>
 
+#include "app/alignment_menu.hpp"
 #include "app/message_boxes.hpp"
 #include "app/project_files_dialog.hpp"
 #include "app/settings_dialog.hpp"
@@ -130,6 +131,8 @@ void MainWindow::buildMenus() {
   addSeparator(file, "menuHifen1_1");
   connect(addItem(file, "menuSoftSet", "软件设置"), &QAction::triggered, this,
           &MainWindow::showSettings);
+
+  menuBar()->addMenu((new AlignmentMenu(*this, mMessages))->menu());
 
   QMenu* save = menuBar()->addMenu(tr("保存"));
   save->setObjectName(QStringLiteral("menuSave"));

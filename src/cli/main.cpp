@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/alignment_commands.hpp"
 #include "cli/batch.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
@@ -186,7 +187,7 @@ std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
 int main(int argc, char** argv) {
   // An interrupted save leaves no temporary file behind.
   host::platform::InstallInterruptCleanup();
-  host::platform::UseUtf8Console();
+  host::platform::SetUpConsole();
   CLI::App app{std::string(text::kAppDescription), "vardex"};
   UseChineseLabels(app);
   app.option_defaults()->group("选项");
@@ -194,6 +195,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "vardex " VARDEX_VERSION, std::string(text::kVersionHelp));
   app.footer(std::string(text::kExitCodes));
   app.require_subcommand(1);
+  // "/x" is a path on Linux and under Wine, never an option: the same command line means the same
+  // on every system.
+  app.allow_windows_style_options(false);
 
   // Paths are taken as UTF-8 text and made paths by PathFromText: CLI11 would make them through
   // the system's code page.
@@ -235,7 +239,10 @@ int main(int argc, char** argv) {
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
-  for (CLI::App* command : {new_app, calc_app, check_app}) {
+  AlignmentCommands alignment(app);
+
+  for (CLI::App* command :
+       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate()}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
@@ -255,6 +262,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (alignment.Parsed()) return alignment.Run();
   auto paths = [](const std::vector<std::string>& texts) {
     std::vector<std::filesystem::path> out;
     for (const std::string& t : texts) out.push_back(host::PathFromText(t));

@@ -140,8 +140,9 @@ unsigned CoreCount();
 bool StderrIsTerminal();
 /// The program's arguments (the program's name first) in UTF-8, whatever the system's code page.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
-/// Makes the console show the program's UTF-8 output as such (Chinese messages on Windows).
-void UseUtf8Console();
+/// Standard output and error as on Linux: UTF-8 that the console shows as such (Chinese messages
+/// on Windows), lines that end in "\n" alone.
+void SetUpConsole();
 /// A block of `size` bytes (a multiple of kHugePageSize) aligned to a huge page, that the system
 /// is asked to back with huge pages, and that std::free releases; nullptr where the system has no
 /// such blocks for ordinary users (the caller then allocates as usual).

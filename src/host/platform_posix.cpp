@@ -439,7 +439,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-void UseUtf8Console() {
+void SetUpConsole() {
   // Terminals here take the program's UTF-8 as it is.
 }
 

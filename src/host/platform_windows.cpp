@@ -6,11 +6,15 @@
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
+// the C runtime's file modes
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -554,7 +558,11 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return args;
 }
 
-void UseUtf8Console() {
+void SetUpConsole() {
+  // Text mode would turn "\n" into "\r\n": output redirected to a file or read by a script is
+  // then the same as on Linux.
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
   // Messages are UTF-8; the console shows them as such, and gets its code page back at exit.
   static const UINT previous = ::GetConsoleOutputCP();
   if (previous == 0 || previous == CP_UTF8) return;

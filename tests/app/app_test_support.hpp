@@ -1,11 +1,13 @@
-// Helpers of the main window and spreadsheet view tests: a program folder with or without the
-// template, and typing into the grid as a user does.
+// Helpers of the application's tests: named children, actions and buttons, a program folder with
+// or without the template, and typing into the grid as a user does.
 #pragma once
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <string>
@@ -13,11 +15,39 @@
 #include "app/sheet_model.hpp"
 #include "app/sheet_table.hpp"
 #include "app/workbook_view.hpp"
+#include "controls/picture_button.hpp"
 #include "host/cell_ref.hpp"
 #include "host/workbook.hpp"
 #include "support/project_book.hpp"
 
 namespace vardex::test {
+
+/// The child of `parent` named `name`; the test program stops when there is none.
+template <class Widget = QWidget>
+Widget* child(const QObject& parent, const char* name) {
+  auto* found = parent.findChild<Widget*>(QString::fromUtf8(name));
+  if (found == nullptr) qFatal("no child %s", name);
+  return found;
+}
+
+/// Runs the named action, clicks the named push button, or clicks the named picture button.
+inline void trigger(const QObject& parent, const char* action) {
+  child<QAction>(parent, action)->trigger();
+}
+inline void press(const QObject& parent, const char* button) {
+  QTest::mouseClick(child<QPushButton>(parent, button), Qt::LeftButton);
+}
+inline void click(const QObject& parent, const char* pictureButton) {
+  emit child<PictureButton>(parent, pictureButton)->Click();
+}
+/// The named command: a menu action or a picture button of the tool bar.
+inline void activate(const QObject& parent, const char* command) {
+  if (parent.findChild<QAction*>(QString::fromUtf8(command)) != nullptr) {
+    trigger(parent, command);
+  } else {
+    click(parent, command);
+  }
+}
 
 /// A path of the test support library (the built template, a sample) as Qt takes it.
 inline QString qPath(const std::filesystem::path& path) {

@@ -9,10 +9,9 @@
 
 #include "app/guide_pages.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
-using vardex::GuidePage;
-using vardex::test::RecordingMessageBoxes;
-
+namespace vardex::test {
 namespace {
 
 // A program folder "bin" with the guide beside it, under ../share/vardex/guide, or both.
@@ -79,18 +78,18 @@ void GuidePagesTest::findsPage() {
   QFETCH(QString, expected);
 
   Layout layout(beside, installed);
-  const QString found = vardex::findGuidePage(GuidePage::RecordCheck, layout.programDir);
+  const QString found = findGuidePage(GuidePage::RecordCheck, layout.programDir);
   const QString want = expected == QStringLiteral("beside")      ? layout.besidePage
                        : expected == QStringLiteral("installed") ? layout.installedPage
                                                                  : QString();
   QCOMPARE(found, want);
-  QCOMPARE(vardex::findGuidePage(GuidePage::Home, layout.programDir), QString());
+  QCOMPARE(findGuidePage(GuidePage::Home, layout.programDir), QString());
 }
 
 void GuidePagesTest::opensFoundPage() {
   Layout layout(false, true);
   RecordingMessageBoxes messages;
-  vardex::openGuidePage(GuidePage::RecordCheck, messages, nullptr, layout.programDir);
+  openGuidePage(GuidePage::RecordCheck, messages, nullptr, layout.programDir);
   QCOMPARE(mOpened, QList<QUrl>({QUrl::fromLocalFile(layout.installedPage)}));
   QVERIFY(messages.shown.isEmpty());
 }
@@ -98,16 +97,15 @@ void GuidePagesTest::opensFoundPage() {
 void GuidePagesTest::tellsWhenPageIsMissing() {
   Layout layout(true, false);
   RecordingMessageBoxes messages;
-  vardex::openGuidePage(GuidePage::Update, messages, nullptr, layout.programDir);
+  openGuidePage(GuidePage::Update, messages, nullptr, layout.programDir);
   QVERIFY(mOpened.isEmpty());
   QCOMPARE(messages.shown.size(), 1);
-  QVERIFY(messages.shown[0].text.contains(vardex::guidePageFileName(GuidePage::Update)));
-  QCOMPARE(messages.shown[0].icon, vardex::MessageBoxes::Icon::Warning);
+  QVERIFY(messages.shown[0].text.contains(guidePageFileName(GuidePage::Update)));
+  QCOMPARE(messages.shown[0].icon, MessageBoxes::Icon::Warning);
 }
 
-int runGuidePagesTests(int argc, char* argv[]) {
-  GuidePagesTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(GuidePagesTest);
+
+}  // namespace vardex::test
 
 #include "guide_pages_test.moc"

@@ -8,9 +8,9 @@
 
 #include "app/project_files_dialog.hpp"
 #include "controls/caption_panel.hpp"
+#include "support/qt_tests.hpp"
 
-using vardex::ProjectFilesDialog;
-
+namespace vardex::test {
 namespace {
 
 QStringList pathTexts(ProjectFilesDialog& dialog) {
@@ -43,7 +43,7 @@ void ProjectFilesDialogTest::oneInstanceStartingAfreshAfterClose() {
   QVERIFY(first->isVisible());
   QVERIFY(!first->isModal());
   QCOMPARE(pathTexts(*first), kComingInVersion2);
-  auto* panel = first->findChild<vardex::CaptionPanel*>();
+  auto* panel = first->findChild<CaptionPanel*>();
   QVERIFY(panel != nullptr);
   QCOMPARE(panel->caption(), QString::fromUtf8("项目文件设置"));
   QCOMPARE(panel->geometry(), first->rect());
@@ -68,9 +68,8 @@ void ProjectFilesDialogTest::oneInstanceStartingAfreshAfterClose() {
   closeAndDelete(second);
 }
 
-int runProjectFilesDialogTests(int argc, char* argv[]) {
-  ProjectFilesDialogTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(ProjectFilesDialogTest);
+
+}  // namespace vardex::test
 
 #include "project_files_dialog_test.moc"

@@ -9,41 +9,28 @@
 #include <QtTest>
 
 #include "app/settings_dialog.hpp"
+#include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
-
-using vardex::GuidePage;
-using vardex::MessageBoxes;
-using vardex::SettingsDialog;
-using vardex::SurveySettings;
-using vardex::test::RecordingMessageBoxes;
+#include "support/qt_tests.hpp"
 
 Q_DECLARE_METATYPE(vardex::GuidePage)
 
+namespace vardex::test {
 namespace {
 
 const QString kTitle = QString::fromUtf8("平面水准设置");
 const QString kSaved = QString::fromUtf8("设置已经保存");
 
-QLineEdit* box(SettingsDialog& dialog, const char* name) {
-  auto* found = dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
-  if (found == nullptr) qFatal("no box %s", name);
-  return found;
-}
+QLineEdit* box(SettingsDialog& dialog, const char* name) { return child<QLineEdit>(dialog, name); }
 
 QCheckBox* check(SettingsDialog& dialog, const char* name) {
-  auto* found = dialog.findChild<QCheckBox*>(QString::fromUtf8(name));
-  if (found == nullptr) qFatal("no check box %s", name);
-  return found;
+  return child<QCheckBox>(dialog, name);
 }
 
 void type(QLineEdit* target, const QString& text) {
   target->selectAll();
   QTest::keyClick(target, Qt::Key_Delete);
   QTest::keyClicks(target, text);
-}
-
-void press(SettingsDialog& dialog, const char* button) {
-  QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromUtf8(button)), Qt::LeftButton);
 }
 
 QStringList boxTexts(SettingsDialog& dialog) {
@@ -70,29 +57,25 @@ class SettingsDialogTest : public QObject {
 };
 
 void SettingsDialogTest::fillsBoxesFromSettingsInForce() {
-  SurveySettings settings;
-  settings.PlaneTolMinus = -7;
-  settings.PlaneTolPlus = 6.5;
-  settings.StaffMinReading = 0.35;
-  settings.StaffMaxReading = 3.9;
-  settings.MidTolMinus = -1.5;
-  settings.MidTolPlus = 4;
-  settings.ClosureTolMinus = -2.25;
-  settings.ClosureTolPlus = 1;
-  settings.QuickTransferValue = 0.45;
-  settings.TurnPointPrefix = "转点";
-  settings.ShowTurnPointElevation = true;
-  settings.ShowMidPoints = false;
-  settings.ReadingsInMeters = false;
+  const SurveySettings settings{.StaffMinReading = 0.35,
+                                .StaffMaxReading = 3.9,
+                                .MidTolMinus = -1.5,
+                                .MidTolPlus = 4,
+                                .ClosureTolMinus = -2.25,
+                                .ClosureTolPlus = 1,
+                                .QuickTransferValue = 0.45,
+                                .TurnPointPrefix = "转点",
+                                .ShowTurnPointElevation = true,
+                                .ShowMidPoints = false,
+                                .ReadingsInMeters = false,
+                                .PlaneTolMinus = -7,
+                                .PlaneTolPlus = 6.5};
 
   RecordingMessageBoxes messages;
   SettingsDialog dialog(settings, messages);
   dialog.show();
-  QCOMPARE(boxTexts(dialog),
-           QStringList({QStringLiteral("-7"), QStringLiteral("6.5"), QStringLiteral("0.35"),
-                        QStringLiteral("3.9"), QStringLiteral("-1.5"), QStringLiteral("4"),
-                        QStringLiteral("-2.25"), QStringLiteral("1"), QStringLiteral("0.45"),
-                        QString::fromUtf8("转点")}));
+  QCOMPARE(boxTexts(dialog).join(u'|'),
+           QString::fromUtf8("-7|6.5|0.35|3.9|-1.5|4|-2.25|1|0.45|转点"));
   QVERIFY(check(dialog, "CheckSZ")->isChecked());
   QVERIFY(!check(dialog, "CheckZJD")->isChecked());
   QVERIFY(!check(dialog, "CheckMiters")->isChecked());
@@ -102,7 +85,7 @@ void SettingsDialogTest::fillsBoxesFromSettingsInForce() {
 // The save rule's messages are tested with the rule; here one shows how the dialog passes them on.
 void SettingsDialogTest::refusedSaveKeepsTypedTexts() {
   RecordingMessageBoxes messages;
-  const SurveySettings inForce = vardex::InitConfig();
+  const SurveySettings inForce = InitConfig();
   SettingsDialog dialog(inForce, messages);
   QSignalSpy saved(&dialog, &SettingsDialog::settingsSaved);
   dialog.show();
@@ -133,7 +116,7 @@ void SettingsDialogTest::refusedSaveKeepsTypedTexts() {
 void SettingsDialogTest::saveHandsBackSettingsForNextCalculation() {
   RecordingMessageBoxes messages;
   // What the main window does: keep the settings in force and swap in each saved copy.
-  SurveySettings inForce = vardex::InitConfig();
+  SurveySettings inForce = InitConfig();
   SettingsDialog dialog(inForce, messages);
   connect(&dialog, &SettingsDialog::settingsSaved, this,
           [&inForce](const SurveySettings& saved) { inForce = saved; });
@@ -150,13 +133,13 @@ void SettingsDialogTest::saveHandsBackSettingsForNextCalculation() {
   QCOMPARE(messages.shown.size(), 1);
   QCOMPARE(messages.shown[0].text, kSaved);
   QCOMPARE(messages.shown[0].title, kTitle);
-  SurveySettings expected = vardex::InitConfig();
-  expected.QuickTransferValue = 1.2;
-  expected.TurnPointPrefix = "TP";
-  expected.PlaneTolMinus = 5;  // a reversed plane pair is stored as typed
-  expected.PlaneTolPlus = -5;
-  expected.ShowTurnPointElevation = true;
-  expected.ShowMidPoints = false;
+  // A reversed plane pair is stored as typed.
+  const SurveySettings expected{.QuickTransferValue = 1.2,
+                                .TurnPointPrefix = "TP",
+                                .ShowTurnPointElevation = true,
+                                .ShowMidPoints = false,
+                                .PlaneTolMinus = 5,
+                                .PlaneTolPlus = -5};
   QVERIFY(inForce == expected);
   QVERIFY(dialog.settings() == expected);
   QVERIFY(dialog.isVisible());
@@ -174,7 +157,7 @@ void SettingsDialogTest::saveHandsBackSettingsForNextCalculation() {
 
 void SettingsDialogTest::closeDiscardsTypedTexts() {
   RecordingMessageBoxes messages;
-  const SurveySettings inForce = vardex::InitConfig();
+  const SurveySettings inForce = InitConfig();
   SettingsDialog dialog(inForce, messages);
   QSignalSpy saved(&dialog, &SettingsDialog::settingsSaved);
   dialog.show();
@@ -208,7 +191,7 @@ void SettingsDialogTest::labelOpensGuidePage() {
   QFETCH(GuidePage, page);
 
   RecordingMessageBoxes messages;
-  SettingsDialog dialog(vardex::InitConfig(), messages);
+  SettingsDialog dialog(InitConfig(), messages);
   QList<GuidePage> opened;
   dialog.setPageOpener([&opened](GuidePage p) { opened << p; });
   dialog.show();
@@ -223,9 +206,8 @@ void SettingsDialogTest::labelOpensGuidePage() {
   QVERIFY(messages.shown.isEmpty());
 }
 
-int runSettingsDialogTests(int argc, char* argv[]) {
-  SettingsDialogTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(SettingsDialogTest);
+
+}  // namespace vardex::test
 
 #include "settings_dialog_test.moc"

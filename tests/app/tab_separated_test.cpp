@@ -3,10 +3,9 @@
 #include <QtTest>
 
 #include "app/tab_separated.hpp"
+#include "support/qt_tests.hpp"
 
-using vardex::parseTabSeparated;
-using vardex::toTabSeparated;
-
+namespace vardex::test {
 using Rows = QList<QStringList>;
 
 class TabSeparatedTest : public QObject {
@@ -73,9 +72,8 @@ void TabSeparatedTest::writtenTextReadsBackWhole() {
   QCOMPARE(parseTabSeparated(text), rows);
 }
 
-int runTabSeparatedTests(int argc, char* argv[]) {
-  TabSeparatedTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(TabSeparatedTest);
+
+}  // namespace vardex::test
 
 #include "tab_separated_test.moc"

@@ -12,40 +12,16 @@
 #include "app/tab_separated.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/qt_tests.hpp"
 
-using vardex::SheetModel;
-using vardex::WorkbookView;
-using vardex::host::CellValue;
-using vardex::host::Workbook;
-using vardex::test::goTo;
-using vardex::test::RecordingMessageBoxes;
-using vardex::test::select;
-using vardex::test::text;
-using vardex::test::typeAt;
-using vardex::test::typeOver;
-using vardex::test::value;
-
+namespace vardex::test {
 namespace {
 
 constexpr std::size_t kInputSheet = 0;  // "数据输入"
 
-QString kindOf(const CellValue& cell) {
-  switch (cell.index()) {
-    case 0:
-      return QStringLiteral("empty");
-    case 1:
-      return QStringLiteral("number");
-    case 2:
-      return QStringLiteral("text");
-    default:
-      return QStringLiteral("other");
-  }
-}
-
-void trigger(WorkbookView& view, const char* action) {
-  auto* found = view.findChild<QAction*>(QString::fromUtf8(action));
-  QVERIFY2(found != nullptr, action);
-  found->trigger();
+QString kindOf(const host::CellValue& cell) {
+  return QStringList{QStringLiteral("empty"), QStringLiteral("number"), QStringLiteral("text")}
+      .value(int(cell.index()), QStringLiteral("other"));
 }
 
 }  // namespace
@@ -67,16 +43,16 @@ class WorkbookViewTest : public QObject {
   void undoGoesBackAcrossSheets();
 
  private:
-  Workbook& book() { return *mBook; }
+  host::Workbook& book() { return *mBook; }
   WorkbookView& view() { return *mView; }
 
   RecordingMessageBoxes mMessages;
-  std::unique_ptr<Workbook> mBook;
+  std::unique_ptr<host::Workbook> mBook;
   std::unique_ptr<WorkbookView> mView;
 };
 
 void WorkbookViewTest::init() {
-  mBook = std::make_unique<Workbook>(Workbook::Open(vardex::test::TemplateFile()));
+  mBook = std::make_unique<host::Workbook>(host::Workbook::Open(TemplateFile()));
   mView = std::make_unique<WorkbookView>(mMessages);
   mView->resize(900, 600);
   mView->setWorkbook(mBook.get());
@@ -92,13 +68,13 @@ void WorkbookViewTest::cleanup() {
 
 void WorkbookViewTest::showsTheFileLayout() {
   QCOMPARE(view().currentSheet(), 0);
-  QCOMPARE(view().tabBar()->count(), 4);
+  QCOMPARE(view().tabBar()->count(), 5);
   QCOMPARE(view().tabBar()->tabText(1), QString::fromUtf8("水准表"));
-  vardex::SheetTable& table = *view().table();
+  SheetTable& table = *view().table();
   // 数据输入: column B is 15 characters wide, row 1 is 30 points high, A1:G1 is one merged
   // heading, and the rows above the point list are frozen.
-  QCOMPARE(table.columnWidth(1), vardex::columnWidthPixels(15));
-  QCOMPARE(table.rowHeight(0), vardex::rowHeightPixels(30));
+  QCOMPARE(table.columnWidth(1), columnWidthPixels(15));
+  QCOMPARE(table.rowHeight(0), rowHeightPixels(30));
   QCOMPARE(table.columnSpan(0, 0), 7);
   QCOMPARE(table.frozenRows(), 7);
   QCOMPARE(view().model()->headerData(27, Qt::Horizontal, Qt::DisplayRole).toString(),
@@ -155,7 +131,7 @@ void WorkbookViewTest::typingEditsLikeSpreadsheet() {
   goTo(view(), "B4");
   if (f2) {
     QTest::keyClick(view().table(), Qt::Key_F2);
-    QLineEdit* editor = vardex::test::openEditor(view());
+    QLineEdit* editor = openEditor(view());
     QVERIFY(editor != nullptr);
     QCOMPARE(editor->text(), preset);
     QTest::keyClick(editor, Qt::Key_End);
@@ -164,18 +140,18 @@ void WorkbookViewTest::typingEditsLikeSpreadsheet() {
   } else {
     typeOver(view(), typed, Qt::Key(endKey));
   }
-  const vardex::host::Worksheet& sheet = book().SheetAt(kInputSheet);
+  const host::Worksheet& sheet = book().SheetAt(kInputSheet);
   QCOMPARE(kindOf(value(sheet, "B4")), kind);
   QCOMPARE(text(sheet, "B4"), shown);
   QCOMPARE(view().model()->index(3, 1).data().toString(), shown);
   const QModelIndex at = view().table()->currentIndex();
-  QCOMPARE(QString::fromStdString(vardex::host::FormatCellRef(SheetModel::cellOf(at))), current);
+  QCOMPARE(QString::fromStdString(host::FormatCellRef(SheetModel::cellOf(at))), current);
 }
 
 void WorkbookViewTest::deleteClearsContentsKeepsFormats() {
   typeAt(view(), "B4", QStringLiteral("3412697.736"));
   typeAt(view(), "B5", QStringLiteral("513031.251"));
-  vardex::host::Worksheet& sheet = book().SheetAt(kInputSheet);
+  host::Worksheet& sheet = book().SheetAt(kInputSheet);
   const uint32_t style = sheet.StyleIndex({4, 2});
   QVERIFY(style != 0);
 
@@ -224,7 +200,7 @@ void WorkbookViewTest::pasteWritesBlockAsTyped() {
   QApplication::clipboard()->setText(clipboard);
   select(view(), selection.toUtf8().constData());
   trigger(view(), "actionPaste");
-  const vardex::host::Worksheet& sheet = book().SheetAt(kInputSheet);
+  const host::Worksheet& sheet = book().SheetAt(kInputSheet);
   for (const QString& cell : cells) {
     const QString ref = cell.section(u'=', 0, 0);
     QCOMPARE(text(sheet, ref.toUtf8().constData()), cell.section(u'=', 1));
@@ -253,7 +229,7 @@ void WorkbookViewTest::copyGivesShownTexts() {
   typeAt(view(), "A6", QStringLiteral("D17"));
   select(view(), "A4:B6");
   trigger(view(), "actionCopy");
-  const QList<QStringList> copied = vardex::parseTabSeparated(QApplication::clipboard()->text());
+  const QList<QStringList> copied = parseTabSeparated(QApplication::clipboard()->text());
   const QList<QStringList> expected{{QStringLiteral("X (m)"), QStringLiteral("3412697.736")},
                                     {QStringLiteral("Y (m)"), QString()},
                                     {QStringLiteral("D17"), QString()}};
@@ -262,7 +238,7 @@ void WorkbookViewTest::copyGivesShownTexts() {
   // What was copied pastes back as the same shown texts elsewhere.
   select(view(), "C8");
   trigger(view(), "actionPaste");
-  const vardex::host::Worksheet& sheet = book().SheetAt(kInputSheet);
+  const host::Worksheet& sheet = book().SheetAt(kInputSheet);
   QCOMPARE(text(sheet, "D8"), QStringLiteral("3412697.736"));
   QCOMPARE(text(sheet, "C10"), QStringLiteral("D17"));
 }
@@ -275,7 +251,7 @@ void WorkbookViewTest::undoGoesBackAcrossSheets() {
 
   view().undoStack()->undo();
   QCOMPARE(view().currentSheet(), 0);
-  const vardex::host::Worksheet& sheet = book().SheetAt(kInputSheet);
+  const host::Worksheet& sheet = book().SheetAt(kInputSheet);
   QCOMPARE(kindOf(value(sheet, "E6")), QStringLiteral("empty"));
   QCOMPARE(text(sheet, "E5"), QStringLiteral("BM7"));
   view().undoStack()->undo();
@@ -285,9 +261,8 @@ void WorkbookViewTest::undoGoesBackAcrossSheets() {
   QCOMPARE(text(sheet, "E6"), QStringLiteral("107.862"));
 }
 
-int runWorkbookViewTests(int argc, char* argv[]) {
-  WorkbookViewTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(WorkbookViewTest);
+
+}  // namespace vardex::test
 
 #include "workbook_view_test.moc"

@@ -2,7 +2,7 @@
 # Several inputs are independent jobs: a bad file among good ones fails alone, the good ones are
 # calculated, the summary counts both, and the exit is non-zero.
 source "$(dirname "$0")/lib.sh"
-find_samples
+use_samples
 
 good=()
 for i in 1 2 3 4 5; do

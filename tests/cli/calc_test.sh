@@ -3,7 +3,7 @@
 # same seed, recorded in the document properties, the input left alone when -o is given, and
 # every calculated workbook passing the record checks.
 source "$(dirname "$0")/lib.sh"
-find_samples
+use_samples
 
 for sample in "${samples[@]}"; do
   name=$(basename "$sample" .xlsx)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # vardex check catches records edited by hand after the calculation, naming sheet and cell.
 source "$(dirname "$0")/lib.sh"
-find_samples
+use_samples
 
 run 0 "" "$VARDEX" calc "${samples[0]}" -o calc.xlsx --seed 11
 run 0 "一致" "$VARDEX" check calc.xlsx

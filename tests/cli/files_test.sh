@@ -5,7 +5,8 @@
 # --force, and still read-only) and a symbolic link (the file it leads to is replaced, the link
 # stays).
 source "$(dirname "$0")/lib.sh"
-find_samples
+use_samples
+sample=${samples[0]}
 
 # hold FILE SECONDS: holds the lock that vardex runs take on FILE for SECONDS, in the background;
 # returns once the lock is taken.

@@ -31,13 +31,12 @@ same_bytes() {
   cmp -s "$1" "$2" || fail "$2 was changed"
 }
 
-# find_samples: the sample projects in $SAMPLES as the array `samples`, the first as `sample`.
-find_samples() {
+# use_samples: the sample projects in $SAMPLES, into the array `samples`.
+use_samples() {
   : "${SAMPLES:?}"
   shopt -s nullglob
   samples=("$SAMPLES"/*.xlsx)
   ((${#samples[@]} > 0)) || fail "no sample projects in $SAMPLES"
-  sample=${samples[0]}
 }
 
 dump() { python3 "$XLSX_TOOL" dump "$1"; }

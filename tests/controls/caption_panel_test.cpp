@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "controls/caption_panel.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::CaptionPanel;
 
@@ -153,9 +154,6 @@ void CaptionPanelTest::newCaptionShowsAtNextShow() {
   QCOMPARE(headerInk(grabShown(panel), panel.textRect()).inside, 0);
 }
 
-int runCaptionPanelTests(int argc, char* argv[]) {
-  CaptionPanelTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(CaptionPanelTest);
 
 #include "caption_panel_test.moc"

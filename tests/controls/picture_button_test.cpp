@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "controls/picture_button.hpp"
+#include "support/qt_tests.hpp"
 
 using vardex::PictureButton;
 
@@ -92,30 +93,18 @@ void PictureButtonTest::looks() {
   Host host(QSize(30, 20));
   if (!face.isValid()) face = frame = host.normalFace();
   for (const QChar action : actions) {
-    switch (action.toLatin1()) {
-      case 'm':
-        host.move(QPoint(15, 10));
-        break;
-      case 'n':
-        host.move(QPoint(16, 11));
-        break;
-      case 'p':
-        host.press(QPoint(15, 10));
-        break;
-      case 'r':
-        host.release(QPoint(15, 10));
-        break;
-    }
+    if (action == u'm') host.move(QPoint(15, 10));
+    if (action == u'n') host.move(QPoint(16, 11));
+    if (action == u'p') host.press(QPoint(15, 10));
+    if (action == u'r') host.release(QPoint(15, 10));
   }
   const QImage image = host.image();
-  QCOMPARE(image.pixelColor(15, 10), face);
-  QCOMPARE(image.pixelColor(1, 1), face);
-  QCOMPARE(image.pixelColor(0, 0), frame);
-  QCOMPARE(image.pixelColor(15, 0), frame);
-  QCOMPARE(image.pixelColor(0, 10), frame);
-  QCOMPARE(image.pixelColor(29, 19), frame);
-  QCOMPARE(image.pixelColor(29, 10), frame);
-  QCOMPARE(image.pixelColor(15, 19), frame);
+  for (const QPoint inside : {QPoint(15, 10), QPoint(1, 1)})
+    QCOMPARE(image.pixelColor(inside), face);
+  for (const QPoint edge : {QPoint(0, 0), QPoint(15, 0), QPoint(0, 10), QPoint(29, 19),
+                            QPoint(29, 10), QPoint(15, 19)}) {
+    QCOMPARE(image.pixelColor(edge), frame);
+  }
   if (actions.contains(QLatin1Char('p'))) host.release(QPoint(15, 10));
 }
 
@@ -252,9 +241,6 @@ void PictureButtonTest::clicks() {
   QCOMPARE(host.image().pixelColor(12, 12), host.normalFace());
 }
 
-int runPictureButtonTests(int argc, char* argv[]) {
-  PictureButtonTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+VARDEX_QT_TEST(PictureButtonTest);
 
 #include "picture_button_test.moc"

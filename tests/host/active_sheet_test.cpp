@@ -1,88 +1,30 @@
 // The sheet a workbook opens on: read from the file, saved when it changed, and left alone
 // (byte for byte) when it did not.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "host/workbook.hpp"
-#include "host/xlsx_zip.hpp"
+#include "support/package.hpp"
 
 namespace vardex::host {
 namespace {
 
-std::string Zip(const std::vector<std::pair<std::string, std::string>>& parts) {
-  std::vector<detail::OutputEntry> entries;
-  for (const auto& [name, data] : parts) {
-    detail::OutputEntry e;
-    e.name = name;
-    e.data = data;
-    entries.push_back(std::move(e));
-  }
-  return detail::WriteZip(entries, {});
-}
+using test::PackagePart;
+using test::SavedBytes;
 
-constexpr const char* kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-constexpr const char* kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-
-// A package of three sheets; `book_head` goes between <workbook> and <sheets>, `views[i]` before
-// sheet i's <sheetData>.
+// A package of three sheets, each with its number in A1; `book_head` goes between <workbook> and
+// <sheets>, `views[i]` before sheet i's <sheetData>.
 std::string ThreeSheets(const std::string& book_head, const std::vector<std::string>& views) {
+  std::vector<test::PackageSheet> sheets;
   const char* names[] = {"数据输入", "水准表", "放线记录表"};
-  std::string types = std::string(
-      "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-      "content-types\"><Override PartName=\"/xl/workbook.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument."
-      "spreadsheetml.sheet.main+xml\"/></Types>");
-  std::string root_rels =
-      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-      "<Relationship Id=\"rId1\" Type=\"" +
-      std::string(kRel) + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
-  std::string book = "<workbook xmlns=\"" + std::string(kMain) + "\" xmlns:r=\"" + kRel + "\">" +
-                     book_head + "<sheets>";
-  std::string rels =
-      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
-  std::vector<std::pair<std::string, std::string>> parts;
-  for (int i = 0; i < 3; ++i) {
+  for (std::size_t i = 0; i < 3; ++i) {
     const std::string n = std::to_string(i + 1);
-    book += "<sheet name=\"" + std::string(names[i]) + "\" sheetId=\"" + n + "\" r:id=\"rId" + n +
-            "\"/>";
-    rels += "<Relationship Id=\"rId" + n + "\" Type=\"" + kRel +
-            "/worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
-    parts.emplace_back("xl/worksheets/sheet" + n + ".xml",
-                       "<worksheet xmlns=\"" + std::string(kMain) + "\">" +
-                           views[static_cast<std::size_t>(i)] +
-                           "<sheetData><row r=\"1\"><c r=\"A1\"><v>" + n +
-                           "</v></c></row></sheetData></worksheet>");
+    sheets.push_back(
+        {names[i], "<row r=\"1\"><c r=\"A1\"><v>" + n + "</v></c></row>", "", views[i]});
   }
-  book += "</sheets></workbook>";
-  rels += "</Relationships>";
-  parts.insert(parts.begin(), {{"[Content_Types].xml", types},
-                               {"_rels/.rels", root_rels},
-                               {"xl/workbook.xml", book},
-                               {"xl/_rels/workbook.xml.rels", rels}});
-  return Zip(parts);
-}
-
-std::string Part(const std::string& package, const std::string& name) {
-  const detail::Package p(std::make_shared<const std::string>(package), "x.xlsx");
-  return p.Read(name);
-}
-
-// The package SaveAs writes, as bytes.
-std::string Saved(Workbook& book, const std::string& name) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("vardex-active-" + std::to_string(::getpid()) + "-" + name);
-  book.SaveAs(path);
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  std::filesystem::remove(path);
-  return bytes;
+  return test::PackageBytes(sheets, "", book_head);
 }
 
 int Count(const std::string& s, const std::string& what) {
@@ -134,12 +76,12 @@ TEST(ActiveSheet, ChangedActiveSheetIsSavedInBookAndSheetViews) {
     SCOPED_TRACE(c.what);
     Workbook book = Workbook::OpenBytes(ThreeSheets(c.head, kPlainViews), "a.xlsx");
     book.SheetAt(static_cast<std::size_t>(c.activate)).Activate();
-    const std::string out = Saved(book, "changed.xlsx");
+    const std::string out = SavedBytes(book);
 
     const Workbook again = Workbook::OpenBytes(out, "again.xlsx");
     EXPECT_EQ(again.ActiveSheet().Name(),
               book.SheetAt(static_cast<std::size_t>(c.activate)).Name());
-    const std::string wb = Part(out, "xl/workbook.xml");
+    const std::string wb = PackagePart(out, "xl/workbook.xml");
     EXPECT_NE(wb.find("activeTab=\"" + std::to_string(c.activate) + "\""), std::string::npos) << wb;
     // Schema order: views after the workbook properties and before the sheets; activeTab after
     // firstSheet and before autoFilterDateGrouping; a first tab never past the active one.
@@ -155,7 +97,8 @@ TEST(ActiveSheet, ChangedActiveSheetIsSavedInBookAndSheetViews) {
     // Exactly one sheet is selected in its sheet view: the active one, its view valid (the
     // flag before workbookViewId, a view made where the sheet had none).
     for (int i = 0; i < 3; ++i) {
-      const std::string sheet = Part(out, "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml");
+      const std::string sheet =
+          PackagePart(out, "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml");
       SCOPED_TRACE(sheet);
       EXPECT_EQ(Count(sheet, "tabSelected=\"1\""), i == c.activate ? 1 : 0);
       if (i == c.activate) {
@@ -178,10 +121,10 @@ TEST(ActiveSheet, UnchangedActiveSheetLeavesThePartsAlone) {
       book.SheetAt(2).Activate();
       book.SheetAt(0).Activate();
     }
-    const std::string out = Saved(book, "same.xlsx");
+    const std::string out = SavedBytes(book);
     for (const char* part : {"xl/workbook.xml", "xl/worksheets/sheet1.xml",
                              "xl/worksheets/sheet2.xml", "xl/worksheets/sheet3.xml"})
-      EXPECT_EQ(Part(out, part), Part(in, part)) << part;
+      EXPECT_EQ(PackagePart(out, part), PackagePart(in, part)) << part;
   }
 }
 
@@ -191,11 +134,11 @@ TEST(ActiveSheet, NewSheetCanBeTheActiveOne) {
   Worksheet& added = book.AddSheet("平面位置检测表");
   added.SetValue({2, 2}, 4.0);
   added.Activate();
-  const std::string out = Saved(book, "added.xlsx");
+  const std::string out = SavedBytes(book);
   const Workbook again = Workbook::OpenBytes(out, "again.xlsx");
   EXPECT_EQ(again.ActiveSheet().Name(), "平面位置检测表");
   EXPECT_EQ(again.ActiveSheet().Value({2, 2}), CellValue(4.0));
-  EXPECT_EQ(Count(Part(out, "xl/worksheets/sheet1.xml"), "tabSelected=\"1\""), 0);
+  EXPECT_EQ(Count(PackagePart(out, "xl/worksheets/sheet1.xml"), "tabSelected=\"1\""), 0);
 }
 
 }  // namespace

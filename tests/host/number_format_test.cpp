@@ -10,6 +10,7 @@
 
 #include "host/host_error.hpp"
 #include "host/number_format.hpp"
+#include "support/expect_error.hpp"
 
 namespace vardex::host {
 namespace {
@@ -46,6 +47,8 @@ TEST(NumberFormat, AngleCodeInEverySpelling) {
       {53.13010235415598, "53°07′48.37″"},
       {59.995 / 3600, "0°01′00.00″"},  // 59.995″ carries into the minute
       {0.005 / 3600, "0°00′00.01″"},
+      {10.99999999, "11°00′00.00″"},  // 0.000036″ short: the carry runs twice
+      {10.5 + 59.994 / 3600, "10°30′59.99″"},
       {720.5, "720°30′00.00″"},  // no wrap at 24 hours or 360 degrees
       {-45, "-45°00′00.00″"},
   };
@@ -57,140 +60,30 @@ TEST(NumberFormat, AngleCodeInEverySpelling) {
   }
 }
 
-TEST(NumberFormat, RoundsHalvesAwayFromZeroOnFifteenDigits) {
+// The rows the two oracle tables do not have (NumberFormatOracle checks those): the last binade
+// and exponent carries, placeholders and scaling, General at its edges, conditions on General,
+// fractions that round up to a whole, dates at the ends of the calendar and in the 1904 system.
+TEST(NumberFormat, CasesBeyondTheOracleTables) {
   ExpectCells({
-      {1.005, "0.00", "1.01"},  // binary 1.00499999999999989...
-      {-1.005, "0.00", "-1.01"},
-      {0.15, "0.0", "0.2"},
-      {-2.5, "0", "-3"},
-      {-0.125, "0.00", "-0.13"},
-      {2.4999999999999996, "0", "3"},
-      {0.0049999, "0.00", "0.00"},
-      {999.995, "#,##0.00", "1,000.00"},
-      {9.995, "0.00E+00", "1.00E+01"},  // the carry moves the exponent
-      {999.96, "##0.0E+0", "1.0E+3"},
-      {123.45, "##0.0E+0", "123.5E+0"},
-      {123456789012345678.0, "0", "123456789012346000"},
-      {-0.005, "0%", "-1%"},
-  });
-}
-
-TEST(NumberFormat, DigitPlaceholdersPointsAndScaling) {
-  ExpectCells({
-      {5, "0.###", "5."},
-      {0, "0.###", "0."},
-      {-0.0004, "0.###", "0."},  // no sign on a number shown as zero
-      {-0.4, "#,##0", "0"},
-      {0, "#.###", "."},
-      {0.5, "#.###", ".5"},
-      {1.5, "0.0?", "1.5 "},
-      {1.5, "000.00", "001.50"},
-      {1.5, "??0.00", "  1.50"},
-      {1234567.891, "#,##0", "1,234,568"},
+      {-1.005, "0.00", "-1.01"},       // binary -1.00499999999999989...
+      {999.96, "##0.0E+0", "1.0E+3"},  // the carry moves the exponent
       {5, "0,000", "0,005"},
-      {1234567890, "0.0,,", "1234.6"},
-      {1234567890, "#,##0.0,,\"M\"", "1,234.6M"},
       {0.99, "#.0000,", ".0010"},
-      {12.345, "0%", "1235%"},
       {12.5, ".00", "12.50"},  // integer digits without placeholders still show
-      {12345, "0E+0", "1E+4"},
-      {12345, "0.00E-00", "1.23E04"},
-      {0.00012345, "0.00E-00", "1.23E-04"},
-      {1234.56789, "#0.0E+0", "12.3E+2"},
-      {5551234, "[<=9999999]###-####;(###) ###-####", "555-1234"},
-      {2813308004, "[<=9999999]###-####;(###) ###-####", "(281) 330-8004"},
-  });
-}
-
-TEST(NumberFormat, GeneralFitsElevenCharacters) {
-  ExpectCells({
-      {0, "General", "0"},
       {-0.0, "", "0"},
-      {12345.678912, "General", "12345.67891"},
-      {99999999999, "General", "99999999999"},
       {99999999999.5, "General", "1E+11"},  // rounding adds a twelfth digit
-      {123456789012, "General", "1.23457E+11"},
-      {-1234567890123, "General", "-1.23457E+12"},
-      {1e-9, "General", "0.000000001"},
-      {1e-10, "General", "1E-10"},
       {1.234567e-5, "General", "1.23457E-05"},
-      {1.2e-5, "General", "0.000012"},
-      {0.00012345678, "General", "0.000123457"},
-      {1.5e300, "General", "1.5E+300"},
-      {0.9999999999999999, "General", "1"},
-      {1.0 / 3, "@", "0.333333333"},
       {-5, "0;General", "-5"},
-  });
-}
-
-TEST(NumberFormat, SectionsConditionsAndLiterals) {
-  ExpectCells({
-      {-1.234, "0.00;(0.00)", "(1.23)"},
-      {-0.001, "0.00;(0.00)", "(0.00)"},  // the section is chosen by the value, not the text
-      {0, "0.00;-0.00;\"zero\"", "zero"},
-      {-1, "0.00;;", ""},
-      {-5, "0;\"neg\"", "neg"},
-      {-1.1, "0;0", "1"},
-      {0, "_(* #,##0.00_);_(* \\(#,##0.00\\);_(* \"-\"??_);_(@_)", " -   "},
-      {-1234.5, "_-* #,##0.00_-;-* #,##0.00_-;_-* \"-\"??_-;_-@_-", "-1,234.50 "},
-      {1500, "[>=1000]#,##0,\"K\";0", "2K"},
-      {999, "[>=1000]#,##0,\"K\";0", "999"},
-      {-150, "[>100]0;[<-100]-0;0.00", "-150"},
-      {50.5, "[>100]0;[<-100]-0;0.00", "50.50"},
       {-26, "[<-25]General;[>25]General;General", "26"},
       {-1, "[<-25]General;[>25]General;General", "-1"},
-      {-1.2, "[<=9999999]###\\-####;\\(###\\)\\ ###\\-####", "--1"},
-      {5, "\"右\"0.###\"米\"", "右5.米"},
-      {5, "\\左0.###\\米", "左5.米"},
-      {45, "0°", "45°"},
-      {1234.5, "#,##0.00 €", "1,234.50 €"},
-      {-1.2, "[$¥-804]#,##0.00", "-¥1.20"},
-      {1, "#,##0.00\\ [$€-407]", "1.00 €"},
-      {12.3, "0.0\\%", "12.3%"},
-      {7, "[Color10]0", "7"},
-  });
-}
-
-TEST(NumberFormat, Fractions) {
-  ExpectCells({
-      {1.25, "# ?/?", "1 1/4"},
-      {12.3, "# ?/?", "12 1/3"},
-      {0.3333, "# ?\?/?\?", "  1/3 "},
-      {-123.456, "# ?\?/?\?", "-123 26/57"},
-      {1, "# ?/?", "1    "},
-      {12.3, "#\\ ?\?/16", "12  5/16"},
-      {-1.2, "#\\ ?\?/100", "-1 20/100"},
-      {-1.2, "#\\ ?/2", "-1    "},
       {0.97, "# ?/?", "1    "},  // the fraction rounds up to a whole
-  });
-}
-
-TEST(NumberFormat, DatesAndTimes) {
-  ExpectCells({
-      {45000, "yyyy-mm-dd", "2023-03-15"},
-      {45000.99999, "yyyy-mm-dd", "2023-03-15"},
-      {45000.999999, "yyyy-mm-dd hh:mm:ss", "2023-03-16 00:00:00"},
-      {45000, "dddd, mmmm d, yyyy", "Wednesday, March 15, 2023"},
       {45000, "ddd d-mmm-yy mmmmm", "Wed 15-Mar-23 M"},
-      {60, "yyyy-mm-dd", "1900-02-29"},
-      {61, "yyyy-mm-dd", "1900-03-01"},
       {1, "dddd m/d/yyyy", "Sunday 1/1/1900"},
-      {0, "yyyy-mm-dd", "1900-01-00"},
       {2958465, "yyyy-mm-dd", "9999-12-31"},
-      {0.75, "h:mm:ss AM/PM", "6:00:00 PM"},
       {0, "h:mm am/pm", "12:00 AM"},
       {0.5, "A/P", "P"},
-      {0.70707, "hh:mm:ss.00", "16:58:10.85"},
       {0.70707, "hh.000", "16.848"},
-      {12345.6789, "mmss.0", "1737.0"},
-      {12.3, "HHMM", "0712"},
-      {12.3, "YYM", "001"},
-      {1.5, "[ss]", "129600"},
-      {-1.2, "[H]", "-28"},
       {-1e-9, "[h]:mm:ss", "0:00:00"},
-      {0.041666666666666664, "[mm]:ss", "60:00"},
-      {1, "[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", "Sunday, January 1, 1900"},
-      {12.3, "[$-F400]h:mm:ss\\ AM/PM", "07:12:00"},
       {-1, "yyyy-mm-dd", "########"},
       {2958466, "yyyy-mm-dd", "########"},
   });
@@ -206,12 +99,6 @@ TEST(NumberFormat, TextCells) {
     const char* code;
     const char* expected;
   } cases[] = {
-      {"abc", "0.00", "abc"},
-      {"abc", "General", "abc"},
-      {"abc", "\"Text: \"@", "Text: abc"},
-      {"abc", "0;-0;0;\"[\"@\"]\"", "[abc]"},
-      {"abc", ";;;", ""},
-      {"abc", "_(* #,##0.00_);_(* \\(#,##0.00\\);_(* \"-\"??_);_(@_)", " abc "},
       {"foo", "[Red]General;[Blue]General;[Green]General;[Yellow]General'", "foo'"},
       {"中文", "@\" m\"", "中文 m"},
       {"abc", "\"unterminated", "abc"},
@@ -225,13 +112,7 @@ TEST(NumberFormat, UnreadableCodesShowGeneralInCellsAndFailInText) {
   const char* const codes[] = {"0.00\"", "[Red", "0;0;0;0;0", "[>abc]0", "HH[M]", "0\\"};
   for (const char* code : codes) {
     EXPECT_EQ(FormatNumber(-12.3, code), "-12.3") << code;
-    try {
-      WorksheetText(-12.3, code);
-      ADD_FAILURE() << "TEXT accepted " << code;
-    } catch (const HostError& error) {
-      EXPECT_EQ(error.Number(), kErrCannotOpen);
-      EXPECT_NE(std::string(error.what()).find(code), std::string::npos) << error.what();
-    }
+    EXPECT_HOST_ERROR(WorksheetText(-12.3, code), kErrCannotOpen, code);
   }
 }
 

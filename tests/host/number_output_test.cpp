@@ -1,18 +1,15 @@
 // Numbers in a saved sheet: the shortest text that reads back as exactly the same double, in the
 // form std::to_chars gives (fixed, or exponent where that is shorter).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "host/workbook.hpp"
-#include "host/xlsx_zip.hpp"
+#include "support/package.hpp"
 
 namespace vardex::host {
 namespace {
@@ -24,14 +21,7 @@ std::string Shortest(double v) {
 
 // The <v> texts of the first sheet's cells, in order.
 std::vector<std::string> SavedValues(Workbook& book) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("vardex-number-output-" + std::to_string(::getpid()) + ".xlsx");
-  book.SaveAs(path);
-  std::ifstream in(path, std::ios::binary);
-  auto bytes = std::make_shared<const std::string>(std::istreambuf_iterator<char>(in),
-                                                   std::istreambuf_iterator<char>());
-  std::filesystem::remove(path);
-  const std::string xml = detail::Package(bytes, "n.xlsx").Read("xl/worksheets/sheet1.xml");
+  const std::string xml = test::PackagePart(test::SavedBytes(book), "xl/worksheets/sheet1.xml");
   std::vector<std::string> out;
   for (std::size_t at = xml.find("<v>"); at != std::string::npos; at = xml.find("<v>", at)) {
     const std::size_t end = xml.find("</v>", at);

@@ -1,16 +1,16 @@
 // Package I/O: real workbooks in and out, hostile packages, failing saves, properties.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <system_error>
 
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "host/xlsx_zip.hpp"
+#include "support/expect_error.hpp"
+#include "support/package.hpp"
 
 namespace vardex::host {
 namespace {
@@ -18,21 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 const fs::path kWorkbooks = "../shared/oracles/workbooks";
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A fresh folder per test under the build tree (or the system's temporary folder).
-fs::path TestDir() {
-  const char* bin = std::getenv("VARDEX_BINARY_DIR");
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  fs::path dir = (bin ? fs::path(bin) : fs::temp_directory_path()) / "host_io_tests" /
-                 (std::string(info->test_suite_name()) + "." + info->name());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
+using test::FileBytes;
 
 // MANIFEST.tsv: file name -> number of non-empty cells.
 std::map<std::string, long> ManifestCells() {
@@ -69,7 +55,7 @@ std::string OutName(const fs::path& in) {
 TEST(XlsxIo, EveryRealWorkbookLoadsAndSavesUnchangedByteForByte) {
   const auto manifest = ManifestCells();
   ASSERT_GE(manifest.size(), 30u) << "shared workbooks not found from the project root";
-  const fs::path dir = TestDir();
+  const test::ScratchDir dir;
   for (const auto& [name, cells] : manifest) {
     SCOPED_TRACE(name);
     const fs::path in = kWorkbooks / name;
@@ -80,8 +66,8 @@ TEST(XlsxIo, EveryRealWorkbookLoadsAndSavesUnchangedByteForByte) {
     EXPECT_TRUE(book.Saved());
     // Nothing changed: every entry keeps its compressed bytes (a template's content types
     // excepted: it becomes a workbook).
-    const detail::Package a(std::make_shared<const std::string>(ReadFile(in)), name);
-    const detail::Package b(std::make_shared<const std::string>(ReadFile(out)), name);
+    const detail::Package a(std::make_shared<const std::string>(FileBytes(in)), name);
+    const detail::Package b(std::make_shared<const std::string>(FileBytes(out)), name);
     ASSERT_EQ(a.Entries().size(), b.Entries().size());
     for (std::size_t i = 0; i < a.Entries().size(); ++i) {
       const auto& ea = a.Entries()[i];
@@ -99,7 +85,7 @@ TEST(XlsxIo, EveryRealWorkbookLoadsAndSavesUnchangedByteForByte) {
 }
 
 TEST(XlsxIo, WrittenCellsReadBackAndEverythingElseStays) {
-  const fs::path dir = TestDir();
+  const test::ScratchDir dir;
   Workbook book = Workbook::Open(kWorkbooks / "sjs_merge_cells.xlsx");
   Worksheet& s = book.Sheet("Merge");
   const auto merges = s.MergedRanges();
@@ -140,7 +126,8 @@ TEST(XlsxIo, WrittenCellsReadBackAndEverythingElseStays) {
 }
 
 TEST(XlsxIo, TemplateOpensUntitledAndSavesAsWorkbook) {
-  const fs::path dir = TestDir() / "模板 目录";
+  const test::ScratchDir scratch;
+  const fs::path dir = scratch / "模板 目录";
   fs::create_directories(dir);
   fs::copy_file(kWorkbooks / "opx_empty.xltx", dir / "工作.xltx");
   Workbook book = Workbook::Open(dir / "工作.xltx");
@@ -152,52 +139,15 @@ TEST(XlsxIo, TemplateOpensUntitledAndSavesAsWorkbook) {
   Workbook again = Workbook::Open(dir / "项目.xlsx");
   EXPECT_EQ(again.Sheet("水准表").Value({5, 1}), CellValue(std::string("BM1")));
   EXPECT_EQ(again.SheetCount(), 4u);
-  const detail::Package p(std::make_shared<const std::string>(ReadFile(dir / "项目.xlsx")), "x");
-  EXPECT_EQ(p.Read("[Content_Types].xml").find("template"), std::string::npos);
+  EXPECT_EQ(test::PackagePart(FileBytes(dir / "项目.xlsx"), "[Content_Types].xml").find("template"),
+            std::string::npos);
+  EXPECT_THROW(book.SaveAs(dir / "project.xltx"), HostError);  // a workbook is no template
 }
 
 // --- hostile and broken packages ----------------------------------------------------------
 
-std::string Zip(std::vector<std::pair<std::string, std::string>> parts) {
-  std::vector<detail::OutputEntry> entries;
-  for (auto& [name, data] : parts) {
-    detail::OutputEntry e;
-    e.name = name;
-    e.data = data;
-    entries.push_back(std::move(e));
-  }
-  return detail::WriteZip(entries, {});
-}
-
-const char* kTypes =
-    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-    "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
-    "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>";
-const char* kRootRels =
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-    "relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
-const char* kWorkbookXml =
-    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
-    "<sheet name=\"数据输入\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
-const char* kWorkbookRels =
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-    "relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>";
-
-std::string SheetXml(const std::string& data) {
-  return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-         "<sheetData>" +
-         data + "</sheetData></worksheet>";
-}
-
 std::string Package(const std::string& sheet_data) {
-  return Zip({{"[Content_Types].xml", kTypes},
-              {"_rels/.rels", kRootRels},
-              {"xl/workbook.xml", kWorkbookXml},
-              {"xl/_rels/workbook.xml.rels", kWorkbookRels},
-              {"xl/worksheets/sheet1.xml", SheetXml(sheet_data)}});
+  return test::PackageBytes({{"数据输入", sheet_data}});
 }
 
 TEST(XlsxIo, MinimalPackageReads) {
@@ -232,8 +182,10 @@ TEST(XlsxIo, BrokenPackagesGiveLocatedErrors) {
       {"not a zip", "hello, world", {"bad.xlsx", "zip"}},
       {"empty file", "", {"bad.xlsx"}},
       {"truncated", good.substr(0, good.size() / 2), {"bad.xlsx"}},
-      {"no workbook part", Zip({{"[Content_Types].xml", kTypes}}), {"bad.xlsx"}},
-      {"no content types", Zip({{"xl/workbook.xml", kWorkbookXml}}), {"[Content_Types].xml"}},
+      {"no workbook part", test::ZipBytes({{"[Content_Types].xml", "<Types/>"}}), {"bad.xlsx"}},
+      {"no content types",
+       test::ZipBytes({{"xl/workbook.xml", "<workbook/>"}}),
+       {"[Content_Types].xml"}},
       {"malformed xml",
        Package("<row r=\"1\"><c r=\"A1\"><v>1</v></row>"),
        {"xl/worksheets/sheet1.xml"}},
@@ -261,20 +213,15 @@ TEST(XlsxIo, BrokenPackagesGiveLocatedErrors) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    try {
-      Workbook::OpenBytes(c.bytes, "bad.xlsx");
-      ADD_FAILURE() << "opened";
-    } catch (const HostError& e) {
-      EXPECT_EQ(e.Number(), kErrCannotOpen);
-      const std::string msg = e.what();
-      EXPECT_NE(msg.find("无法打开工作簿“bad.xlsx”"), std::string::npos) << msg;
-      for (const auto& name : c.must_name) EXPECT_NE(msg.find(name), std::string::npos) << msg;
-    }
+    std::vector<std::string> texts = c.must_name;
+    texts.push_back("无法打开工作簿“bad.xlsx”");
+    EXPECT_TRUE(test::ThrowsHostError([&] { Workbook::OpenBytes(c.bytes, "bad.xlsx"); },
+                                      kErrCannotOpen, texts));
   }
 }
 
 TEST(XlsxIo, EveryTruncationFailsCleanly) {
-  const std::string good = ReadFile(kWorkbooks / "lxw_merge_range02.xlsx");
+  const std::string good = FileBytes(kWorkbooks / "lxw_merge_range02.xlsx");
   for (std::size_t n = 0; n < good.size(); n += 97) {
     try {
       Workbook::OpenBytes(good.substr(0, n), "cut.xlsx");
@@ -286,13 +233,7 @@ TEST(XlsxIo, EveryTruncationFailsCleanly) {
 
 TEST(XlsxIo, OpenNamesMissingAndUnsupportedFiles) {
   for (const char* name : {"nothing-here.xlsx", "table.csv"}) {
-    try {
-      Workbook::Open(name);
-      ADD_FAILURE();
-    } catch (const HostError& e) {
-      EXPECT_EQ(e.Number(), kErrCannotOpen);
-      EXPECT_NE(std::string(e.what()).find(name), std::string::npos);
-    }
+    EXPECT_HOST_ERROR(Workbook::Open(name), kErrCannotOpen, name);
   }
 }
 

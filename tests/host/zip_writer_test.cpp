@@ -31,57 +31,35 @@ TEST(ZipWriter, EveryKindOfEntryReadsBack) {
   const Package source(first_bytes, "first.xlsx");
   ASSERT_EQ(source.Entries().size(), 2u);
 
-  struct Expected {
-    std::string name, content;
-  };
-  std::vector<Expected> expected;
-  std::vector<OutputEntry> entries;
-  auto add = [&](std::string name, std::string content) {
-    expected.push_back({name, content});
-    OutputEntry e;
-    e.name = std::move(name);
-    e.data = std::move(content);
-    entries.push_back(std::move(e));
-  };
-  add("[Content_Types].xml", "<Types/>");  // too small to shrink: stored
-  add("xl/empty.xml", "");
-  add("xl/媒体/图片 1.xml", Repeated("测量", 500));  // UTF-8 name, deflated
-  {
-    OutputEntry copy;
-    copy.name = source.Entries()[0].name;
-    copy.copy = &source.Entries()[0];
-    entries.push_back(std::move(copy));
-    expected.push_back({first[0].name, source.Read(first[0].name)});
-  }
-  {
-    OutputEntry made;
-    made.name = "xl/worksheets/sheet2.xml";
-    made.produce = [](ByteBuffer& out) { out.Append(Repeated("<c r=\"B2\" s=\"3\"/>", 30000)); };
-    made.expected_size = 30000 * 17;
-    entries.push_back(std::move(made));
-    expected.push_back({"xl/worksheets/sheet2.xml", Repeated("<c r=\"B2\" s=\"3\"/>", 30000)});
-  }
+  // Stored (too small to shrink), empty, deflated under a UTF-8 name, copied from the first
+  // package, and produced on a worker.
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"[Content_Types].xml", "<Types/>"},
+      {"xl/empty.xml", ""},
+      {"xl/媒体/图片 1.xml", Repeated("测量", 500)},
+      {first[0].name, source.Read(first[0].name)},
+      {"xl/worksheets/sheet2.xml", Repeated("<c r=\"B2\" s=\"3\"/>", 30000)}};
   for (unsigned threads : {1u, 2u, 5u}) {
     SCOPED_TRACE(threads);
-    std::vector<OutputEntry> copy_of_entries;
-    for (const OutputEntry& e : entries) {
-      OutputEntry c;
-      c.name = e.name;
-      c.copy = e.copy;
-      c.data = e.data;
-      c.produce = e.produce;
-      c.expected_size = e.expected_size;
-      copy_of_entries.push_back(std::move(c));
+    std::vector<OutputEntry> entries(expected.size());
+    for (std::size_t i = 0; i < 3; ++i) {
+      entries[i].name = expected[i].first;
+      entries[i].data = expected[i].second;
     }
+    entries[3].name = first[0].name;
+    entries[3].copy = &source.Entries()[0];
+    entries[4].name = expected[4].first;
+    entries[4].produce = [&](ByteBuffer& out) { out.Append(expected[4].second); };
+    entries[4].expected_size = expected[4].second.size();
     ZipOptions options;
     options.threads = threads;
-    const auto bytes = std::make_shared<const std::string>(WriteZip(copy_of_entries, options));
+    const auto bytes = std::make_shared<const std::string>(WriteZip(entries, options));
     const Package p(bytes, "out.xlsx");
     ASSERT_EQ(p.Entries().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-      SCOPED_TRACE(expected[i].name);
-      EXPECT_EQ(p.Entries()[i].name, expected[i].name);  // the order given, not the work order
-      EXPECT_EQ(p.Read(expected[i].name), expected[i].content);
+      SCOPED_TRACE(expected[i].first);
+      EXPECT_EQ(p.Entries()[i].name, expected[i].first);  // the order given, not the work order
+      EXPECT_EQ(p.Read(expected[i].first), expected[i].second);
     }
     EXPECT_EQ(p.Entries()[3].raw, source.Entries()[0].raw);  // copied, not recompressed
     EXPECT_EQ(p.Entries()[0].method, 0);

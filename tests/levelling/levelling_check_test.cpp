@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,18 +13,8 @@
 #include "levelling/levelling_record.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::DumpFindings;
-using test::DumpSheet;
-using test::HasFindingAt;
-using test::kInput;
-using test::kLevelling;
-using test::LevellingBlock;
-using test::LevellingRow;
-using test::MakeLevellingProject;
-using test::Typed;
 
 const Typed kNone{};
 
@@ -180,47 +169,34 @@ TEST(CheckLevellingRecord, HandEditsAreReportedAtTheirCell) {
 TEST(CheckLevellingRecord, SettingsThatDisagreeWithTheRecordAreFound) {
   // The record was written with readings in metres and intermediate sights in C.
   const host::Workbook book = WorkedExample(true);
-  SurveySettings millimetres;
-  millimetres.ReadingsInMeters = false;
-  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, millimetres), kLevelling, "C6"));
-  SurveySettings fore_sights;
-  fore_sights.ShowMidPoints = false;
-  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, fore_sights), kLevelling, "D6"));
-  SurveySettings turn_elevations;
-  turn_elevations.ShowTurnPointElevation = true;
-  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, turn_elevations), kLevelling, "F7"));
+  EXPECT_TRUE(
+      HasFindingAt(CheckLevellingRecord(book, {.ReadingsInMeters = false}), kLevelling, "C6"));
+  EXPECT_TRUE(HasFindingAt(CheckLevellingRecord(book, {.ShowMidPoints = false}), kLevelling, "D6"));
+  EXPECT_TRUE(
+      HasFindingAt(CheckLevellingRecord(book, {.ShowTurnPointElevation = true}), kLevelling, "F7"));
 }
 
 TEST(CheckLevellingRecord, TruncatedOrMissingRecordIsOneFindingNotACrash) {
   struct Case {
     const char* label;
-    std::function<void(host::Workbook&)> damage;
     std::string sheet;
-    std::string cell;
+    const char* cleared;  // the range cleared, or the cell given a text
+    const char* finding;
   };
-  const std::vector<Case> cases = {
-      {"end benchmark row cleared",
-       [](host::Workbook& b) {
-         b.Sheet(kLevelling).ClearContents({{9, 1}, {9, 9}});
-       },
-       kLevelling, "A9"},
-      {"record cleared",
-       [](host::Workbook& b) {
-         b.Sheet(kLevelling).ClearContents({{5, 1}, {9, 9}});
-       },
-       kLevelling, "A5"},
-      {"input unreadable",
-       [](host::Workbook& b) {
-         b.Sheet(kInput).SetValue({9, 5}, std::string_view("高"));
-       },
-       kInput, "E9"},
-  };
+  const Case cases[] = {{"end benchmark row cleared", kLevelling, "A9:I9", "A9"},
+                        {"record cleared", kLevelling, "A5:I9", "A5"},
+                        {"input unreadable", kInput, "E9", "E9"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     host::Workbook book = WorkedExample(true);
-    c.damage(book);
+    const host::RangeRef range = *host::ParseRangeRef(c.cleared);
+    if (range.first == range.last) {
+      book.Sheet(c.sheet).SetValue(range.first, std::string_view("高"));
+    } else {
+      book.Sheet(c.sheet).ClearContents(range);
+    }
     const std::vector<CheckFinding> findings = CheckLevellingRecord(book, SurveySettings{});
-    EXPECT_TRUE(HasFindingAt(findings, c.sheet, c.cell)) << DumpFindings(findings);
+    EXPECT_TRUE(HasFindingAt(findings, c.sheet, c.finding)) << DumpFindings(findings);
   }
   host::Workbook no_record;
   no_record.AddSheet(kInput);
@@ -230,4 +206,4 @@ TEST(CheckLevellingRecord, TruncatedOrMissingRecordIsOneFindingNotACrash) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

@@ -11,29 +11,26 @@
 #include "support/package.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::LevellingBlock;
-using test::MakeLevellingProject;
-using test::Typed;
 
 const Typed kNone{};
 
-TEST(ReadLevellingInput, TranscribesBenchmarksAndPointRows) {
+// Rows without a measured elevation draw its error in row order, the closure last.
+TEST(ReadLevellingInput, TranscribesBenchmarksAndPointRowsDrawingInRowOrder) {
   LevellingBlock block;
   block.start_name = std::string("  BM 1  ");
   block.end_name = 12.5;                       // a number as a name reads as its text
   block.end_elevation = std::string("108.5");  // a numeric text as its number
   block.rows = {
       {std::string(" K0 + 000 "), -3.2, 100.5, 100.502},
-      {std::string("K0+050"), std::string("边沟"), 108.0, 108.003},
+      {std::string("K0+050"), std::string("边沟"), 108.0, kNone},
       {std::string("P3"), 5.0, 100.0005, 7.0},  // design to the millimetre, ties to even
       {std::string("P4"), 0.0, std::string("7.1234"), 7.0},
-      {std::string("P5"), std::string(" 2.5 "), kNone, 7.0},  // no design reads as 0
+      {std::string("P5"), std::string(" 2.5 "), kNone, kNone},  // no design reads as 0
   };
   host::Workbook book = MakeLevellingProject(block);
-  auto random = MakeScriptedRandomSource({1});
+  auto random = MakeScriptedRandomSource({3, -2, 1});
 
   const LevellingInput input = ReadLevellingInput(book, SurveySettings{}, *random);
 
@@ -50,7 +47,7 @@ TEST(ReadLevellingInput, TranscribesBenchmarksAndPointRows) {
       {"K0+050", "边沟", 108.0, 108.003},
       {"P3", "右5.米", 100.0, 7.0},
       {"P4", "中", 7.123, 7.0},
-      {"P5", "右2.5米", 0.0, 7.0},
+      {"P5", "右2.5米", 0.0, -0.002},
       {"12.5", "", 108.5, 108.5 + 0.001},  // the closure draw, not rounded again
   };
   ASSERT_EQ(input.Points.size(), expected.size());
@@ -59,7 +56,7 @@ TEST(ReadLevellingInput, TranscribesBenchmarksAndPointRows) {
     EXPECT_EQ(input.Points[i].Name, expected[i].name);
     EXPECT_EQ(input.Points[i].SideText, expected[i].side);
     EXPECT_EQ(input.Points[i].DesignElevation, expected[i].design);
-    EXPECT_EQ(input.Points[i].MeasuredElevation, expected[i].measured);
+    EXPECT_DOUBLE_EQ(input.Points[i].MeasuredElevation, expected[i].measured);
   }
 }
 
@@ -90,26 +87,6 @@ TEST(ReadLevellingInput, ColumnAEndsTheListOnlyWhenEmpty) {
   }
 }
 
-TEST(ReadLevellingInput, DrawsInRowOrderThenTheClosure) {
-  LevellingBlock block;
-  block.end_elevation = 50.0;
-  block.rows = {
-      {std::string("P1"), kNone, 10.0, kNone},
-      {std::string("P2"), kNone, 20.0, 20.5},  // measured: no draw
-      {std::string("P3"), kNone, 30.125, kNone},
-      {std::string("P4"), kNone, kNone, kNone},
-  };
-  host::Workbook book = MakeLevellingProject(block);
-  auto random = MakeScriptedRandomSource({3, -2, 1, -1});
-  const LevellingInput input = ReadLevellingInput(book, SurveySettings{}, *random);
-  ASSERT_EQ(input.Points.size(), 5u);
-  EXPECT_EQ(input.Points[0].MeasuredElevation, 10.003);
-  EXPECT_EQ(input.Points[1].MeasuredElevation, 20.5);
-  EXPECT_EQ(input.Points[2].MeasuredElevation, 30.123);
-  EXPECT_EQ(input.Points[3].MeasuredElevation, 0.001);
-  EXPECT_EQ(input.Points[4].MeasuredElevation, 50.0 - 0.001);
-}
-
 TEST(ReadLevellingInput, ToleranceBoundsRoundToWholeMillimetresTiesToEven) {
   struct Case {
     double mid_minus, mid_plus, closure_minus, closure_plus;
@@ -123,11 +100,10 @@ TEST(ReadLevellingInput, ToleranceBoundsRoundToWholeMillimetresTiesToEven) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mid_minus);
-    SurveySettings settings;
-    settings.MidTolMinus = c.mid_minus;
-    settings.MidTolPlus = c.mid_plus;
-    settings.ClosureTolMinus = c.closure_minus;
-    settings.ClosureTolPlus = c.closure_plus;
+    const SurveySettings settings{.MidTolMinus = c.mid_minus,
+                                  .MidTolPlus = c.mid_plus,
+                                  .ClosureTolMinus = c.closure_minus,
+                                  .ClosureTolPlus = c.closure_plus};
     LevellingBlock block;
     block.end_elevation = 20.0;
     block.rows = {{std::string("P"), kNone, 10.0, kNone}};
@@ -162,8 +138,7 @@ TEST(ReadLevellingInput, FailureNamesSheetCellAndWhatWasExpected) {
     return [block] { return MakeLevellingProject(block); };
   };
   const test::LevellingRow good{std::string("P1"), kNone, 10.0, kNone};
-  SurveySettings wide;
-  wide.MidTolPlus = 3e9;
+  const SurveySettings wide{.MidTolPlus = 3e9};
   struct Case {
     const char* label;
     std::function<host::Workbook()> make;
@@ -235,4 +210,4 @@ TEST(ReadLevellingInput, FailureNamesSheetCellAndWhatWasExpected) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

@@ -7,77 +7,30 @@
 #include <vector>
 
 #include "levelling/levelling_record.hpp"
+#include "support/expect_error.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::DumpSheet;
-using test::kLevelling;
-using test::LevellingBlock;
-using test::MakeLevellingProject;
-using test::RecordingSource;
-using test::Typed;
 
 const Typed kNone{};
 
 // Default settings: readings in metres, intermediate sights shown, turning point elevations not.
+// Columns A to I of rows 5 to 10; the deviations in H are millimetres.
 TEST(GenerateLevellingRecord, WorkedExampleCellByCell) {
-  // Numbers within a micrometre, texts exactly; every other cell of A5:I10 stays empty.
-  struct Expected {
-    const char* cell;
-    std::variant<double, std::string> value;
-  };
-  const std::vector<Expected> cells = {{"A5", std::string("BM1")},
-                                       {"B5", 4.4},
-                                       {"E5", 104.4},
-                                       {"G5", 100.0},
-                                       {"A6", std::string("K0+000左3.2米")},
-                                       {"C6", 3.898},
-                                       {"F6", 100.502},
-                                       {"G6", 100.5},
-                                       {"H6", 2.0},
-                                       {"A7", std::string("ZD1")},
-                                       {"B7", 4.7},
-                                       {"D7", 0.3},
-                                       {"E7", 108.8},
-                                       {"A8", std::string("K0+050")},
-                                       {"C8", 0.797},
-                                       {"F8", 108.003},
-                                       {"G8", 108.0},
-                                       {"H8", 3.0},
-                                       {"A9", std::string("BM2")},
-                                       {"D9", 0.299},
-                                       {"F9", 108.501},
-                                       {"G9", 108.5},
-                                       {"H9", 1.0},
-                                       {"I2", std::string("±6√n=±8")}};
+  const std::vector<std::string> record = {
+      "BM1|4.4|||104.4||100",         "K0+000左3.2米||3.898|||100.502|100.5|2",
+      "ZD1|4.7||0.3|108.8",           "K0+050||0.797|||108.003|108|3",
+      "BM2|||0.299||108.501|108.5|1", ""};
   for (const bool measured_typed : {true, false}) {
     SCOPED_TRACE(measured_typed ? "measured typed" : "measured simulated");
     host::Workbook book = MakeLevellingProject(test::LevellingWorkedExample(measured_typed));
     auto random = MakeScriptedRandomSource(test::LevellingWorkedDraws(measured_typed));
     GenerateLevellingRecord(book, SurveySettings{}, *random);
     const host::Worksheet& sheet = book.Sheet(kLevelling);
-    SCOPED_TRACE(DumpSheet(sheet, 10));
-
-    EXPECT_EQ(&book.ActiveSheet(), &sheet);
-    for (int32_t row = 5; row <= 10; ++row) {
-      for (int32_t column = 1; column <= 9; ++column) {
-        const std::string ref = host::FormatCellRef({row, column});
-        const auto found = std::find_if(cells.begin(), cells.end(),
-                                        [&](const Expected& e) { return ref == e.cell; });
-        const host::CellValue value = sheet.Value({row, column});
-        if (found == cells.end()) {
-          EXPECT_TRUE(host::IsEmpty(value)) << ref;
-        } else if (const auto* number = std::get_if<double>(&found->value)) {
-          ASSERT_TRUE(std::holds_alternative<double>(value)) << ref;
-          EXPECT_NEAR(std::get<double>(value), *number, 1e-9) << ref;
-        } else {
-          EXPECT_EQ(value, host::CellValue(std::get<std::string>(found->value))) << ref;
-        }
-      }
-    }
+    EXPECT_EQ(test::RowDifferences(sheet, 5, record, 9), "") << DumpSheet(sheet, 10);
     EXPECT_EQ(test::TextAt(sheet, {2, 9}), "±6√n=±8");
+    EXPECT_EQ(&book.ActiveSheet(), &sheet);
   }
 }
 
@@ -98,25 +51,19 @@ TEST(FirstBackSight, WindowFollowsTheRiseToTheFirstPoint) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    SurveySettings settings;
-    settings.StaffMinReading = c.min;
-    settings.StaffMaxReading = c.max;
-    settings.QuickTransferValue = 0.6;
+    const SurveySettings settings{.StaffMinReading = c.min, .StaffMaxReading = c.max};
     RecordingSource random;
     const StationReadings s = FirstBackSight(100.0, c.h1, settings, random);
     EXPECT_EQ(random.draws, std::vector<RecordingSource::Draw>{c.window});
     EXPECT_EQ(s.BackSight, c.window.lo / 1000.0);
-    EXPECT_EQ(s.LineOfSight, 100.0 + c.window.lo / 1000.0);
     EXPECT_EQ(s.ForeSight, 0.0);
-    EXPECT_EQ(s.TurnPointElevation, 0.0);
   }
 }
 
 TEST(TurnStation, DescendsAboveMaxAndAscendsOtherwise) {
-  SurveySettings settings;  // dyadic values, so that d = Max holds exactly
-  settings.StaffMinReading = 0.25;
-  settings.StaffMaxReading = 4.75;
-  settings.QuickTransferValue = 0.5;
+  // Dyadic values, so that d = Max holds exactly.
+  const SurveySettings settings{
+      .StaffMinReading = 0.25, .StaffMaxReading = 4.75, .QuickTransferValue = 0.5};
   struct Case {
     const char* label;
     double target;  // line of sight 110
@@ -139,24 +86,21 @@ TEST(TurnStation, DescendsAboveMaxAndAscendsOtherwise) {
     const StationReadings s = TurnStation(110.0, c.target, settings, *random);
     EXPECT_EQ(s.BackSight, c.draws[0] / 1000.0);
     EXPECT_EQ(s.ForeSight, c.draws[1] / 1000.0);
-    EXPECT_EQ(s.TurnPointElevation, 110.0 - s.ForeSight);
-    EXPECT_EQ(s.LineOfSight, (s.BackSight + 110.0) - s.ForeSight);
   }
 }
 
 // Same draws, different switches: the switches move and scale cells but change no draw.
 TEST(BuildLevellingRecord, DisplaySwitchesMoveAndScaleReadingsOnly) {
-  LevellingInput input;
-  input.StartBenchmarkName = "BM1";
-  input.StartBenchmarkElevation = 50.0;
-  input.EndBenchmarkName = "BM2";
-  input.EndBenchmarkElevation = 40.0;
-  input.Points = {{"A", "", 58.0, 58.0}, {"B", "", 45.5, 0.0}, {"BM2", "", 40.001, 40.0}};
+  const LevellingInput input{
+      "BM1",
+      50.0,
+      "BM2",
+      40.0,
+      {{"A", "", 58.0, 58.0}, {"B", "", 45.5, 0.0}, {"BM2", "", 40.001, 40.0}}};
   auto build = [&](bool meters, bool mids, bool turn_elevation) {
-    SurveySettings settings;
-    settings.ReadingsInMeters = meters;
-    settings.ShowMidPoints = mids;
-    settings.ShowTurnPointElevation = turn_elevation;
+    const SurveySettings settings{.ShowTurnPointElevation = turn_elevation,
+                                  .ShowMidPoints = mids,
+                                  .ReadingsInMeters = meters};
     auto random = MakeSeededRandomSource(7);
     return BuildLevellingRecord(input, settings, *random);
   };
@@ -202,7 +146,7 @@ TEST(BuildLevellingRecord, DisplaySwitchesMoveAndScaleReadingsOnly) {
   }
   // The point without a design elevation has empty texts in G and H.
   EXPECT_EQ(base.Rows.back().Kind, LevellingRowKind::EndBenchmark);
-  for (const LevellingRow& row : base.Rows) {
+  for (const vardex::LevellingRow& row : base.Rows) {
     if (row.Kind == LevellingRowKind::Point && row.Cells[A] == RecordValue(std::string("B"))) {
       EXPECT_EQ(row.Cells[G], RecordValue(std::string()));
       EXPECT_EQ(row.Cells[H], RecordValue(std::string()));
@@ -211,16 +155,11 @@ TEST(BuildLevellingRecord, DisplaySwitchesMoveAndScaleReadingsOnly) {
 }
 
 TEST(BuildLevellingRecord, PointExactlyMaxBelowTheLineOfSightAscendsThenDescends) {
-  SurveySettings settings;  // dyadic values, so that d = Max holds exactly
-  settings.StaffMinReading = 0.25;
-  settings.StaffMaxReading = 4.75;
-  settings.QuickTransferValue = 0.5;
-  LevellingInput input;
-  input.StartBenchmarkName = "BM1";
-  input.StartBenchmarkElevation = 100.0;
-  input.EndBenchmarkName = "BM2";
-  input.EndBenchmarkElevation = 95.0;
-  input.Points = {{"P", "", 95.75, 95.75}, {"BM2", "", 95.0, 95.0}};
+  // Dyadic values, so that d = Max holds exactly.
+  const SurveySettings settings{
+      .StaffMinReading = 0.25, .StaffMaxReading = 4.75, .QuickTransferValue = 0.5};
+  const LevellingInput input{
+      "BM1", 100.0, "BM2", 95.0, {{"P", "", 95.75, 95.75}, {"BM2", "", 95.0, 95.0}}};
   // Back-sight 0.5 gives L = 100.5 and d = 4.75 = Max on P.
   auto random = MakeScriptedRandomSource({500, 4500, 250, 500, 4500, 500, 4750});
   const LevellingRecord record = BuildLevellingRecord(input, settings, *random);
@@ -235,13 +174,12 @@ TEST(BuildLevellingRecord, PointExactlyMaxBelowTheLineOfSightAscendsThenDescends
 }
 
 TEST(BuildLevellingRecord, NamesLoseSpacesButThePrefixKeepsThem) {
-  SurveySettings settings;
-  settings.TurnPointPrefix = " Z D";
-  LevellingInput input;
-  input.StartBenchmarkName = "B M 1";
-  input.StartBenchmarkElevation = 100.0;
-  input.EndBenchmarkName = "B M 2";
-  input.Points = {{" K1+100 ", "左 3.2 米", 110.0, 0.0}, {"B M 2", "", 100.0, 100.0}};
+  const SurveySettings settings{.TurnPointPrefix = " Z D"};
+  const LevellingInput input{"B M 1",
+                             100.0,
+                             "B M 2",
+                             0.0,
+                             {{" K1+100 ", "左 3.2 米", 110.0, 0.0}, {"B M 2", "", 100.0, 100.0}}};
   auto random = MakeSeededRandomSource(3);
   const LevellingRecord record = BuildLevellingRecord(input, settings, *random);
   ASSERT_EQ(record.Rows[1].Kind, LevellingRowKind::TurnPoint);  // a rise of 10 m
@@ -249,7 +187,7 @@ TEST(BuildLevellingRecord, NamesLoseSpacesButThePrefixKeepsThem) {
   EXPECT_EQ(record.Rows[1].Cells[0], RecordValue(std::string(" Z D1")));
   const auto point =
       std::find_if(record.Rows.begin(), record.Rows.end(),
-                   [](const LevellingRow& r) { return r.Kind == LevellingRowKind::Point; });
+                   [](const vardex::LevellingRow& r) { return r.Kind == LevellingRowKind::Point; });
   ASSERT_NE(point, record.Rows.end());
   EXPECT_EQ(point->Cells[0], RecordValue(std::string("K1+100左3.2米")));
   EXPECT_EQ(record.Rows.back().Cells[0], RecordValue(std::string("BM2")));
@@ -260,34 +198,37 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
   struct Case {
     const char* label;
     SurveySettings settings;
-    LevellingBlock block;
+    LevellingRow point;
     int number;
     std::string message_part;
   };
-  // Dyadic staff bounds keep the arithmetic exact: from L = 100.25 the point reads Max + (Max −
-  // Min), a descent brings it to exactly Max, the ascent that follows back to the start.
-  SurveySettings collapsed;  // windows of whole millimetres shrink to single values
-  collapsed.StaffMinReading = 0.25;
-  collapsed.StaffMaxReading = 4.75;
-  collapsed.QuickTransferValue = 0.0004;
-  LevellingBlock stall_block;
-  stall_block.rows = {{std::string("P9"), kNone, 91.0, 91.0}};
-  SurveySettings narrow;  // the staff range holds no whole millimetre: every step is zero
-  narrow.StaffMinReading = 0.25;
-  narrow.StaffMaxReading = 0.25048828125;
-  narrow.QuickTransferValue = 0.0001220703125;
-  LevellingBlock narrow_block;
-  narrow_block.rows = {{std::string("Q1"), kNone, 100.0, 100.0}};
-  LevellingBlock deep_block;
-  deep_block.rows = {{std::string("DEEP"), kNone, -400000.0, -400000.0}};
-  LevellingBlock bad_input;
-  bad_input.rows = {{std::string("P1"), kNone, std::string("abc"), kNone}};
-  const std::vector<Case> cases = {
-      {"oscillation", collapsed, stall_block, host::kErrCannotOpen, "点“P9”：转站 256 次"},
-      {"staff too narrow", narrow, narrow_block, host::kErrCannotOpen, "点“Q1”：转站 256 次"},
-      {"more rows than cleared", SurveySettings{}, deep_block, host::kErrCannotOpen,
+  // Dyadic staff bounds keep the arithmetic exact. Oscillation: windows of whole millimetres
+  // shrink to single values; from L = 100.25 the point reads Max + (Max − Min), a descent brings
+  // it to exactly Max, the ascent that follows back to the start. Too narrow: the staff range
+  // holds no whole millimetre, so every step is zero.
+  const Case cases[] = {
+      {"oscillation",
+       {.StaffMinReading = 0.25, .StaffMaxReading = 4.75, .QuickTransferValue = 0.0004},
+       {std::string("P9"), kNone, 91.0, 91.0},
+       host::kErrCannotOpen,
+       "点“P9”：转站 256 次"},
+      {"staff too narrow",
+       {.StaffMinReading = 0.25,
+        .StaffMaxReading = 0.25048828125,
+        .QuickTransferValue = 0.0001220703125},
+       {std::string("Q1"), kNone, 100.0, 100.0},
+       host::kErrCannotOpen,
+       "点“Q1”：转站 256 次"},
+      {"more rows than cleared",
+       {},
+       {std::string("DEEP"), kNone, -400000.0, -400000.0},
+       host::kErrCannotOpen,
        "在点“DEEP”处超出第 65536 行"},
-      {"unreadable input", SurveySettings{}, bad_input, host::kErrTypeMismatch, "E8"},
+      {"unreadable input",
+       {},
+       {std::string("P1"), kNone, std::string("abc"), kNone},
+       host::kErrTypeMismatch,
+       "E8"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -298,19 +239,13 @@ TEST(GenerateLevellingRecord, FailuresLeaveTheEarlierRecordUntouched) {
     const std::string before = DumpSheet(book.Sheet(kLevelling), 12);
     book.Sheet(test::kInput).Activate();
 
-    test::TypeLevellingInput(book, c.block);
+    TypeLevellingInput(book, {.rows = {c.point}});
     auto random = MakeSeededRandomSource(5);
-    try {
-      GenerateLevellingRecord(book, c.settings, *random);
-      ADD_FAILURE() << "no error";
-    } catch (const host::HostError& e) {
-      EXPECT_EQ(e.Number(), c.number);
-      EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
-    }
+    EXPECT_HOST_ERROR(GenerateLevellingRecord(book, c.settings, *random), c.number, c.message_part);
     EXPECT_EQ(DumpSheet(book.Sheet(kLevelling), 12), before);
     EXPECT_EQ(book.ActiveSheet().Name(), test::kInput);
   }
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

@@ -32,35 +32,11 @@ TEST(ParseNumericText, Grammar) {
   }
   EXPECT_EQ(ParseNumericText("1.7976931348623157e308"), std::numeric_limits<double>::max());
 
-  const std::string refused[] = {
-      "-",
-      ".",
-      "NaN",
-      "infinity",
-      "--1",
-      "",
-      " ",
-      "+",
-      "-.",
-      "1e",
-      "1e+",
-      "e5",
-      "1.2.3",
-      "- 3",
-      "+-1",
-      "nan",
-      "inf",
-      "0x10",
-      "12abc",
-      "1 2",
-      "5%",
-      "1e 3",
-      "0,6",
-      "1,000",
-      ",5",
-      "\xEF\xBC\x91",
-      "3\xE3\x80\x80",
-  };
+  // The last two: the full-width digit one (U+FF11), and 3 with an ideographic space (U+3000).
+  const std::string refused[] = {"-",    ".",   "NaN",   "infinity", "--1",   "",      " ",
+                                 "+",    "-.",  "1e",    "1e+",      "e5",    "1.2.3", "- 3",
+                                 "+-1",  "nan", "inf",   "0x10",     "12abc", "1 2",   "5%",
+                                 "1e 3", "0,6", "1,000", ",5",       "１",    "3　"};
   for (const auto& text : refused) {
     SCOPED_TRACE("text \"" + text + "\"");
     EXPECT_FALSE(IsNumericText(text));

@@ -71,17 +71,12 @@ struct DmsCase {
   const char* text;
 };
 
-// Degree sign U+00B0, prime U+2032, double prime U+2033.
+// Degree sign U+00B0, prime U+2032, double prime U+2033. The carries and rounding of the angle
+// code are the number format's (NumberFormat.AngleCodeInEverySpelling).
 TEST(AngleToDmsTextTest, WritesDegreesMinutesSecondsWithCarry) {
   const DmsCase cases[] = {
-      {0, "0\u00B000\u203200.00\u2033"},
       {45.2625, "45\u00B015\u203245.00\u2033"},
-      {359.9999, "359\u00B059\u203259.64\u2033"},
       {359.999999999, "360\u00B000\u203200.00\u2033"},
-      {44.99999999999996, "45\u00B000\u203200.00\u2033"},
-      {53.130102354155945, "53\u00B007\u203248.37\u2033"},
-      {10.99999999, "11\u00B000\u203200.00\u2033"},  // 0.000036 seconds short: carries twice
-      {10.5 + 59.994 / 3600, "10\u00B030\u203259.99\u2033"},
       {720.25, "720\u00B015\u203200.00\u2033"},  // no wrap at 24 hours or 360 degrees
   };
   for (const auto& c : cases) {

@@ -7,10 +7,8 @@
 #include "support/package.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
-
-using test::kStakeOut;
 
 // Style indices of the package below: bordered, two decimals, bordered degrees-minutes-seconds.
 constexpr uint32_t kBorderStyle = 1;
@@ -29,25 +27,7 @@ host::Workbook OpenProjectPackage() {
       "", row + "</row>",
       "<mergeCells count=\"2\"><mergeCell ref=\"A8:B8\"/><mergeCell ref=\"C8:D8\"/></mergeCells>"};
   const std::string styles =
-      "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-      "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"0.00\"/>"
-      "<numFmt numFmtId=\"165\" formatCode=\"[h]°mm′ss.00″\"/></numFmts>"
-      "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
-      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-      "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
-      "<borders count=\"2\"><border><left/><right/><top/><bottom/><diagonal/></border>"
-      "<border><left style=\"thin\"/><right style=\"thin\"/><top style=\"thin\"/>"
-      "<bottom style=\"thin\"/><diagonal/></border></borders>"
-      "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
-      "borderId=\"0\"/></cellStyleXfs><cellXfs count=\"4\">"
-      "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-      "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"1\" xfId=\"0\" applyBorder=\"1\"/>"
-      "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
-      "applyNumberFormat=\"1\"/>"
-      "<xf numFmtId=\"165\" fontId=\"0\" fillId=\"0\" borderId=\"1\" xfId=\"0\" "
-      "applyNumberFormat=\"1\" applyBorder=\"1\"/></cellXfs>"
-      "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
-      "</cellStyles></styleSheet>";
+      test::StyleSheet({"0.00", "[h]°mm′ss.00″"}, {{0}, {0, true}, {164}, {165, true}});
   test::PackageSheet stake_out = record;
   stake_out.name = test::kStakeOut;
   test::PackageSheet inspection = record;
@@ -126,4 +106,4 @@ TEST(LoadPlaneInputDisplayTest, NameIsTakenAsDisplayed) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

@@ -3,26 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/host_error.hpp"
 #include "plane/plane_tables.hpp"
+#include "support/expect_error.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
 
-using test::kInput;
-using test::MakeProjectBook;
-using test::PlaneRow;
-using test::RecordingSource;
-using test::Typed;
-using test::TypePlaneInput;
-
 TEST(LoadPlaneInputTest, ReadsStationBackSightAndPointsWithScriptedDraws) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
-                 {{std::string("P1"), -2.5, 1010.0, 1010.0},
-                  {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
-                  {std::string("P3"), 0.0, 1.0, 2.0}});
+  host::Workbook book =
+      test::MakePlaneProject(std::string("T1"), 1000, 1000, 50.25, 512.125, 1100, 990, 49.5,
+                             {{std::string("P1"), -2.5, 1010.0, 1010.0},
+                              {0.0, std::string(" K1+200 "), std::string("20.5"), Typed{}},
+                              {std::string("P3"), 0.0, 1.0, 2.0}});
   auto random = MakeScriptedRandomSource({3, -2, 5, -5, 0, 1});
   const PlaneInput input = LoadPlaneInput(book, SurveySettings{}, *random);
 
@@ -84,12 +80,9 @@ TEST(LoadPlaneInputTest, DeviationsAreWholeMillimetresOverTheRoundedRange) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.minus) + " .. " + std::to_string(c.plus));
-    host::Workbook book = MakeProjectBook();
-    TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
-                   {{std::string("P"), Typed{}, 3512345.678, 512345.678}});
-    SurveySettings settings;
-    settings.PlaneTolMinus = c.minus;
-    settings.PlaneTolPlus = c.plus;
+    host::Workbook book = test::MakePlaneProject(
+        Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 3512345.678, 512345.678}});
+    const SurveySettings settings{.PlaneTolMinus = c.minus, .PlaneTolPlus = c.plus};
     RecordingSource random;
     const PlaneInput input = LoadPlaneInput(book, settings, random);
     EXPECT_EQ(random.draws, (std::vector<RecordingSource::Draw>{c.window, c.window}));
@@ -109,54 +102,33 @@ TEST(LoadPlaneInputTest, NonNumericCellIsErrorNamingSheetAndCellAndNothingIsWrit
                            {"D6", 6, 4}, {"C8", 8, 3}, {"D9", 9, 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cell);
-    host::Workbook book = MakeProjectBook();
-    TypePlaneInput(
-        book, std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
+    host::Workbook book = test::MakePlaneProject(
+        std::string("S"), 1, 2, 3, std::string("B"), 4, 5, 6,
         {{std::string("P1"), Typed{}, 1.0, 2.0}, {std::string("P2"), Typed{}, 3.0, 4.0}});
     book.Sheet(kInput).SetText({c.row, c.column}, "12a");
     auto random = MakeSeededRandomSource(1);
-    try {
-      GeneratePlaneTables(book, SurveySettings{}, *random);
-      ADD_FAILURE() << "no error";
-    } catch (const host::HostError& e) {
-      EXPECT_EQ(e.Number(), host::kErrTypeMismatch);
-      const std::string message = e.what();
-      EXPECT_NE(message.find(kInput), std::string::npos) << message;
-      EXPECT_NE(message.find(std::string(" ") + c.cell), std::string::npos) << message;
-      EXPECT_NE(message.find("12a"), std::string::npos) << message;
-    }
+    EXPECT_HOST_ERROR(GeneratePlaneTables(book, SurveySettings{}, *random), host::kErrTypeMismatch,
+                      kInput, std::string(" ") + c.cell, "12a");
     for (const auto& name : {test::kStakeOut, test::kInspection}) {
       EXPECT_FALSE(book.Sheet(name).UsedRange().has_value()) << name;
     }
   }
 }
 
-TEST(LoadPlaneInputTest, MissingInputSheetIsError9) {
-  host::Workbook book;
-  book.AddSheet(test::kStakeOut);
-  auto random = MakeSeededRandomSource(1);
-  try {
-    LoadPlaneInput(book, SurveySettings{}, *random);
-    ADD_FAILURE() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.Number(), host::kErrSubscript);
-    EXPECT_NE(std::string(e.what()).find(kInput), std::string::npos) << e.what();
-  }
-}
-
-TEST(LoadPlaneInputTest, ToleranceBeyond32BitsIsOverflow) {
-  host::Workbook book = MakeProjectBook();
-  TypePlaneInput(book, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0, {{std::string("P"), Typed{}, 1.0, 1.0}});
-  SurveySettings settings;
-  settings.PlaneTolPlus = 3e9;
-  auto random = MakeSeededRandomSource(1);
-  try {
-    LoadPlaneInput(book, settings, *random);
-    ADD_FAILURE() << "no error";
-  } catch (const host::HostError& e) {
-    EXPECT_EQ(e.Number(), host::kErrOverflow);
+TEST(LoadPlaneInputTest, MissingInputSheetAndToleranceBeyond32BitsAreErrors) {
+  host::Workbook no_input;
+  no_input.AddSheet(test::kStakeOut);
+  host::Workbook project = MakeProjectBook();
+  TypePlaneInput(project, Typed{}, 0, 0, 0, Typed{}, 0, 0, 0,
+                 {{std::string("P"), Typed{}, 1.0, 1.0}});
+  const std::tuple<host::Workbook*, SurveySettings, int, std::string> cases[] = {
+      {&no_input, {}, host::kErrSubscript, kInput},
+      {&project, {.PlaneTolPlus = 3e9}, host::kErrOverflow, ""}};
+  for (const auto& [book, settings, number, named] : cases) {
+    auto random = MakeSeededRandomSource(1);
+    EXPECT_HOST_ERROR(LoadPlaneInput(*book, settings, *random), number, named);
   }
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

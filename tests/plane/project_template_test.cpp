@@ -8,7 +8,7 @@
 #include "plane/plane_tables.hpp"
 #include "support/project_book.hpp"
 
-namespace vardex {
+namespace vardex::test {
 namespace {
 
 TEST(ProjectTemplateTest, LongListOnTheTemplateSurvivesSaveAndCheck) {
@@ -50,4 +50,4 @@ TEST(ProjectTemplateTest, LongListOnTheTemplateSurvivesSaveAndCheck) {
 }
 
 }  // namespace
-}  // namespace vardex
+}  // namespace vardex::test

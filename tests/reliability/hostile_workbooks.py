@@ -341,6 +341,14 @@ def _(base):
     return base.bytes(), [r"workbook\.xml", r"嵌套"]
 
 
+@case("mismatched-tags")
+def _(base):
+    # A closing tag that does not match its element: the parser's own English must not show.
+    part = base.sheet_part[INPUT]
+    base.set_text(part, base.text(part).replace("</row>", "</rwo>", 1))
+    return base.bytes(), [re.escape(part)]
+
+
 @case("doctype-in-sheet")
 def _(base):
     part = base.sheet_part[INPUT]

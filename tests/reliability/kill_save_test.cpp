@@ -19,7 +19,7 @@
 
 #include "host/workbook.hpp"
 #include "save_content.hpp"
-#include "support/scratch_dir.hpp"
+#include "support/package.hpp"
 
 namespace {
 

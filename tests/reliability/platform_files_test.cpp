@@ -16,7 +16,7 @@
 #include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
-#include "support/scratch_dir.hpp"
+#include "support/package.hpp"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "host/host_error.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
-#include "support/scratch_dir.hpp"
+#include "support/package.hpp"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -13,15 +13,14 @@
 namespace vardex {
 namespace {
 
-// Texts typed over the form's boxes, named as in the dialog without "Text": PM0, PM1, SZ0 to SZ7.
-using Edits = std::vector<std::pair<std::string, std::string>>;
-
-// The form as the dialog shows it at start-up, with `edits` typed.
-SettingsForm FormWith(const Edits& edits) {
+// The form as the dialog shows it at start-up with texts typed over its boxes: "SZ6=2.3|PM0=x",
+// the boxes named as in the dialog without "Text" (PM0, PM1, SZ0 to SZ7).
+SettingsForm FormWith(const std::string& edits) {
   SettingsForm form = GetConfig(InitConfig());
-  for (const auto& [box, text] : edits) {
-    const std::size_t i = static_cast<std::size_t>(box.at(2) - '0');
-    (box.starts_with("PM") ? form.TextPM.at(i) : form.TextSZ.at(i)) = text;
+  std::istringstream typed(edits);
+  for (std::string edit; std::getline(typed, edit, '|');) {
+    const std::size_t i = static_cast<std::size_t>(edit.at(2) - '0');
+    (edit.starts_with("PM") ? form.TextPM.at(i) : form.TextSZ.at(i)) = edit.substr(4);
   }
   return form;
 }
@@ -40,29 +39,29 @@ TEST(SetConfig, RefusesWithTheMessageOfTheFirstFailingCheck) {
   const std::string quick = "请保证水准快速转站正确性,设置未保存";
   // A value beyond the double range passes the numeric test but fails the conversion after it:
   // the save reports the item after the last one tested, as the dialog always did.
-  const std::tuple<const char*, Edits, std::string> cases[] = {
-      {"plane item 1 a word", {{"PM0", "abc"}}, plane(1)},
-      {"plane item 2 empty", {{"PM1", ""}}, plane(2)},
-      {"plane reported before levelling", {{"PM1", "x"}, {"SZ0", "y"}}, plane(2)},
-      {"first plane item reported first", {{"PM0", "-"}, {"PM1", "+"}}, plane(1)},
-      {"levelling item 1", {{"SZ0", "."}}, levelling(1)},
-      {"levelling item 3 empty", {{"SZ2", ""}}, levelling(3)},
-      {"levelling item 7 decimal comma", {{"SZ6", "0,6"}}, levelling(7)},
-      {"not-a-number before range checks", {{"SZ0", "5"}, {"SZ5", "two"}}, levelling(6)},
-      {"levelling value beyond double range", {{"SZ0", "1e999"}}, levelling(8)},
-      {"plane value beyond double range", {{"PM1", "-1e400"}}, levelling(8)},
-      {"staff equal", {{"SZ0", "1.0"}, {"SZ1", "1"}}, staff},
-      {"staff reversed", {{"SZ0", "4.8"}, {"SZ1", "0.2"}}, staff},
-      {"staff reported before intermediate", {{"SZ1", "0.1"}, {"SZ3", "-9"}}, staff},
-      {"intermediate equal", {{"SZ2", "-3"}, {"SZ3", "-3"}}, mid},
-      {"intermediate reversed", {{"SZ3", "-4"}}, mid},
-      {"intermediate reported before closure", {{"SZ3", "-4"}, {"SZ5", "-4"}}, mid},
-      {"closure equal", {{"SZ4", "2"}, {"SZ5", "2"}}, closure},
-      {"closure reported before quick transfer", {{"SZ5", "-2.5"}, {"SZ6", "0"}}, closure},
-      {"quick transfer exactly half the staff range", {{"SZ6", "2.3"}}, quick},
-      {"quick transfer zero", {{"SZ6", "0"}}, quick},
-      {"quick transfer negative", {{"SZ6", "-0.5"}}, quick},
-      {"quick transfer against the staff range typed now", {{"SZ0", "1"}, {"SZ1", "2"}}, quick},
+  const std::tuple<const char*, const char*, std::string> cases[] = {
+      {"plane item 1 a word", "PM0=abc", plane(1)},
+      {"plane item 2 empty", "PM1=", plane(2)},
+      {"plane reported before levelling", "PM1=x|SZ0=y", plane(2)},
+      {"first plane item reported first", "PM0=-|PM1=+", plane(1)},
+      {"levelling item 1", "SZ0=.", levelling(1)},
+      {"levelling item 3 empty", "SZ2=", levelling(3)},
+      {"levelling item 7 decimal comma", "SZ6=0,6", levelling(7)},
+      {"not-a-number before range checks", "SZ0=5|SZ5=two", levelling(6)},
+      {"levelling value beyond double range", "SZ0=1e999", levelling(8)},
+      {"plane value beyond double range", "PM1=-1e400", levelling(8)},
+      {"staff equal", "SZ0=1.0|SZ1=1", staff},
+      {"staff reversed", "SZ0=4.8|SZ1=0.2", staff},
+      {"staff reported before intermediate", "SZ1=0.1|SZ3=-9", staff},
+      {"intermediate equal", "SZ2=-3|SZ3=-3", mid},
+      {"intermediate reversed", "SZ3=-4", mid},
+      {"intermediate reported before closure", "SZ3=-4|SZ5=-4", mid},
+      {"closure equal", "SZ4=2|SZ5=2", closure},
+      {"closure reported before quick transfer", "SZ5=-2.5|SZ6=0", closure},
+      {"quick transfer exactly half the staff range", "SZ6=2.3", quick},
+      {"quick transfer zero", "SZ6=0", quick},
+      {"quick transfer negative", "SZ6=-0.5", quick},
+      {"quick transfer against the staff range typed now", "SZ0=1|SZ1=2", quick},
   };
   for (const auto& [name, edits, message] : cases) {
     SCOPED_TRACE(name);
@@ -73,56 +72,33 @@ TEST(SetConfig, RefusesWithTheMessageOfTheFirstFailingCheck) {
 }
 
 TEST(SetConfig, StoresEveryBoxAsTyped) {
-  const std::tuple<const char*, Edits, std::function<void(SurveySettings&)>> cases[] = {
-      {"the defaults", {}, [](SurveySettings&) {}},
-      {"quick transfer just below half the staff range",
-       {{"SZ6", "2.29"}},
-       [](SurveySettings& s) { s.QuickTransferValue = 2.29; }},
-      {"plane pair reversed",
-       {{"PM0", "5"}, {"PM1", "-5"}},
-       [](SurveySettings& s) {
-         s.PlaneTolMinus = 5;
-         s.PlaneTolPlus = -5;
-       }},
-      {"plane pair equal",
-       {{"PM0", "0"}, {"PM1", "0"}},
-       [](SurveySettings& s) { s.PlaneTolMinus = s.PlaneTolPlus = 0; }},
-      {"empty prefix", {{"SZ7", ""}}, [](SurveySettings& s) { s.TurnPointPrefix = ""; }},
-      {"prefix untrimmed",
-       {{"SZ7", " 转点 "}},
-       [](SurveySettings& s) { s.TurnPointPrefix = " 转点 "; }},
+  const std::tuple<const char*, const char*, SurveySettings> cases[] = {
+      {"the defaults", "", {}},
+      {"quick transfer just below half the staff range", "SZ6=2.29", {.QuickTransferValue = 2.29}},
+      {"plane pair reversed", "PM0=5|PM1=-5", {.PlaneTolMinus = 5, .PlaneTolPlus = -5}},
+      {"plane pair equal", "PM0=0|PM1=0", {.PlaneTolMinus = 0, .PlaneTolPlus = 0}},
+      {"empty prefix", "SZ7=", {.TurnPointPrefix = ""}},
+      {"prefix untrimmed", "SZ7= 转点 ", {.TurnPointPrefix = " 转点 "}},
       {"no range on single values",
-       {{"SZ0", "-1"},
-        {"SZ1", "3"},
-        {"SZ2", "1"},
-        {"SZ3", "2"},
-        {"SZ4", "-7"},
-        {"SZ5", "-6"},
-        {"SZ6", "1.5"}},
-       [](SurveySettings& s) {
-         s.StaffMinReading = -1;
-         s.StaffMaxReading = 3;
-         s.MidTolMinus = 1;
-         s.MidTolPlus = 2;
-         s.ClosureTolMinus = -7;
-         s.ClosureTolPlus = -6;
-         s.QuickTransferValue = 1.5;
-       }},
-      {"blanks, signs, exponents",
-       {{"PM0", " -2.5 "}, {"SZ1", "+48e-1"}, {"SZ6", ".6"}},
-       [](SurveySettings& s) { s.PlaneTolMinus = -2.5; }},
+       "SZ0=-1|SZ1=3|SZ2=1|SZ3=2|SZ4=-7|SZ5=-6|SZ6=1.5",
+       {.StaffMinReading = -1,
+        .StaffMaxReading = 3,
+        .MidTolMinus = 1,
+        .MidTolPlus = 2,
+        .ClosureTolMinus = -7,
+        .ClosureTolPlus = -6,
+        .QuickTransferValue = 1.5}},
+      {"blanks, signs, exponents", "PM0= -2.5 |SZ1=+48e-1|SZ6=.6", {.PlaneTolMinus = -2.5}},
   };
-  for (const auto& [name, edits, change] : cases) {
+  for (const auto& [name, edits, expected] : cases) {
     SCOPED_TRACE(name);
-    SurveySettings expected = InitConfig();
-    change(expected);
     const SetConfigResult result = SetConfig(FormWith(edits));
     EXPECT_EQ(result.message, "设置已经保存");
     ASSERT_TRUE(result.settings.has_value());
     EXPECT_EQ(*result.settings, expected);
   }
 
-  SettingsForm boxes = FormWith({});
+  SettingsForm boxes = FormWith("");
   boxes.CheckSZ = true;
   boxes.CheckZJD = false;
   boxes.CheckMiters = false;
@@ -135,18 +111,18 @@ TEST(SetConfig, StoresEveryBoxAsTyped) {
 
 // The dialog loads GetConfig's texts and boxes; saving them unchanged must keep every setting.
 TEST(GetConfig, SavedAgainGivesTheSameSettings) {
-  SurveySettings settings = InitConfig();
-  settings.StaffMinReading = 0.35;
-  settings.StaffMaxReading = 3.05;
-  settings.MidTolMinus = -2.5;
-  settings.ClosureTolPlus = 1e-3;
-  settings.QuickTransferValue = 1.0 / 3;  // shown with 15 digits, still below half the range
-  settings.TurnPointPrefix = "TP";
-  settings.ShowTurnPointElevation = true;
-  settings.ShowMidPoints = false;
-  settings.ReadingsInMeters = false;
-  settings.PlaneTolMinus = 7;
-  settings.PlaneTolPlus = -7;
+  // The quick transfer is shown with 15 digits, still below half the staff range.
+  const SurveySettings settings{.StaffMinReading = 0.35,
+                                .StaffMaxReading = 3.05,
+                                .MidTolMinus = -2.5,
+                                .ClosureTolPlus = 1e-3,
+                                .QuickTransferValue = 1.0 / 3,
+                                .TurnPointPrefix = "TP",
+                                .ShowTurnPointElevation = true,
+                                .ShowMidPoints = false,
+                                .ReadingsInMeters = false,
+                                .PlaneTolMinus = 7,
+                                .PlaneTolPlus = -7};
 
   const SettingsForm form = GetConfig(settings);
   EXPECT_EQ(form.TextSZ[6], "0.333333333333333");

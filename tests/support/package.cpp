@@ -1,8 +1,15 @@
 #include "support/package.hpp"
 
-#include <array>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
 #include <utility>
+
+#include <libdeflate.h>
+
+#include "host/xlsx_zip.hpp"
 
 namespace vardex::test {
 namespace {
@@ -12,21 +19,6 @@ const std::string kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/
 const std::string kDocRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const std::string kPkgRels = "http://schemas.openxmlformats.org/package/2006/relationships";
 const std::string kOfficeType = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
-
-uint32_t Crc32(const std::string& data) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  uint32_t crc = 0xFFFFFFFFu;
-  for (const char ch : data) crc = table[(crc ^ static_cast<uint8_t>(ch)) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
 
 void Put16(std::string& out, uint32_t v) {
   out.push_back(static_cast<char>(v & 0xFF));
@@ -51,7 +43,7 @@ class StoredZip {
   explicit StoredZip(bool zip64) : zip64_(zip64) {}
 
   void Add(const std::string& name, const std::string& data) {
-    const uint32_t crc = Crc32(data);
+    const uint32_t crc = libdeflate_crc32(0, data.data(), data.size());
     const auto size = static_cast<uint32_t>(data.size());
     const auto offset = static_cast<uint32_t>(body_.size());
     const auto name_size = static_cast<uint32_t>(name.size());
@@ -138,12 +130,16 @@ std::string TextCell(const std::string& ref, const std::string& text) {
   return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>";
 }
 
-host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles) {
-  return host::Workbook::OpenBytes(PackageBytes(sheets, styles, false), "project.xlsx");
+namespace {
+
+std::string ZipOf(const Parts& parts, bool zip64) {
+  StoredZip zip(zip64);
+  for (const auto& [name, data] : parts) zip.Add(name, data);
+  return zip.Finish();
 }
 
-std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
-                         bool zip64) {
+std::string Package(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                    const std::string& book_head, bool zip64) {
   std::string types =
       kXml +
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
@@ -154,7 +150,7 @@ std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::str
       kOfficeType + "sheet.main+xml\"/>";
   std::string entries;
   std::string rels = kXml + "<Relationships xmlns=\"" + kPkgRels + "\">";
-  std::vector<std::pair<std::string, std::string>> parts;
+  Parts parts;
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     const std::string n = std::to_string(i + 1);
     const std::string part = "worksheets/sheet" + n + ".xml";
@@ -163,9 +159,9 @@ std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::str
     entries +=
         "<sheet name=\"" + sheets[i].name + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
     rels += Relationship("rId" + n, "worksheet", part);
-    parts.emplace_back("xl/" + part, kXml + "<worksheet xmlns=\"" + kMain + "\"><sheetData>" +
-                                         sheets[i].rows + "</sheetData>" + sheets[i].after +
-                                         "</worksheet>");
+    parts.emplace_back("xl/" + part, kXml + "<worksheet xmlns=\"" + kMain + "\">" +
+                                         sheets[i].before + "<sheetData>" + sheets[i].rows +
+                                         "</sheetData>" + sheets[i].after + "</worksheet>");
   }
   if (!styles.empty()) {
     types +=
@@ -173,16 +169,100 @@ std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::str
     rels += Relationship("rIdStyles", "styles", "styles.xml");
     parts.emplace_back("xl/styles.xml", kXml + styles);
   }
-  StoredZip zip(zip64);
-  zip.Add("[Content_Types].xml", types + "</Types>");
-  zip.Add("_rels/.rels", kXml + "<Relationships xmlns=\"" + kPkgRels + "\">" +
-                             Relationship("rId1", "officeDocument", "xl/workbook.xml") +
-                             "</Relationships>");
-  zip.Add("xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels +
-                                 "\"><sheets>" + entries + "</sheets></workbook>");
-  zip.Add("xl/_rels/workbook.xml.rels", rels + "</Relationships>");
-  for (const auto& [name, data] : parts) zip.Add(name, data);
-  return zip.Finish();
+  parts.insert(
+      parts.begin(),
+      {{"[Content_Types].xml", types + "</Types>"},
+       {"_rels/.rels", kXml + "<Relationships xmlns=\"" + kPkgRels + "\">" +
+                           Relationship("rId1", "officeDocument", "xl/workbook.xml") +
+                           "</Relationships>"},
+       {"xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels +
+                               "\">" + book_head + "<sheets>" + entries + "</sheets></workbook>"},
+       {"xl/_rels/workbook.xml.rels", rels + "</Relationships>"}});
+  return ZipOf(parts, zip64);
+}
+
+}  // namespace
+
+std::string ZipBytes(const Parts& parts) { return ZipOf(parts, false); }
+
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         const std::string& book_head) {
+  return Package(sheets, styles, book_head, false);
+}
+
+std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
+                         bool zip64) {
+  return Package(sheets, styles, "", zip64);
+}
+
+host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles) {
+  return host::Workbook::OpenBytes(PackageBytes(sheets, styles), "project.xlsx");
+}
+
+std::string StyleSheet(const std::vector<std::string>& formats,
+                       const std::vector<CellFormat>& cell_formats) {
+  std::string xml = "<styleSheet xmlns=\"" + kMain + "\"><numFmts count=\"" +
+                    std::to_string(formats.size()) + "\">";
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    xml +=
+        "<numFmt numFmtId=\"" + std::to_string(164 + i) + "\" formatCode=\"" + formats[i] + "\"/>";
+  }
+  const std::string thin = "style=\"thin\"/>";
+  xml +=
+      "</numFmts><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
+      "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+      "<fill><patternFill patternType=\"gray125\"/></fill></fills><borders count=\"2\">"
+      "<border><left/><right/><top/><bottom/><diagonal/></border><border><left " +
+      thin + "<right " + thin + "<top " + thin + "<bottom " + thin +
+      "<diagonal/></border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" "
+      "fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"" +
+      std::to_string(cell_formats.size()) + "\">";
+  for (const CellFormat& f : cell_formats) {
+    xml += "<xf numFmtId=\"" + std::to_string(f.number_format) +
+           "\" fontId=\"0\" fillId=\"0\" borderId=\"" + (f.bordered ? "1" : "0") + "\" xfId=\"0\"" +
+           (f.number_format != 0 ? " applyNumberFormat=\"1\"" : "") +
+           (f.bordered ? " applyBorder=\"1\"" : "") + "/>";
+  }
+  return xml +
+         "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+         "builtinId=\"0\"/></cellStyles></styleSheet>";
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string SavedBytes(host::Workbook& book) {
+  const ScratchDir dir;
+  book.SaveAs(dir / "saved.xlsx");
+  return FileBytes(dir / "saved.xlsx");
+}
+
+Parts PackageParts(const std::string& package) {
+  const host::detail::Package zip(std::make_shared<const std::string>(package), "package");
+  Parts parts;
+  for (const host::detail::PackageEntry& entry : zip.Entries()) {
+    parts.emplace_back(entry.name, zip.Read(entry.name));
+  }
+  return parts;
+}
+
+std::string PackagePart(const std::string& package, const std::string& part) {
+  return host::detail::Package(std::make_shared<const std::string>(package), "package").Read(part);
+}
+
+ScratchDir::ScratchDir() {
+  // A folder of its own: CTest runs the tests of one program side by side.
+  std::random_device random;
+  do {
+    path_ = std::filesystem::temp_directory_path() / ("vardex-test-" + std::to_string(random()));
+  } while (!std::filesystem::create_directory(path_));
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace vardex::test

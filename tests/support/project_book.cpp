@@ -1,10 +1,12 @@
 #include "support/project_book.hpp"
 
+#include <cmath>
 #include <limits>
-#include <random>
+#include <optional>
 #include <sstream>
 
 #include "numeric/number_text.hpp"
+#include "support/package.hpp"
 
 namespace vardex::test {
 
@@ -86,6 +88,14 @@ void TypePlaneInput(host::Workbook& book, const Typed& station_name, double sx, 
   }
 }
 
+host::Workbook MakePlaneProject(const Typed& station_name, double sx, double sy, double sh,
+                                const Typed& back_name, double bx, double by, double bh,
+                                const std::vector<PlaneRow>& rows) {
+  host::Workbook book = MakeProjectBook();
+  TypePlaneInput(book, station_name, sx, sy, sh, back_name, bx, by, bh, rows);
+  return book;
+}
+
 double NumberAt(const host::Worksheet& sheet, host::CellRef cell) {
   const host::CellValue value = sheet.Value(cell);
   if (const auto* number = std::get_if<double>(&value)) return *number;
@@ -98,22 +108,47 @@ std::string TextAt(const host::Worksheet& sheet, host::CellRef cell) {
   return "<not a text>";
 }
 
+namespace {
+
+// A cell as the dumps show it: - for empty, a number, a text in quotes, TRUE, FALSE or #error.
+std::string Shown(const host::CellValue& value) {
+  if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
+  if (const auto* text = std::get_if<std::string>(&value)) return '"' + *text + '"';
+  if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "TRUE" : "FALSE";
+  return host::IsEmpty(value) ? "-" : "#error";
+}
+
+}  // namespace
+
+std::string RowDifferences(const host::Worksheet& sheet, int32_t first_row,
+                           const std::vector<std::string>& rows, int32_t last_column) {
+  std::ostringstream out;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::istringstream fields(rows[i]);
+    for (int32_t column = 1; column <= last_column; ++column) {
+      std::string want;
+      std::getline(fields, want, '|');
+      const host::CellRef cell{first_row + static_cast<int32_t>(i), column};
+      const std::optional<double> number = ParseNumericText(want);
+      const bool agrees =
+          want.empty() ? host::IsEmpty(sheet.Value(cell))
+          : number     ? std::abs(NumberAt(sheet, cell) - *number) <= 1e-9
+                       : TextAt(sheet, cell) == (want.starts_with('\'') ? want.substr(1) : want);
+      if (!agrees) {
+        out << host::FormatCellRef(cell) << ": " << Shown(sheet.Value(cell)) << ", not \"" << want
+            << "\"\n";
+      }
+    }
+  }
+  return out.str();
+}
+
 std::string DumpSheet(const host::Worksheet& sheet, int32_t last_row, int32_t last_column) {
   std::ostringstream out;
   for (int32_t row = 1; row <= last_row; ++row) {
     out << row << ":";
     for (int32_t column = 1; column <= last_column; ++column) {
-      const host::CellValue value = sheet.Value({row, column});
-      out << " ";
-      if (const auto* number = std::get_if<double>(&value)) {
-        out << GeneralNumberText(*number);
-      } else if (const auto* text = std::get_if<std::string>(&value)) {
-        out << '"' << *text << '"';
-      } else if (const auto* flag = std::get_if<bool>(&value)) {
-        out << (*flag ? "TRUE" : "FALSE");
-      } else {
-        out << (host::IsEmpty(value) ? "-" : "#error");
-      }
+      out << " " << Shown(sheet.Value({row, column}));
     }
     out << "\n";
   }
@@ -138,14 +173,9 @@ bool HasFindingAt(const std::vector<CheckFinding>& findings, const std::string& 
 }
 
 host::Workbook SavedAndReopened(host::Workbook& book, const std::string& file_name) {
-  // A folder of its own: CTest runs the tests of one program side by side.
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("vardex-test-" + std::to_string(std::random_device{}()));
-  std::filesystem::create_directories(folder);
-  book.SaveAs(folder / file_name);
-  host::Workbook reopened = host::Workbook::Open(folder / file_name);
-  std::filesystem::remove_all(folder);
-  return reopened;
+  const ScratchDir dir;
+  book.SaveAs(dir / file_name);
+  return host::Workbook::Open(dir / file_name);
 }
 
 std::filesystem::path TemplateFile() { return VARDEX_TEMPLATE_FILE; }

@@ -66,11 +66,22 @@ struct PlaneRow {
 void TypePlaneInput(host::Workbook& book, const Typed& station_name, double sx, double sy,
                     double sh, const Typed& back_name, double bx, double by, double bh,
                     const std::vector<PlaneRow>& rows);
+/// MakeProjectBook() with the plane block typed.
+host::Workbook MakePlaneProject(const Typed& station_name, double sx, double sy, double sh,
+                                const Typed& back_name, double bx, double by, double bh,
+                                const std::vector<PlaneRow>& rows);
 
 /// The cell's number, or NaN (unequal to everything) when it holds none.
 double NumberAt(const host::Worksheet& sheet, host::CellRef cell);
 /// The cell's text, or "<not a text>".
 std::string TextAt(const host::Worksheet& sheet, host::CellRef cell);
+
+/// Where rows `first_row`, ... of `sheet` differ from `rows`, one line per cell; empty when they
+/// agree. Each row lists its cells from column A to `last_column` separated by "|": empty for an
+/// empty cell (trailing ones may be left out), a number for a number (to within 1e-9), anything
+/// else for that text, and a text that reads as a number after a quote ('25).
+std::string RowDifferences(const host::Worksheet& sheet, int32_t first_row,
+                           const std::vector<std::string>& rows, int32_t last_column);
 
 /// Rows 1 to `last_row`, columns A to `last_column`, one line a row.
 std::string DumpSheet(const host::Worksheet& sheet, int32_t last_row, int32_t last_column = 9);

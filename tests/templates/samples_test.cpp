@@ -13,14 +13,10 @@
 #include "host/workbook.hpp"
 #include "support/project_book.hpp"
 
+namespace vardex::host {
 namespace {
 
 namespace fs = std::filesystem;
-using vardex::host::CellRef;
-using vardex::host::CellValue;
-using vardex::host::IsEmpty;
-using vardex::host::Workbook;
-using vardex::host::Worksheet;
 
 struct PointRow {
   CellValue name, offset, x, y, design, measured;
@@ -47,17 +43,17 @@ bool IsText(const CellValue& value) { return std::holds_alternative<std::string>
 // benchmarks with names and elevations.
 void ExpectControlBlock(const Worksheet& input) {
   for (const char* cell : {"A6", "C6", "E5", "F5"}) {
-    EXPECT_FALSE(IsEmpty(input.Value(*vardex::host::ParseCellRef(cell)))) << cell;
+    EXPECT_FALSE(IsEmpty(input.Value(*ParseCellRef(cell)))) << cell;
   }
   for (const char* cell : {"B4", "B5", "B6", "D4", "D5", "D6", "E6", "F6"}) {
-    EXPECT_GT(Number(input.Value(*vardex::host::ParseCellRef(cell))), 0) << cell;
+    EXPECT_GT(Number(input.Value(*ParseCellRef(cell))), 0) << cell;
   }
 }
 
 // Every point with coordinates and a design elevation, all measured elevations left to the
 // simulation.
 TEST(Samples, RoadSectionIsReadyToCalculate) {
-  const Workbook book = Workbook::Open(vardex::test::ExampleFile("road-k1"));
+  const Workbook book = Workbook::Open(test::ExampleFile("road-k1"));
   const Worksheet& input = book.Sheet("数据输入");
   ExpectControlBlock(input);
   const auto points = Points(input);
@@ -80,7 +76,7 @@ TEST(Samples, RoadSectionIsReadyToCalculate) {
 }
 
 TEST(Samples, BridgeSectionExercisesTheRest) {
-  const Workbook book = Workbook::Open(vardex::test::ExampleFile("bridge-k3"));
+  const Workbook book = Workbook::Open(test::ExampleFile("bridge-k3"));
   const Worksheet& input = book.Sheet("数据输入");
   ExpectControlBlock(input);
   const auto points = Points(input);
@@ -97,7 +93,7 @@ TEST(Samples, BridgeSectionExercisesTheRest) {
 
 int MakeProject(const std::string& arguments) {
   const std::string command = std::string("\"") + VARDEX_MAKE_PROJECT + "\" \"" +
-                              vardex::test::TemplateFile().string() + "\" " + arguments;
+                              test::TemplateFile().string() + "\" " + arguments;
   return std::system(command.c_str());
 }
 
@@ -122,3 +118,4 @@ TEST(Samples, SyntheticProjectRefusesMoreThanTheTablesHold) {
 }
 
 }  // namespace
+}  // namespace vardex::host
