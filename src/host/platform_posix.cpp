@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "host/platform.hpp"
+#include "host/platform_internal.hpp"
 
 namespace vardex::host::platform {
 namespace {
@@ -52,17 +53,6 @@ class Descriptor {
  private:
   int fd_;
 };
-
-// --- injected failures (tests) ---------------------------------------------------------------
-
-std::mutex injected_mutex;
-SaveStep injected_step = SaveStep::kWrite;
-std::error_code injected_error;
-
-std::error_code InjectedAt(SaveStep step) {
-  std::lock_guard lock(injected_mutex);
-  return injected_error && injected_step == step ? injected_error : std::error_code();
-}
 
 // --- temporary files open for saving, for the interrupt handler ------------------------------
 
@@ -103,7 +93,7 @@ void OnInterrupt(int signal_number) {
 
 constexpr std::string_view kTempMarker = ".vardex-";
 constexpr std::string_view kTempSuffix = ".tmp";
-constexpr std::size_t kRandomDigits = 12;
+using detail::kRandomDigits;
 
 std::string RandomDigits() {
   std::array<unsigned char, kRandomDigits / 2> bytes{};
@@ -118,20 +108,6 @@ std::string RandomDigits() {
     out += kHex[b & 15];
   }
   return out;
-}
-
-// "<target name>.vardex-<12 hex digits>.tmp", or the fixed "<target name>.vardex-saving.tmp"
-// that earlier versions used.
-bool IsTempNameFor(std::string_view name, std::string_view target_name) {
-  if (!name.starts_with(target_name)) return false;
-  name.remove_prefix(target_name.size());
-  if (!name.starts_with(kTempMarker) || !name.ends_with(kTempSuffix)) return false;
-  name = name.substr(kTempMarker.size(), name.size() - kTempMarker.size() - kTempSuffix.size());
-  if (name == "saving") return true;
-  if (name.size() != kRandomDigits) return false;
-  for (char c : name)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
 }
 
 fs::path FolderOf(const fs::path& target) {
@@ -197,13 +173,6 @@ bool IsReadOnly(const fs::path& path) {
   return ::access(path.c_str(), W_OK) != 0 && errno == EACCES;
 }
 
-fs::path SaveTarget(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_symlink(path, error)) return path;
-  const fs::path resolved = fs::canonical(path, error);
-  return error ? path : resolved;
-}
-
 // --- the temporary file of a save ------------------------------------------------------------
 
 TempFile::TempFile(const fs::path& target) : target_(target) {
@@ -247,7 +216,7 @@ TempFile::~TempFile() {
 void TempFile::WriteDurably(std::string_view bytes) {
   const int fd = static_cast<int>(handle_);
   std::string_view rest = bytes;
-  const std::error_code injected = InjectedAt(SaveStep::kWrite);
+  const std::error_code injected = detail::InjectedAt(SaveStep::kWrite);
   if (injected) rest = bytes.substr(0, bytes.size() / 2);  // a disk that fills up part-way
   while (!rest.empty()) {
     const ssize_t n = ::write(fd, rest.data(), rest.size());
@@ -266,7 +235,7 @@ FileIdentity TempFile::Identity() const {
 }
 
 void TempFile::ReplaceTarget(FileLock* held) {
-  if (const std::error_code injected = InjectedAt(SaveStep::kReplace))
+  if (const std::error_code injected = detail::InjectedAt(SaveStep::kReplace))
     throw std::system_error(injected);
   if (::rename(path_.c_str(), target_.c_str()) != 0) ThrowErrno(errno);
   if (held != nullptr) held->Release();
@@ -310,7 +279,7 @@ void LeftoverCleanup(const fs::path& target) noexcept {
     for (fs::directory_iterator it(FolderOf(target), error), end; !error && it != end;
          it.increment(error)) {
       const fs::path& candidate = it->path();
-      if (!IsTempNameFor(candidate.filename().string(), target_name)) continue;
+      if (!detail::IsTempNameFor<char>(candidate.filename().string(), target_name)) continue;
       const Descriptor fd(
           ::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
       struct stat opened {};
@@ -448,12 +417,6 @@ void* AllocateHugePages(std::size_t size) noexcept {
   // The kernel may decline the advice.
   if (data != nullptr) ::madvise(data, size, MADV_HUGEPAGE);
   return data;
-}
-
-void InjectSaveFailureForTesting(SaveStep step, std::error_code error) {
-  std::lock_guard lock(injected_mutex);
-  injected_step = step;
-  injected_error = error;
 }
 
 }  // namespace vardex::host::platform

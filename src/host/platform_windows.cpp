@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "host/platform.hpp"
+#include "host/platform_internal.hpp"
 
 namespace vardex::host::platform {
 namespace {
@@ -128,17 +129,6 @@ BY_HANDLE_FILE_INFORMATION RegularFileInfo(HANDLE h) {
   return info;
 }
 
-// --- injected failures (tests) ---------------------------------------------------------------
-
-std::mutex injected_mutex;
-SaveStep injected_step = SaveStep::kWrite;
-std::error_code injected_error;
-
-std::error_code InjectedAt(SaveStep step) {
-  std::lock_guard lock(injected_mutex);
-  return injected_error && injected_step == step ? injected_error : std::error_code();
-}
-
 // --- temporary files open for saving, for the console's close events -------------------------
 
 // The console handler runs on a thread of its own while the others go on; a fixed table with
@@ -178,7 +168,7 @@ BOOL WINAPI OnConsoleEvent(DWORD) {
 
 constexpr std::wstring_view kTempMarker = L".vardex-";
 constexpr std::wstring_view kTempSuffix = L".tmp";
-constexpr std::size_t kRandomDigits = 12;
+using detail::kRandomDigits;
 
 std::wstring RandomDigits() {
   std::random_device device;  // the system's cryptographic generator on Windows
@@ -186,20 +176,6 @@ std::wstring RandomDigits() {
   std::wstring out;
   for (std::size_t i = 0; i < kRandomDigits; ++i) out += kHex[device() & 15];
   return out;
-}
-
-// "<target name>.vardex-<12 hex digits>.tmp", or the fixed "<target name>.vardex-saving.tmp"
-// that earlier versions used.
-bool IsTempNameFor(std::wstring_view name, std::wstring_view target_name) {
-  if (!name.starts_with(target_name)) return false;
-  name.remove_prefix(target_name.size());
-  if (!name.starts_with(kTempMarker) || !name.ends_with(kTempSuffix)) return false;
-  name = name.substr(kTempMarker.size(), name.size() - kTempMarker.size() - kTempSuffix.size());
-  if (name == L"saving") return true;
-  if (name.size() != kRandomDigits) return false;
-  return std::all_of(name.begin(), name.end(), [](wchar_t c) {
-    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f');
-  });
 }
 
 fs::path FolderOf(const fs::path& target) {
@@ -299,13 +275,6 @@ bool IsReadOnly(const fs::path& path) {
   return !file.valid() && ::GetLastError() == ERROR_ACCESS_DENIED;
 }
 
-fs::path SaveTarget(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_symlink(path, error)) return path;
-  const fs::path resolved = fs::canonical(path, error);
-  return error ? path : resolved;
-}
-
 // --- the temporary file of a save ------------------------------------------------------------
 
 TempFile::TempFile(const fs::path& target) : target_(target) {
@@ -339,7 +308,7 @@ TempFile::~TempFile() {
 void TempFile::WriteDurably(std::string_view bytes) {
   const auto h = reinterpret_cast<HANDLE>(handle_);
   std::string_view rest = bytes;
-  const std::error_code injected = InjectedAt(SaveStep::kWrite);
+  const std::error_code injected = detail::InjectedAt(SaveStep::kWrite);
   if (injected) rest = bytes.substr(0, bytes.size() / 2);  // a disk that fills up part-way
   while (!rest.empty()) {
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1U << 30));
@@ -356,7 +325,7 @@ FileIdentity TempFile::Identity() const {
 }
 
 void TempFile::ReplaceTarget(FileLock* held) {
-  if (const std::error_code injected = InjectedAt(SaveStep::kReplace))
+  if (const std::error_code injected = detail::InjectedAt(SaveStep::kReplace))
     throw std::system_error(injected);
   const auto h = reinterpret_cast<HANDLE>(handle_);
   if (held != nullptr) held->Release();
@@ -413,7 +382,7 @@ void LeftoverCleanup(const fs::path& target) noexcept {
     for (fs::directory_iterator it(FolderOf(target), error), end; !error && it != end;
          it.increment(error)) {
       const fs::path& candidate = it->path();
-      if (!IsTempNameFor(candidate.filename().native(), target_name)) continue;
+      if (!detail::IsTempNameFor<wchar_t>(candidate.filename().native(), target_name)) continue;
       // Opened without sharing, which fails while a living save holds the file; a link is
       // opened as itself and left alone.
       const Handle file(::CreateFileW(candidate.c_str(), GENERIC_READ | DELETE, 0, nullptr,
@@ -568,12 +537,6 @@ void SetUpConsole() {
   if (previous == 0 || previous == CP_UTF8) return;
   ::SetConsoleOutputCP(CP_UTF8);
   std::atexit([] { ::SetConsoleOutputCP(previous); });
-}
-
-void InjectSaveFailureForTesting(SaveStep step, std::error_code error) {
-  std::lock_guard lock(injected_mutex);
-  injected_step = step;
-  injected_error = error;
 }
 
 }  // namespace vardex::host::platform
