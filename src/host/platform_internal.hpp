@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <ctime>
 #include <string_view>
 #include <system_error>
 
@@ -12,6 +13,9 @@ namespace vardex::host::platform::detail {
 
 /// The failure injected at `step`, or none.
 std::error_code InjectedAt(SaveStep step);
+
+/// `time` in local time or in UTC, broken down (the system's thread-safe conversions).
+std::tm BrokenDownTime(std::time_t time, bool local);
 
 /// How many random hexadecimal digits a temporary file's name has.
 inline constexpr std::size_t kRandomDigits = 12;

@@ -368,21 +368,14 @@ void InstallInterruptCleanup() {
   }
 }
 
-std::string UtcNowText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  ::gmtime_r(&now, &utc);
-  std::array<char, 32> buffer{};
-  const std::size_t length =
-      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return std::string(buffer.data(), length);
-}
-
-LocalTime LocalNow() {
-  const std::time_t now = std::time(nullptr);
+std::tm detail::BrokenDownTime(std::time_t time, bool local) {
   std::tm tm{};
-  ::localtime_r(&now, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  if (local) {
+    ::localtime_r(&time, &tm);
+  } else {
+    ::gmtime_r(&time, &tm);
+  }
+  return tm;
 }
 
 fs::path ExecutableDir(const char* argv0) {

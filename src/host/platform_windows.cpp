@@ -458,21 +458,14 @@ FileLock FileLock::Acquire(const fs::path& path, std::chrono::milliseconds wait)
 
 void InstallInterruptCleanup() { ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 
-std::string UtcNowText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  ::gmtime_s(&utc, &now);
-  std::array<char, 32> buffer{};
-  const std::size_t length =
-      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return std::string(buffer.data(), length);
-}
-
-LocalTime LocalNow() {
-  const std::time_t now = std::time(nullptr);
+std::tm detail::BrokenDownTime(std::time_t time, bool local) {
   std::tm tm{};
-  ::localtime_s(&tm, &now);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  if (local) {
+    ::localtime_s(&tm, &time);
+  } else {
+    ::gmtime_s(&tm, &time);
+  }
+  return tm;
 }
 
 fs::path ExecutableDir(const char* argv0) {
