@@ -4,7 +4,8 @@
 # open, a read-only file (replaced only with --force, and read-only again after), and a save into
 # a folder that takes no new files.
 source "$(dirname "$0")/lib.sh"
-find_samples
+use_samples
+sample=${samples[0]}
 
 dir="测量项目/K1 桥梁（二）"
 mkdir -p "$dir"
