@@ -24,6 +24,7 @@
 #include "host/host_error.hpp"
 #include "host/number_format.hpp"
 #include "host/workbook.hpp"
+#include "host/workbook_impl.hpp"
 #include "host/xlsx_package.hpp"
 #include "levelling/levelling_check.hpp"
 #include "numeric/number_text.hpp"
@@ -220,7 +221,8 @@ void PackageBytes(std::string_view input) {
 
   std::string saved;
   try {
-    saved = host::detail::BuildPackage(*book, host::detail::ZipOptions{1, 1});
+    saved =
+        host::detail::BuildPackage(*book, host::detail::ZipOptions{1, 1}, book->impl().main_type);
   } catch (const HostError&) {
     return;  // a save refused with a message leaves the file alone
   }

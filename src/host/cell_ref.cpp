@@ -1,6 +1,8 @@
 // A1 references: parsing and formatting within the bounds of an .xlsx sheet.
 #include "host/cell_ref.hpp"
 
+#include <string>
+
 namespace vardex::host {
 namespace {
 
@@ -34,6 +36,23 @@ std::optional<CellRef> ParseCellRef(std::string_view text) noexcept {
   return CellRef{row, column};
 }
 
+namespace {
+
+// "C" or "$C" as a whole column ({1, 3}) and "7" or "$7" as a whole row ({7, 1}), with the far
+// corner of the line in `far`; empty for anything else.
+std::optional<CellRef> LineStart(std::string_view text, bool column, CellRef& far) noexcept {
+  if (!text.empty() && text.front() == '$') text.remove_prefix(1);
+  if (text.empty() || text.size() > 7) return std::nullopt;
+  for (char c : text)
+    if (column ? !IsLetter(c) : !IsDigit(c)) return std::nullopt;
+  const auto cell = ParseCellRef(column ? std::string(text) + "1" : "A" + std::string(text));
+  if (!cell) return std::nullopt;
+  far = column ? CellRef{kMaxRows, cell->column} : CellRef{cell->row, kMaxColumns};
+  return cell;
+}
+
+}  // namespace
+
 std::optional<RangeRef> ParseRangeRef(std::string_view text) noexcept {
   const std::size_t colon = text.find(':');
   if (colon == std::string_view::npos) {
@@ -43,6 +62,21 @@ std::optional<RangeRef> ParseRangeRef(std::string_view text) noexcept {
   }
   auto a = ParseCellRef(text.substr(0, colon));
   auto b = ParseCellRef(text.substr(colon + 1));
+  // Whole columns ("A:C") and whole rows ("1:3").
+  for (const bool column : {true, false}) {
+    if (a || b) break;
+    CellRef far_a, far_b;
+    const auto start_a = LineStart(text.substr(0, colon), column, far_a);
+    const auto start_b = LineStart(text.substr(colon + 1), column, far_b);
+    if (start_a && start_b) {
+      a = *start_a;
+      b = far_b;
+      if (column ? start_b->column < start_a->column : start_b->row < start_a->row) {
+        a = *start_b;
+        b = far_a;
+      }
+    }
+  }
   if (!a || !b) return std::nullopt;
   RangeRef r;
   r.first = {a->row < b->row ? a->row : b->row, a->column < b->column ? a->column : b->column};

@@ -35,7 +35,8 @@ struct RangeRef {
 /// including references outside the sheet bounds.
 std::optional<CellRef> ParseCellRef(std::string_view text) noexcept;
 
-/// Parses "A5", "A5:I65536", "B2:A1" (corners normalised). Empty on anything else.
+/// Parses "A5", "A5:I65536", "B2:A1" (corners normalised), whole columns "A:C" and whole rows
+/// "1:3". Empty on anything else.
 std::optional<RangeRef> ParseRangeRef(std::string_view text) noexcept;
 
 /// Column letters of a 1-based column: 1 -> "A", 27 -> "AA", 16384 -> "XFD".

@@ -28,6 +28,31 @@ inline std::string CannotOpen(std::string_view file, std::string_view reason) {
   return "无法打开工作簿" + QuotedName(file) + "：" + std::string(reason);
 }
 inline constexpr std::string_view kNotZip = "不是有效的 .xlsx 文件（zip 结构损坏）";
+// Files that are intact but are not .xlsx packages: what they are and what to do.
+inline constexpr std::string_view kEmptyFile = "文件是空的（0 字节）";
+inline constexpr std::string_view kPasswordProtected =
+    "工作簿设有打开密码（内容已加密），Vardex 无法读取：请在电子表格程序中用密码打开它，"
+    "取消打开密码后保存，再试一次";
+inline constexpr std::string_view kLegacyXls =
+    "这是旧版 Excel 97-2003 工作簿（.xls 格式），Vardex 只能打开 .xlsx 格式：请在电子表格程序中"
+    "另存为“Excel 工作簿 (.xlsx)”后再试";
+inline constexpr std::string_view kOleFile =
+    "这是 OLE 复合文档（旧版 Office 文件格式），不是 .xlsx 工作簿";
+inline constexpr std::string_view kPdfFile = "这是 PDF 文件，不是 .xlsx 工作簿";
+inline constexpr std::string_view kHtmlFile =
+    "这是网页（HTML）文件，不是 .xlsx 工作簿：请在电子表格程序中打开它并另存为 .xlsx";
+inline constexpr std::string_view kXmlSpreadsheet =
+    "这是 XML 电子表格 2003 文件，不是 .xlsx 工作簿：请在电子表格程序中另存为 .xlsx";
+inline constexpr std::string_view kXmlFile = "这是 XML 文本文件，不是 .xlsx 工作簿（不是 zip 包）";
+inline constexpr std::string_view kTextFile =
+    "这是文本文件（例如 CSV），不是 .xlsx 工作簿：请在电子表格程序中打开它并另存为 .xlsx";
+inline constexpr std::string_view kUnknownFormat = "不是 .xlsx 工作簿（文件不是 zip 格式）";
+inline constexpr std::string_view kOpenDocument =
+    "这是 OpenDocument 电子表格（.ods），不是 .xlsx 工作簿：请在电子表格程序中另存为 .xlsx";
+inline constexpr std::string_view kOtherOpenDocument = "这是 OpenDocument 文档，不是 .xlsx 工作簿";
+inline constexpr std::string_view kBetaNamespace =
+    "这是 Excel 2007 测试版（Beta）格式的工作簿，其命名空间已被正式版取代：请用新版电子表格程序"
+    "打开并另存为 .xlsx 后再试";
 inline constexpr std::string_view kTruncated = "文件不完整（zip 目录缺失或文件被截断）";
 inline constexpr std::string_view kEncrypted = "文件已加密或使用了不支持的压缩方式";
 inline constexpr std::string_view kTooManyParts = "包含的部件过多";
@@ -99,7 +124,12 @@ inline std::string SaveRenameFailed(std::string_view cause) {
   return "替换原文件失败（" + std::string(cause) + "），原文件未改动";
 }
 inline constexpr std::string_view kTargetIsDirectory = "目标是一个文件夹";
-inline constexpr std::string_view kSaveExtension = "只能保存为 .xlsx 或 .xlsm 文件";
+inline constexpr std::string_view kSaveExtension =
+    "只能保存为 .xlsx、.xlsm 工作簿或 .xltx、.xltm 模板";
+inline constexpr std::string_view kMacrosNeedMacroName =
+    "含宏的工作簿只能另存为 .xlsm 工作簿或 .xltm 模板";
+inline constexpr std::string_view kNoMacrosNeedPlainName =
+    "不含宏的工作簿只能另存为 .xlsx 工作簿或 .xltx 模板";
 
 // --- sheets and cells -----------------------------------------------------------------------
 inline std::string NoSuchSheet(std::string_view sheet, std::string_view file) {

@@ -81,6 +81,24 @@ void UnregisterTemp(int slot) {
   if (slot >= 0) open_temps[static_cast<std::size_t>(slot)].state.store(0);
 }
 
+// Holds off the interrupts for a few system calls, so that a file is never on disk without its
+// path in the table the handler empties.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal_number);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &before_);
+  }
+  ~InterruptsHeld() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t before_{};
+};
+
 void OnInterrupt(int signal_number) {
   for (Slot& slot : open_temps)
     if (slot.state.load() == 2) ::unlink(slot.path);
@@ -181,14 +199,17 @@ TempFile::TempFile(const fs::path& target) : target_(target) {
   const fs::path dir = FolderOf(target);
   const std::string stem = target.filename().string() + std::string(kTempMarker);
   int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    path_ = dir / (stem + RandomDigits() + std::string(kTempSuffix));
-    // Exclusive and without following a link: whatever already has the name stays untouched.
-    fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || attempt == 15)) ThrowErrno(errno);
+  {
+    const InterruptsHeld held;
+    for (int attempt = 0; fd < 0; ++attempt) {
+      path_ = dir / (stem + RandomDigits() + std::string(kTempSuffix));
+      // Exclusive and without following a link: whatever already has the name stays untouched.
+      fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd < 0 && (errno != EEXIST || attempt == 15)) ThrowErrno(errno);
+    }
+    handle_ = fd;
+    slot_ = RegisterTemp(path_);
   }
-  handle_ = fd;
-  slot_ = RegisterTemp(path_);
   // Held while the file is unfinished: LeftoverCleanup() of another run sees it is alive.
   ::flock(fd, LOCK_EX | LOCK_NB);
   if (replaces) {

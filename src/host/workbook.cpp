@@ -38,7 +38,11 @@ uint32_t StringPool::Append(std::string s, bool findable) {
 Row& Worksheet::Impl::RowAt(int32_t row) {
   const auto index = static_cast<std::size_t>(row - 1);
   if (index >= rows.size()) {
-    if (index >= rows.capacity()) rows.reserve(std::max(index + 1, rows.capacity() * 2));
+    // Doubling stops at the last row a sheet can have: a row near the bottom of a sheet must not
+    // reserve room for twice as many rows as there can be.
+    if (index >= rows.capacity())
+      rows.reserve(
+          std::min(std::max(index + 1, rows.capacity() * 2), static_cast<std::size_t>(kMaxRows)));
     rows.resize(index + 1);
   }
   return rows[index];
@@ -480,7 +484,7 @@ std::optional<RangeRef> Worksheet::UsedRange() const {
 // --- workbook -----------------------------------------------------------------------------------
 
 Workbook::Workbook() : impl_(std::make_unique<Impl>()) {
-  detail::LoadPackage(*this, detail::EmptyPackage(), false);
+  detail::LoadPackage(*this, detail::EmptyPackage());
   AddSheet("Sheet1");
   impl_->saved = true;
 }

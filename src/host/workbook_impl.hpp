@@ -142,8 +142,10 @@ struct Workbook::Impl {
   bool screen_updating = true;
   bool display_alerts = true;
   bool cut_copy_mode = false;
-  bool from_template = false;
   bool has_macros = false;
+  /// Content type of the workbook part in the file the workbook holds (as read or last saved):
+  /// a save over that same file keeps it, whatever the file's name says.
+  std::string main_type;
 
   detail::Package package;
   detail::StringPool strings;

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "host/engine_text.hpp"
+#include "host/file_kind.hpp"
 #include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
@@ -58,14 +59,13 @@ std::string Lower(std::string s) {
 
 std::string FileName(const fs::path& p) { return PathText(p.filename()); }
 
-Workbook Load(std::shared_ptr<const std::string> bytes, const std::string& display_name,
-              bool template_source) {
+Workbook Load(std::shared_ptr<const std::string> bytes, const std::string& display_name) {
   Workbook book;
   auto& b = book.impl();
   b = Workbook::Impl();
   b.display_name = display_name;
   try {
-    detail::LoadPackage(book, detail::Package(std::move(bytes), display_name), template_source);
+    detail::LoadPackage(book, detail::Package(std::move(bytes), display_name));
   } catch (const std::bad_alloc&) {
     throw HostError(kErrCannotOpen, text::CannotOpen(display_name, "内存不足"));
   } catch (const std::length_error&) {
@@ -78,6 +78,10 @@ Workbook Load(std::shared_ptr<const std::string> bytes, const std::string& displ
 
 bool IsTemplateName(const std::string& lower) {
   return lower.ends_with(".xltx") || lower.ends_with(".xltm");
+}
+
+bool IsWorkbookName(const std::string& ext) {
+  return ext == ".xlsx" || ext == ".xlsm" || ext == ".xltx" || ext == ".xltm";
 }
 
 // The lock of a run on `file`, or the refusal when another run keeps it past the wait.
@@ -107,7 +111,17 @@ fs::path ResultName(const fs::path& target, int n) {
 Workbook Workbook::Open(const std::filesystem::path& path) {
   const std::string name = FileName(path);
   const std::string ext = Lower(PathText(path.extension()));
-  if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xltx" && ext != ".xltm")
+  if (ext == ".xls") {
+    // Usually an Excel 97-2003 workbook; say so (or what else it is) rather than just "no".
+    std::string head;
+    try {
+      head = platform::ReadRegularFile(path, kMaxFileBytes).bytes;
+    } catch (const std::system_error&) {
+    }
+    if (detail::IsOleFile(head))
+      throw HostError(kErrCannotOpen, text::CannotOpen(name, detail::NotPackageReason(head)));
+  }
+  if (!IsWorkbookName(ext))
     throw HostError(kErrCannotOpen, text::CannotOpen(name, text::UnsupportedExtension(ext)));
   // Whatever killed saves left beside the file goes now, whether or not this run saves.
   platform::LeftoverCleanup(platform::SaveTarget(path));
@@ -118,8 +132,7 @@ Workbook Workbook::Open(const std::filesystem::path& path) {
     throw HostError(kErrCannotOpen, text::CannotOpen(name, text::ReadFailed(ReadCause(e))));
   }
   const bool from_template = ext == ".xltx" || ext == ".xltm";
-  Workbook book =
-      Load(std::make_shared<const std::string>(std::move(content.bytes)), name, from_template);
+  Workbook book = Load(std::make_shared<const std::string>(std::move(content.bytes)), name);
   // A template opens as a new, untitled workbook based on it.
   if (!from_template) {
     book.impl().path = path;
@@ -138,7 +151,7 @@ Workbook Workbook::OpenForUpdate(const std::filesystem::path& path) {
 
 Workbook Workbook::OpenBytes(std::string_view bytes, std::string_view display_name) {
   const std::string name(display_name);
-  return Load(std::make_shared<const std::string>(bytes), name, IsTemplateName(Lower(name)));
+  return Load(std::make_shared<const std::string>(bytes), name);
 }
 
 void Workbook::Save(const SaveOptions& options) {
@@ -155,13 +168,19 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
                       bool in_place) {
   const std::string name = FileName(path);
   const std::string ext = Lower(PathText(path.extension()));
-  if (ext != ".xlsx" && ext != ".xlsm")
-    throw HostError(kErrCannotSave, text::CannotSave(name, text::kSaveExtension));
-  if ((ext == ".xlsm") != impl_->has_macros) {
-    throw HostError(
-        kErrCannotSave,
-        text::CannotSave(name, impl_->has_macros ? "含宏的工作簿只能保存为 .xlsm 文件"
-                                                 : "不含宏的工作簿只能保存为 .xlsx 文件"));
+  // Saved over the file it came from, a workbook keeps that file's type (a macro workbook named
+  // .xlsx stays one, as it was); saved under a name, it takes the type the name says.
+  std::string main_type = impl_->main_type;
+  if (!in_place) {
+    if (!IsWorkbookName(ext))
+      throw HostError(kErrCannotSave, text::CannotSave(name, text::kSaveExtension));
+    const bool macro_name = ext == ".xlsm" || ext == ".xltm";
+    if (macro_name != impl_->has_macros) {
+      throw HostError(kErrCannotSave,
+                      text::CannotSave(name, impl_->has_macros ? text::kMacrosNeedMacroName
+                                                               : text::kNoMacrosNeedPlainName));
+    }
+    main_type = detail::MainContentType(impl_->has_macros, IsTemplateName(ext));
   }
   std::error_code ec;
   if (fs::is_directory(path, ec))
@@ -179,7 +198,7 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
 
   std::string bytes;
   try {
-    bytes = detail::BuildPackage(*this, detail::ZipOptions{});
+    bytes = detail::BuildPackage(*this, detail::ZipOptions{}, main_type);
   } catch (const HostError& e) {
     throw HostError(kErrCannotSave, text::CannotSave(name, e.what()));
   } catch (const std::bad_alloc&) {
@@ -226,6 +245,7 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
   if (!in_place) impl_->lock.reset();  // the run's lock was on another file
   impl_->path = path;
   impl_->display_name = name;
+  impl_->main_type = main_type;
   impl_->saved = true;
 }
 

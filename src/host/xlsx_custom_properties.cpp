@@ -50,14 +50,9 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
   }
   pugi::xml_node root = doc.document_element();
   // The prefix bound to the variant types namespace, "vt" by convention.
-  std::string vt = "vt";
-  for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
-    const std::string_view n = a.name();
-    if (n.substr(0, 6) == "xmlns:" &&
-        std::string_view(a.value()) ==
-            "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes")
-      vt = std::string(n.substr(6));
-  }
+  const std::string vt = DeclaredPrefix(
+      root, "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes", "vt");
+  const std::string prefix = PrefixOf(root.name());
   // One pass over the part finds every property by name (the last of a name, as a reader
   // would), so that the edit costs the same per property however many there are.
   int max_pid = 1;
@@ -72,7 +67,7 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
     pugi::xml_node property = found == by_name.end() ? pugi::xml_node() : found->second;
     if (property && ValueText(property) == value) continue;
     if (!property) {
-      property = root.append_child("property");
+      property = root.append_child((prefix + "property").c_str());
       property.append_attribute("fmtid") = kFmtId;
       property.append_attribute("pid") = ++max_pid;
       property.append_attribute("name") = name.c_str();

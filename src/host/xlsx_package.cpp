@@ -9,7 +9,9 @@
 #include <unordered_map>
 
 #include "host/engine_text.hpp"
+#include "host/file_kind.hpp"
 #include "host/load_limits.hpp"
+#include "host/thread_pool.hpp"
 #include "host/workbook_impl.hpp"
 #include "host/xlsx_custom_properties.hpp"
 #include "host/xlsx_shared_strings.hpp"
@@ -127,20 +129,56 @@ std::string OverrideType(const pugi::xml_document& ct, std::string_view part) {
   return {};
 }
 
+// The namespace of an element's name, from the declarations on it and its ancestors.
+std::string_view NamespaceOf(pugi::xml_node element) {
+  const std::string prefix = PrefixOf(element.name());
+  const std::string attribute =
+      prefix.empty() ? "xmlns" : "xmlns:" + prefix.substr(0, prefix.size() - 1);
+  for (pugi::xml_node n = element; n; n = n.parent())
+    if (pugi::xml_attribute a = n.attribute(attribute.c_str())) return a.value();
+  return {};
+}
+
+// The main namespaces of the pre-release versions of Excel 2007, which the released programs
+// no longer read.
+bool IsBetaNamespace(std::string_view ns) {
+  return ns == "http://schemas.microsoft.com/office/excel/2006/2" ||
+         ns == "http://schemas.openxmlformats.org/spreadsheetml/2006/5/main" ||
+         ns == "http://schemas.openxmlformats.org/spreadsheetml/2006/7/main";
+}
+
+// A part's text in UTF-8: a worksheet some program wrote in UTF-16 is scanned (and written
+// back) as UTF-8, the same conversion on reading and on writing keeping its offsets.
+std::string ReadAsUtf8(const Package& pkg, std::string_view part) {
+  std::string bytes = pkg.Read(part);
+  std::string converted = Utf16AsUtf8(bytes);
+  return converted.empty() ? bytes : converted;
+}
+
 [[noreturn]] void Fail(const std::string& file, std::string_view reason) {
   throw HostError(kErrCannotOpen, text::CannotOpen(file, reason));
 }
 
 }  // namespace
 
-void LoadPackage(Workbook& book, Package package, bool template_source) {
+std::string MainContentType(bool macros, bool template_type) {
+  if (template_type) return macros ? kCtMacroTemplate : kCtTemplateMain;
+  return macros ? kCtMacroSheet : kCtSheetMain;
+}
+
+void LoadPackage(Workbook& book, Package package) {
   auto& b = book.impl();
   b.package = std::move(package);
   const Package& pkg = b.package;
   const std::string file = b.display_name;
 
-  if (pkg.Find("[Content_Types].xml") == nullptr)
+  if (pkg.Find("[Content_Types].xml") == nullptr) {
+    if (pkg.Find("mimetype") != nullptr) {
+      const std::string other = OtherPackageReason(pkg.Read("mimetype"));
+      if (!other.empty()) Fail(file, other);
+    }
     Fail(file, text::MissingPart("[Content_Types].xml"));
+  }
   pugi::xml_document ct;
   ParseXml(ct, pkg.Read("[Content_Types].xml"), file, "[Content_Types].xml");
 
@@ -148,12 +186,13 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
   if (const Rel* r = FindRel(root_rels, "officeDocument")) b.workbook_part = r->target;
   if (pkg.Find(b.workbook_part) == nullptr) Fail(file, text::kNotWorkbook);
   const std::string main_type = OverrideType(ct, b.workbook_part);
-  b.from_template = template_source || main_type.find("template") != std::string::npos;
   b.has_macros = main_type.find("macroEnabled") != std::string::npos;
+  b.main_type = main_type.empty() ? MainContentType(b.has_macros, false) : main_type;
 
   pugi::xml_document wb;
   ParseXml(wb, pkg.Read(b.workbook_part), file, b.workbook_part);
   const pugi::xml_node wroot = wb.document_element();
+  if (IsBetaNamespace(NamespaceOf(wroot))) Fail(file, text::kBetaNamespace);
   if (pugi::xml_node pr = Child(wroot, "workbookPr"))
     b.formats.date1904 = Attr(pr, "date1904").as_bool();
   unsigned active_tab = 0;
@@ -162,24 +201,8 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
 
   LoadBudget budget(file);
   const auto rels = ReadRels(pkg, b.workbook_part, file);
-  if (const Rel* r = FindRel(rels, "sharedStrings"); r && pkg.Find(r->target)) {
-    b.sst_part = r->target;
-    ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part, &budget);
-  }
-  b.sst_original = b.strings.Size();
-  if (const Rel* r = FindRel(rels, "styles"); r && pkg.Find(r->target)) {
-    std::string theme;
-    if (const Rel* t = FindRel(rels, "theme"); t && pkg.Find(t->target))
-      theme = pkg.Read(t->target);
-    b.styles.part = r->target;
-    ReadStyles(pkg.Read(r->target), theme, file, r->target, b.styles);
-  } else {
-    b.styles.xfs.assign(1, CellStyle{});
-    b.styles.original_xfs = 1;
-  }
-  if (const Rel* r = FindRel(rels, "calcChain"); r && pkg.Find(r->target))
-    b.calc_chain_part = r->target;
 
+  // The sheets in tab order, each with its own part; their cells are read further down.
   unsigned tab = 0;
   // A part belongs to one sheet: sheets sharing one would each read (and later write) it again.
   std::unordered_map<std::string, std::string> sheet_of_part;
@@ -202,11 +225,55 @@ void LoadPackage(Workbook& book, Package package, bool template_source) {
     impl->sheet_id = Attr(s, "sheetId").as_uint();
     impl->rel_id = rel->id;
     impl->part = rel->target;
-    ReadWorksheet(*impl, std::make_shared<const std::string>(pkg.Read(rel->target)), b.strings,
-                  b.sst_original, file, &budget);
-    impl->source.reset();  // read again from the package if the sheet is ever written
     if (this_tab == active_tab) b.active = b.sheets.size();
     b.sheets.push_back(std::make_unique<Worksheet>(std::move(impl)));
+  }
+
+  // Inflating a part takes about as long as scanning it: the next sheet's part is inflated on
+  // another core while this one is read (two parts in memory at a time, never all of them).
+  std::vector<std::string> texts(b.sheets.size());
+  auto prefetch = [&](std::size_t i) -> std::function<void()> {
+    if (i >= b.sheets.size()) return [] {};
+    return RunAsync(
+        [&pkg, &texts, i, part = b.sheets[i]->impl().part] { texts[i] = ReadAsUtf8(pkg, part); });
+  };
+  std::function<void()> next = prefetch(0);
+  // Whatever ends the load, the worker must not outlive the text it writes into.
+  struct WaitOnExit {
+    std::function<void()>& wait;
+    ~WaitOnExit() {
+      try {
+        wait();
+      } catch (...) {
+      }
+    }
+  } wait_on_exit{next};
+
+  if (const Rel* r = FindRel(rels, "sharedStrings"); r && pkg.Find(r->target)) {
+    b.sst_part = r->target;
+    ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part, &budget);
+  }
+  b.sst_original = b.strings.Size();
+  if (const Rel* r = FindRel(rels, "styles"); r && pkg.Find(r->target)) {
+    std::string theme;
+    if (const Rel* t = FindRel(rels, "theme"); t && pkg.Find(t->target))
+      theme = pkg.Read(t->target);
+    b.styles.part = r->target;
+    ReadStyles(pkg.Read(r->target), theme, file, r->target, b.styles);
+  } else {
+    b.styles.xfs.assign(1, CellStyle{});
+    b.styles.original_xfs = 1;
+  }
+  if (const Rel* r = FindRel(rels, "calcChain"); r && pkg.Find(r->target))
+    b.calc_chain_part = r->target;
+
+  for (std::size_t i = 0; i < b.sheets.size(); ++i) {
+    next();  // rethrows a damaged part's error
+    next = prefetch(i + 1);
+    Worksheet::Impl& impl = b.sheets[i]->impl();
+    ReadWorksheet(impl, std::make_shared<const std::string>(std::move(texts[i])), b.strings,
+                  b.sst_original, file, &budget);
+    impl.source.reset();  // read again from the package if the sheet is ever written
   }
 
   if (const Rel* r = FindRel(root_rels, "custom-properties"); r && pkg.Find(r->target))
@@ -301,10 +368,7 @@ struct RelsEdit {
       id = "rId" + std::to_string(n);
       if (!ids.count(id)) break;
     }
-    const std::string_view root = doc.document_element().name();
-    const std::size_t colon = root.find(':');
-    const std::string prefix =
-        colon == std::string_view::npos ? "" : std::string(root.substr(0, colon + 1));
+    const std::string prefix = PrefixOf(doc.document_element().name());
     pugi::xml_node r = doc.document_element().append_child((prefix + "Relationship").c_str());
     r.append_attribute("Id") = id.c_str();
     r.append_attribute("Type") = (std::string(kRelBase) + std::string(type)).c_str();
@@ -335,11 +399,7 @@ void SetOverride(pugi::xml_document& ct, const std::string& part, const char* ty
       return;
     }
   }
-  const std::string_view rn = root.name();
-  const std::size_t colon = rn.find(':');
-  const std::string prefix =
-      colon == std::string_view::npos ? "" : std::string(rn.substr(0, colon + 1));
-  pugi::xml_node o = root.append_child((prefix + "Override").c_str());
+  pugi::xml_node o = root.append_child((PrefixOf(root.name()) + "Override").c_str());
   o.append_attribute("PartName") = ("/" + part).c_str();
   o.append_attribute("ContentType") = type;
 }
@@ -431,7 +491,7 @@ void SetActiveTab(pugi::xml_node root, const std::string& prefix, unsigned tab) 
 
 }  // namespace
 
-std::string BuildPackage(Workbook& book, const ZipOptions& options) {
+std::string BuildPackage(Workbook& book, const ZipOptions& options, const std::string& main_type) {
   auto& b = book.impl();
   const Package& pkg = b.package;
 
@@ -480,11 +540,8 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
   root_rels.Load(pkg, "");
   const std::string wb_dir = Dir(b.workbook_part);
 
-  if (b.from_template) {
-    SetOverride(ct, b.workbook_part, b.has_macros ? kCtMacroSheet : kCtSheetMain);
-    ct_dirty = true;
-  } else if (OverrideType(ct, b.workbook_part).empty()) {
-    SetOverride(ct, b.workbook_part, b.has_macros ? kCtMacroSheet : kCtSheetMain);
+  if (OverrideType(ct, b.workbook_part) != main_type) {
+    SetOverride(ct, b.workbook_part, main_type.c_str());
     ct_dirty = true;
   }
 
@@ -496,20 +553,15 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     pugi::xml_document wb;
     ParseXml(wb, pkg.Read(b.workbook_part), b.display_name, b.workbook_part);
     pugi::xml_node root = wb.document_element();
-    const std::string_view rn = root.name();
-    const std::size_t colon = rn.find(':');
-    const std::string prefix =
-        colon == std::string_view::npos ? "" : std::string(rn.substr(0, colon + 1));
+    const std::string prefix = PrefixOf(root.name());
     pugi::xml_node sheets = Child(root, "sheets");
     if (!sheets) sheets = root.append_child((prefix + "sheets").c_str());
-    std::string rprefix = "r";
-    for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
-      const std::string_view n = a.name();
-      if (n.substr(0, 6) == "xmlns:" &&
-          std::string_view(a.value()) ==
-              "http://schemas.openxmlformats.org/officeDocument/2006/relationships")
-        rprefix = std::string(n.substr(6));
-    }
+    const std::string rprefix =
+        new_sheets.empty() ? std::string()
+                           : DeclaredPrefix(root,
+                                            "http://schemas.openxmlformats.org/officeDocument/2006/"
+                                            "relationships",
+                                            "r");
     const Worksheet::Impl& shown = b.sheets[std::min(b.active, b.sheets.size() - 1)]->impl();
     std::string shown_id = shown.rel_id;
     for (const Worksheet::Impl* s : new_sheets) {
@@ -600,7 +652,8 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options) {
     if (auto it = tab_flags.find(s); it != tab_flags.end()) tab = it->second;
     return [s, &b, &shared_index, tab](ByteBuffer& out) {
       const std::shared_ptr<const std::string> source =
-          s->source ? s->source : std::make_shared<const std::string>(b.package.Read(s->part));
+          s->source ? s->source
+                    : std::make_shared<const std::string>(ReadAsUtf8(b.package, s->part));
       WriteWorksheet(*s, *source, b.strings, shared_index, tab, out);
     };
   };

@@ -67,33 +67,43 @@ void ReadSharedStrings(std::string_view xml, StringPool& pool, const std::string
   }
 }
 
-std::string WriteSharedStrings(std::string_view original, const StringPool& pool,
-                               const std::vector<uint32_t>& added, std::size_t total) {
+namespace {
+
+// The new entries, in the namespace prefix of the table's root element.
+std::string Entries(const StringPool& pool, const std::vector<uint32_t>& added,
+                    const std::string& p) {
+  const std::string open = "<" + p + "si><" + p + "t";
+  const std::string close = "</" + p + "t></" + p + "si>";
   std::string entries;
   for (uint32_t id : added) {
     const std::string& s = pool.Get(id);
-    entries += "<si><t";
+    entries += open;
     // Leading or trailing spaces survive only when asked for.
     if (!s.empty() && (s.front() == ' ' || s.back() == ' ' || s.front() == '\n' ||
                        s.back() == '\n' || s.front() == '\t' || s.back() == '\t'))
       entries += " xml:space=\"preserve\"";
     entries += '>';
     AppendEscaped(entries, s);
-    entries += "</t></si>";
+    entries += close;
   }
+  return entries;
+}
+
+}  // namespace
+
+std::string WriteSharedStrings(std::string_view original, const StringPool& pool,
+                               const std::vector<uint32_t>& added, std::size_t total) {
   if (original.empty()) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
            "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
            "uniqueCount=\"" +
-           std::to_string(total) + "\">" + entries + "</sst>";
+           std::to_string(total) + "\">" + Entries(pool, added, "") + "</sst>";
   }
   // A table written in UTF-16 goes back as UTF-8, with the declaration that says so.
   const std::string converted = Utf16AsUtf8(original);
   if (!converted.empty()) original = converted;
   // Original bytes up to the end tag, new entries, end tag; the root's counts updated.
   const std::size_t end = original.rfind("</");
-  std::string out;
-  out.reserve(original.size() + entries.size() + 32);
   // Rewrite the root start tag's counts: uniqueCount set, count dropped (it is optional and
   // would need every cell counted).
   std::size_t open = std::string_view::npos;
@@ -105,6 +115,10 @@ std::string WriteSharedStrings(std::string_view original, const StringPool& pool
     throw HostError(kErrCannotSave, text::BadPartContent("sharedStrings", "缺少 sst 元素"));
   const std::size_t root = original.find("sst", open);
   const std::size_t root_end = original.find('>', root);
+  const std::string entries =
+      Entries(pool, added, std::string(original.substr(open + 1, root - open - 1)));
+  std::string out;
+  out.reserve(original.size() + entries.size() + 32);
   std::string tag(original.substr(0, root_end));
   for (std::string_view attr :
        {std::string_view(" count=\""), std::string_view(" uniqueCount=\"")}) {
@@ -118,11 +132,9 @@ std::string WriteSharedStrings(std::string_view original, const StringPool& pool
   out += tag;
   out += " uniqueCount=\"" + std::to_string(total) + "\">";
   if (self_closing) {
-    const std::string_view name =
-        original.substr(original.rfind('<', root), root + 3 - original.rfind('<', root));
     out += entries;
     out += "</";
-    out.append(name.substr(1));
+    out.append(original.substr(open + 1, root + 3 - open - 1));
     out += '>';
     out.append(original.substr(root_end + 1));
     return out;

@@ -219,11 +219,7 @@ std::string WriteStyles(std::string_view original, const StyleTable& table) {
   doc.load_buffer(original.data(), original.size(),
                   pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata);
   pugi::xml_node root = doc.document_element();
-  const std::string prefix = [&] {
-    const std::string_view n = root.name();
-    const std::size_t colon = n.find(':');
-    return colon == std::string_view::npos ? std::string() : std::string(n.substr(0, colon + 1));
-  }();
+  const std::string prefix = PrefixOf(root.name());
   if (!table.added_formats.empty()) {
     pugi::xml_node formats = Child(root, "numFmts");
     if (!formats) formats = root.prepend_child((prefix + "numFmts").c_str());

@@ -141,6 +141,7 @@ class SheetReader {
 
   void ReadCell(const Tag& t, Row& row, int32_t r) {
     int32_t column = row.cells.empty() ? 1 : row.cells.back().column + 1;
+    int32_t cell_row = r;
     bool has_ref = false;
     Cell cell;
     std::string_view type;
@@ -148,19 +149,24 @@ class SheetReader {
                      [&](std::string_view name, std::string_view value, std::size_t at) {
                        if (name == "r") {
                          auto ref = ParseCellRef(value);
-                         if (!ref || ref->row != r)
-                           throw ScanError{at, "单元格引用" + text::Quoted(value) + "无效"};
+                         if (!ref) throw ScanError{at, "单元格引用" + text::Quoted(value) + "无效"};
                          column = ref->column;
+                         cell_row = ref->row;
                          has_ref = true;
                        } else if (name == "s") {
-                         if (!ParseUint(value, cell.style)) throw ScanError{at, "样式编号无效"};
+                         // An empty style is no style, as the spreadsheet programs read it.
+                         if (!value.empty() && !ParseUint(value, cell.style))
+                           throw ScanError{at, "样式编号无效"};
                        } else if (name == "t") {
                          type = value;
                        }
                      });
     if (column > kMaxColumns) throw ScanError{t.begin, "列号超出工作表范围"};
-    current = {r, column};
-    if (!row.cells.empty() && row.cells.back().column >= column)
+    current = {cell_row, column};
+    // A cell whose reference names another row belongs to that row, as the programs read it;
+    // it is placed there once the whole sheet is read.
+    const bool stray = cell_row != r;
+    if (!stray && !row.cells.empty() && row.cells.back().column >= column)
       throw ScanError{t.begin, "单元格顺序错误或重复"};
     cell.column = static_cast<uint16_t>(column);
     if (!has_ref) cell.flags |= Cell::kRawNeedsRef;
@@ -215,10 +221,14 @@ class SheetReader {
         }
       } else if (type == "s") {
         uint32_t index = 0;
-        if (!ParseUint(value_, index) || index >= shared_count_)
+        if (value_.empty()) {
+          // An empty <v/> holds nothing here too.
+        } else if (!ParseUint(value_, index) || index >= shared_count_)
           throw ScanError{value_at, "共享字符串编号" + text::Quoted(value_) + "超出范围"};
-        cell.kind = CellKind::kText;
-        cell.v.text = index;
+        else {
+          cell.kind = CellKind::kText;
+          cell.v.text = index;
+        }
       } else if (type == "str" || type == "inlineStr" || type == "d") {
         DecodeOoxmlEscapes(value_);
         cell.kind = CellKind::kText;
@@ -234,10 +244,37 @@ class SheetReader {
       }
     }
     if (budget_ != nullptr) budget_->AddCells(1);
+    if (stray) {
+      strays_.push_back({r, cell_row, cell});
+      row.dirty = true;  // its original XML holds the cell that moves away
+      return;
+    }
     if (row.cells.empty()) row.cells.reserve(row_cells_);  // rows of a table are alike
     row.cells.push_back(cell);
   }
 
+ public:
+  // Puts the cells read inside another row's element into their own rows. Both rows are written
+  // from their cells if the sheet is saved, so that each cell goes out in the row it names.
+  void PlaceStrays() {
+    for (const Stray& st : strays_) {
+      if (budget_ != nullptr && static_cast<std::size_t>(st.row) > s_.rows.size())
+        budget_->AddRows(static_cast<std::size_t>(st.row) - s_.rows.size());
+      Row& row = s_.RowAt(st.row);
+      row.exists = true;
+      row.dirty = true;
+      auto at = std::lower_bound(row.cells.begin(), row.cells.end(), st.cell.column,
+                                 [](const Cell& c, uint16_t column) { return c.column < column; });
+      if (at != row.cells.end() && at->column == st.cell.column) {
+        // Two cells for one place: the one later in the part wins.
+        if (st.row < st.found_in) *at = st.cell;
+      } else {
+        row.cells.insert(at, st.cell);
+      }
+    }
+  }
+
+ private:
   uint32_t Intern(std::string_view text) {
     const std::size_t before = pool_.Size();
     const uint32_t id = pool_.Intern(text);
@@ -313,6 +350,12 @@ class SheetReader {
   Scanner scan_;
   std::string value_;
   std::vector<RangeRef> arrays_;
+  struct Stray {
+    int32_t found_in;  ///< the row whose element holds it
+    int32_t row;       ///< the row it names
+    Cell cell;
+  };
+  std::vector<Stray> strays_;
   std::size_t row_cells_ = 4;  ///< cells of the last row that had any
 };
 
@@ -404,6 +447,7 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
   SheetReader reader(s, doc, pool, shared_count, budget);
   try {
     reader.ReadSheetData(data);
+    reader.PlaceStrays();
     reader.MarkArrays();
   } catch (const ScanError& e) {
     const CellRef at = reader.current;

@@ -6,19 +6,18 @@
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include "host/engine_text.hpp"
+#include "host/file_kind.hpp"
 #include "host/host_error.hpp"
 #include "host/load_limits.hpp"
 #include "host/platform.hpp"
+#include "host/thread_pool.hpp"
+#include "host/xml_util.hpp"
 
 namespace vardex::host::detail {
 namespace {
@@ -32,13 +31,6 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
 }
 
 [[noreturn]] void Fail(const std::string& file, std::string_view reason) {
@@ -70,8 +62,11 @@ struct Directory {
 };
 
 Directory FindDirectory(std::string_view data, const std::string& file) {
+  // An intact file of another kind is named for what it is, never called damaged. (A package
+  // is found from its end, so bytes before the first entry do not stop it from opening.)
   const bool looks_like_zip = data.size() >= 4 && Le(data.data(), 4) == kLocalHeader;
-  const std::string_view damaged = looks_like_zip ? text::kTruncated : text::kNotZip;
+  if (IsOleFile(data)) Fail(file, NotPackageReason(data));
+  const std::string damaged(looks_like_zip ? text::kTruncated : NotPackageReason(data));
   if (data.size() < 22) Fail(file, damaged);
   // The end record is the last thing in the file but for a comment of up to 65,535 bytes.
   std::size_t end = data.size() - 22;
@@ -338,39 +333,23 @@ std::string WriteZip(std::vector<OutputEntry>& entries, const ZipOptions& option
                    [&](std::size_t a, std::size_t b) { return expected(a) > expected(b); });
 
   const int level = std::clamp(options.level, 1, 12);
-  unsigned threads = options.threads ? options.threads : platform::CoreCount();
-  threads = std::clamp<unsigned>(threads, 1,
-                                 static_cast<unsigned>(std::max<std::size_t>(work.size(), 1)));
-  std::atomic<std::size_t> next{0};
-  std::exception_ptr error;
-  std::mutex error_mutex;
-  auto worker = [&] {
-    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
-    if (c == nullptr) {
-      std::lock_guard lock(error_mutex);
-      error = std::make_exception_ptr(std::bad_alloc());
+  ParallelFor(work.size(), options.threads, [&](std::size_t k) {
+    OutputEntry& entry = entries[work[k]];
+    if (entry.copy != nullptr) {
+      if (!RawIntact(*entry.copy))
+        throw HostError(kErrCannotSave, text::DamagedCopiedPart(entry.name));
       return;
     }
-    for (std::size_t k = next++; k < work.size(); k = next++) {
-      try {
-        OutputEntry& entry = entries[work[k]];
-        if (entry.copy == nullptr) {
-          CompressEntry(entry, c, compressed[work[k]]);
-        } else if (!RawIntact(*entry.copy)) {
-          throw HostError(kErrCannotSave, text::DamagedCopiedPart(entry.name));
-        }
-      } catch (...) {
-        std::lock_guard lock(error_mutex);
-        if (!error) error = std::current_exception();
-      }
+    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+    if (c == nullptr) throw std::bad_alloc();
+    try {
+      CompressEntry(entry, c, compressed[work[k]]);
+    } catch (...) {
+      libdeflate_free_compressor(c);
+      throw;
     }
     libdeflate_free_compressor(c);
-  };
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
-  worker();
-  for (auto& t : pool) t.join();
-  if (error) std::rethrow_exception(error);
+  });
 
   // The container around the compressed bytes is written here rather than through minizip,
   // which would checksum and copy every compressed byte once more on the way.

@@ -145,9 +145,14 @@ std::size_t Depth(const pugi::xml_document& doc, std::size_t limit) {
 }  // namespace
 
 std::string Utf16AsUtf8(std::string_view bytes) {
-  const bool le = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  const bool be = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  if (bytes.size() < 2) return {};
+  // With its byte-order mark, or without one: then the first character, '<', tells the order.
+  const bool le_mark = bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const bool be_mark = bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  const bool le = le_mark || (bytes[0] == '<' && bytes[1] == '\0');
+  const bool be = be_mark || (bytes[0] == '\0' && bytes[1] == '<');
   if (!le && !be) return {};
+  const std::size_t start = le_mark || be_mark ? 2 : 0;
   auto unit = [&](std::size_t i) -> uint32_t {
     const auto a = static_cast<unsigned char>(bytes[i]);
     const auto b = static_cast<unsigned char>(bytes[i + 1]);
@@ -155,7 +160,7 @@ std::string Utf16AsUtf8(std::string_view bytes) {
   };
   std::string out;
   out.reserve(bytes.size());
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+  for (std::size_t i = start; i + 1 < bytes.size(); i += 2) {
     uint32_t cp = unit(i);
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
         unit(i + 2) <= 0xDFFF) {
@@ -176,12 +181,12 @@ std::string Utf16AsUtf8(std::string_view bytes) {
 
 void ParseXml(pugi::xml_document& doc, std::string_view bytes, const std::string& file,
               std::string_view part) {
-  const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                                           (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
-  if (!utf16) CheckUtf8(bytes, file, part);
+  const std::string converted = Utf16AsUtf8(bytes);
+  if (!converted.empty()) bytes = converted;
+  CheckUtf8(bytes, file, part);
   const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
-  const pugi::xml_parse_result r = doc.load_buffer(
-      bytes.data(), bytes.size(), options, utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
+  const pugi::xml_parse_result r =
+      doc.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
   if (!r) {
     throw HostError(kErrCannotOpen,
                     text::CannotOpen(file, text::BadXml(part, static_cast<std::size_t>(r.offset),
@@ -216,6 +221,17 @@ std::string SaveXml(const pugi::xml_document& doc) {
     n.print(w, "", pugi::format_raw, pugi::encoding_utf8);
   }
   return std::move(w.out);
+}
+
+std::string DeclaredPrefix(pugi::xml_node element, std::string_view uri, const char* fallback) {
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+    const std::string_view n = a.name();
+    if (n.starts_with("xmlns:") && std::string_view(a.value()) == uri)
+      return std::string(n.substr(6));
+  }
+  element.append_attribute(("xmlns:" + std::string(fallback)).c_str())
+      .set_value(std::string(uri).c_str());
+  return fallback;
 }
 
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {

@@ -36,6 +36,17 @@ inline std::string_view LocalName(const char* name) {
   const std::size_t colon = n.find(':');
   return colon == std::string_view::npos ? n : n.substr(colon + 1);
 }
+/// The namespace prefix of a qualified name with its colon ("x:"), or "" for an unprefixed one.
+/// Whatever is added inside an element of a part takes the prefix its root uses for the main
+/// namespace: writers on the .NET Open XML SDK write every element as <x:...>, and an unprefixed
+/// addition there would be in no namespace at all (the programs would not see it).
+inline std::string PrefixOf(std::string_view qname) {
+  const std::size_t colon = qname.find(':');
+  return colon == std::string_view::npos ? std::string() : std::string(qname.substr(0, colon + 1));
+}
+/// The prefix (without colon) the element declares for `uri`, declaring `fallback` for it when
+/// it has none.
+std::string DeclaredPrefix(pugi::xml_node element, std::string_view uri, const char* fallback);
 /// First child element with this local name.
 pugi::xml_node Child(pugi::xml_node node, std::string_view local);
 /// Attribute by local name (so r:id is found whatever the prefix).
@@ -46,6 +57,14 @@ pugi::xml_attribute Attr(pugi::xml_node node, std::string_view local);
 void AppendEscaped(std::string& out, std::string_view s);
 /// Decodes _xHHHH_ escapes in place (spreadsheet programs write control characters that way).
 void DecodeOoxmlEscapes(std::string& s);
+
+/// `s` with ASCII capitals made small (part names and OLE stream names ignore case).
+inline std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return out;
+}
 
 inline bool ParseUint(std::string_view s, uint32_t& out) {
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);

@@ -8,6 +8,8 @@ only, so that the tests do not trust the workbook engine they are testing.
   xlsx_tool.py set IN SHEET CELL VALUE OUT       IN with one cell's value replaced (as a user would)
   xlsx_tool.py rename-sheet IN OLD NEW OUT       IN with a sheet renamed
   xlsx_tool.py utf16 IN PART OUT                 IN with PART in UTF-16, as some programs write it
+  xlsx_tool.py prefix IN OUT                     IN with every element of its XML parts written
+                                                 with a namespace prefix (x:, as .NET writers do)
 """
 import re
 import signal
@@ -132,6 +134,20 @@ def utf16(src, part, dst):
             zout.writestr(info, data)
 
 
+def prefix(src, dst):
+    """Binds each part's default namespace to a prefix and writes every unprefixed element
+    name with it (parts with a nested default namespace are left alone)."""
+    def edit(xml):
+        if len(re.findall(r'\sxmlns="', xml)) != 1:
+            return xml
+        xml = re.sub(r'\sxmlns="', ' xmlns:x="', xml, count=1)
+        return re.sub(r'<(/?)([A-Za-z_][\w.-]*)(?=[\s/>])', r'<\1x:\2', xml)
+
+    with zipfile.ZipFile(src) as z:
+        names = [n for n in z.namelist() if n.endswith(".xml") or n.endswith(".rels")]
+    rewrite(src, dst, {n: edit for n in names})
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "dump":
         dump(argv[2])
@@ -145,6 +161,8 @@ def main(argv):
         rename_sheet(*argv[2:])
     elif len(argv) == 5 and argv[1] == "utf16":
         utf16(*argv[2:])
+    elif len(argv) == 4 and argv[1] == "prefix":
+        prefix(*argv[2:])
     else:
         sys.exit(__doc__)
 

@@ -48,7 +48,10 @@ TEST(RangeRef, ParsesNormalisesAndFormats) {
                         {"B2:A1", "A1:B2", 2, 2},
                         {"A9:Q20", "A9:Q20", 12, 17},
                         {"A1:XFD1048576", "A1:XFD1048576", 1048576, 16384},
-                        {"C1:A3", "A1:C3", 3, 3}};
+                        {"C1:A3", "A1:C3", 3, 3},
+                        {"A:A", "A1:A1048576", 1048576, 1},
+                        {"$C:B", "B1:C1048576", 1048576, 2},
+                        {"3:2", "A2:XFD3", 2, 16384}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     auto r = ParseRangeRef(c.text);
@@ -57,7 +60,8 @@ TEST(RangeRef, ParsesNormalisesAndFormats) {
     EXPECT_EQ(r->RowCount(), c.rows);
     EXPECT_EQ(r->ColumnCount(), c.columns);
   }
-  for (const char* bad : {":", "A1:", ":B2", "A1:B2:C3", "A1:XFE1", "A1-B2"}) {
+  for (const char* bad :
+       {":", "A1:", ":B2", "A1:B2:C3", "A1:XFE1", "A1-B2", "A:1", "XFE:XFE", "0:1"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(ParseRangeRef(bad).has_value());
   }

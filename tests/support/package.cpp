@@ -115,7 +115,52 @@ std::string Relationship(const std::string& id, const std::string& type,
          target + "\"/>";
 }
 
+// The part with its one default namespace bound to "x" and every unprefixed element name
+// prefixed; a part with no or several default namespaces stays as it is.
+std::string Prefixed(const std::string& xml) {
+  const std::string declaration = " xmlns=\"";
+  const std::size_t at = xml.find(declaration);
+  if (at == std::string::npos || xml.find(declaration, at + 1) != std::string::npos) return xml;
+  const std::string in = xml.substr(0, at) + " xmlns:x=\"" + xml.substr(at + declaration.size());
+  std::string out;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    out += in[i];
+    if (in[i] != '<') continue;
+    std::size_t name = i + 1;
+    if (name < in.size() && in[name] == '/') out += in[name++];
+    std::size_t end = name;
+    while (end < in.size() && std::string_view(" \t\r\n/>").find(in[end]) == std::string_view::npos)
+      ++end;
+    const std::string_view qname(in.data() + name, end - name);
+    if (!qname.empty() && qname[0] != '!' && qname[0] != '?' &&
+        qname.find(':') == std::string_view::npos)
+      out += "x:";
+    i = name - 1;
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string EditedPackage(
+    const std::string& package,
+    const std::function<std::string(const std::string& name, std::string bytes)>& edit) {
+  const host::detail::Package in(std::make_shared<const std::string>(package), "edited.xlsx");
+  std::vector<host::detail::OutputEntry> entries;
+  for (const auto& e : in.Entries()) {
+    host::detail::OutputEntry out;
+    out.name = e.name;
+    out.data = edit(e.name, in.Read(e.name));
+    entries.push_back(std::move(out));
+  }
+  return host::detail::WriteZip(entries, {});
+}
+
+std::string PrefixedPackage(const std::string& package) {
+  return EditedPackage(package, [](const std::string& name, std::string bytes) {
+    return name.ends_with(".xml") || name.ends_with(".rels") ? Prefixed(bytes) : bytes;
+  });
+}
 
 std::string NumberCell(const std::string& ref, const std::string& value) {
   return "<c r=\"" + ref + "\"><v>" + value + "</v></c>";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +39,15 @@ host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::s
 /// The bytes of that package; with `zip64`, every size and offset in the zip64 fields.
 std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
                          bool zip64);
+
+/// `package` with each part's bytes passed through `edit(name, bytes)`.
+std::string EditedPackage(
+    const std::string& package,
+    const std::function<std::string(const std::string& name, std::string bytes)>& edit);
+
+/// `package` as writers on the .NET Open XML SDK save it: in every XML part with one default
+/// namespace, that namespace bound to the prefix "x" and every element written as <x:...>.
+std::string PrefixedPackage(const std::string& package);
 
 /// A <styleSheet> with the number formats `formats` under ids 164, 165, ... and one cell format
 /// per entry of `cell_formats`, in order: its number format id, thin borders or none.

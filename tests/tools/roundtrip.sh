@@ -3,6 +3,8 @@
 # shared checker (openpyxl always, LibreOffice with --lo). Run from the project root.
 #
 #   roundtrip.sh TOOL OUTDIR all                 every shared workbook, opened and saved unchanged
+#   roundtrip.sh TOOL OUTDIR corpus DIR          every workbook in DIR saved unchanged, and again
+#                                                with a new text written into its first sheet
 #   roundtrip.sh TOOL OUTDIR [--lo] FILE [SHEET!REF=VALUE ...]
 #                                                one workbook with the given writes, which must be
 #                                                the only differences
@@ -45,6 +47,33 @@ if [ "$1" = all ]; then
     allow_for "$f"
     line="$("$checker" --no-lo "${allow[@]}" "$f" "$out" | tail -n 1)"
     echo "$line"
+    case "$line" in "ROUNDTRIP PASS"*) ;; *) failed=1 ;; esac
+  done
+  exit $failed
+fi
+
+if [ "$1" = corpus ]; then
+  failed=0
+  for f in "$2"/*.xls[xm] "$2"/*.xlt[xm]; do
+    [ -f "$f" ] || continue
+    out="$(out_name "$f")"
+    allow_for "$f"
+    if ! "$tool" "$f" "$out"; then echo "FAIL: xlsx-rewrite $f"; failed=1; continue; fi
+    line="$("$checker" --no-lo "${allow[@]}" "$f" "$out" | tail -n 1)"
+    echo "unchanged $(basename "$f"): $line"
+    case "$line" in "ROUNDTRIP PASS"*) ;; *) failed=1 ;; esac
+    # The first sheet's name, read without openpyxl (which cannot open some of these files).
+    sheet="$("$PYTHON" -c 'import re, sys, zipfile, html
+z = zipfile.ZipFile(sys.argv[1])
+book = next(n for n in z.namelist() if re.fullmatch(r"xl/workbook\d*\.xml", n))
+print(html.unescape(re.search(rb"<(?:\w+:)?sheet\b[^>]*\sname=\"([^\"]*)\"", z.read(book)).group(1).decode()))' "$f")"
+    printf '%s\tZ99\t外来文本\n' "$sheet" > "$out.changed.tsv"
+    if ! "$tool" "$f" "$out" "$sheet!Z99=外来文本"; then echo "FAIL: xlsx-rewrite $f"; failed=1; continue; fi
+    # A workbook without a string table gets one, with its relationship and content type.
+    line="$("$checker" --no-lo "${allow[@]}" --allow-part xl/calcChain.xml \
+      --allow-part '[[]Content_Types].xml' --allow-part xl/_rels/workbook.xml.rels \
+      "$f" "$out" "$out.changed.tsv" | tail -n 1)"
+    echo "written $(basename "$f"): $line"
     case "$line" in "ROUNDTRIP PASS"*) ;; *) failed=1 ;; esac
   done
   exit $failed
