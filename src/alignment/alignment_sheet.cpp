@@ -118,8 +118,9 @@ class SheetReader {
 
 // Stations written back: at least to the millimetre, more places only where the value has them.
 std::string StationCellText(double station) {
+  constexpr double kScales[] = {1e3, 1e4, 1e5};  // exact, unlike some systems' pow(10, n)
   for (int decimals = 3; decimals < 6; ++decimals) {
-    const double scale = std::pow(10.0, decimals);
+    const double scale = kScales[decimals - 3];
     if (std::fabs(std::round(station * scale) / scale - station) < 1e-9) {
       return StationText(station, decimals);
     }

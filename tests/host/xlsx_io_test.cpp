@@ -139,8 +139,9 @@ TEST(XlsxIo, TemplateOpensUntitledAndSavesAsWorkbook) {
   Workbook again = Workbook::Open(dir / u8"项目.xlsx");
   EXPECT_EQ(again.Sheet("水准表").Value({5, 1}), CellValue(std::string("BM1")));
   EXPECT_EQ(again.SheetCount(), 4u);
-  EXPECT_EQ(test::PackagePart(FileBytes(dir / u8"项目.xlsx"), "[Content_Types].xml").find("template"),
-            std::string::npos);
+  EXPECT_EQ(
+      test::PackagePart(FileBytes(dir / u8"项目.xlsx"), "[Content_Types].xml").find("template"),
+      std::string::npos);
 }
 
 // --- hostile and broken packages ----------------------------------------------------------
