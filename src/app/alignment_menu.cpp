@@ -29,8 +29,8 @@ QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.c_str(
 // whatever happens in between.
 class Suspended {
  public:
-  explicit Suspended(WorkbookView& view) : mView(view) { mView.suspend(); }
-  ~Suspended() { mView.resume(); }
+  explicit Suspended(WorkbookView& view) : mView(view) { mView.freeze(); }
+  ~Suspended() { mView.thaw(WorkbookView::Thaw::Reload); }
   Suspended(const Suspended&) = delete;
   Suspended& operator=(const Suspended&) = delete;
 

@@ -16,6 +16,9 @@ const QColor kGridColor(218, 220, 224);
 const QColor kSelectionTint(33, 115, 200, 48);
 const QColor kCurrentFrame(16, 110, 60);
 
+// Editor property: the edit was started by typing over the cell.
+constexpr const char* kTypedEntry = "vardexTypedEntry";
+
 // Fills the band of an edge line. `band` is the rectangle the full line width covers.
 void drawEdge(QPainter& painter, const EdgeLine& edge, const QRect& band, bool horizontal) {
   if (edge.width == 0) return;
@@ -43,6 +46,14 @@ void drawEdge(QPainter& painter, const EdgeLine& edge, const QRect& band, bool h
   painter.restore();
 }
 
+// A number that does not fit its cell shows "####" across it rather than misleading digits.
+QString shownText(const CellLook& look, int width) {
+  if (!look.number || look.wrap) return look.text;
+  const QFontMetrics metrics(look.font);
+  if (metrics.horizontalAdvance(look.text) <= width) return look.text;
+  return QString(std::max(1, width / metrics.horizontalAdvance(u'#')), u'#');
+}
+
 // How far a text may run over empty neighbours, in columns.
 constexpr int kOverflowColumns = 8;
 
@@ -62,6 +73,7 @@ bool drawOverflow(QPainter& painter, const QTableView& view, const SheetModel& m
       }
       const CellLook look = model.look(origin, 1, 1);
       if (look.text.isEmpty()) continue;
+      if (look.number) break;  // numbers show "####" instead
       const Qt::Alignment runs = direction < 0 ? Qt::AlignLeft : Qt::AlignRight;
       if (look.wrap || !(look.alignment & runs)) break;
       const QRect home = view.visualRect(origin).adjusted(3, 1, -3, -2);
@@ -76,7 +88,7 @@ bool drawOverflow(QPainter& painter, const QTableView& view, const SheetModel& m
       text.moveTop(cell.top() + 1);
       painter.setFont(look.font);
       painter.setPen(look.textColor);
-      painter.drawText(text, static_cast<int>(look.alignment), look.text);
+      painter.drawText(text, static_cast<int>(look.alignment) | Qt::TextDontClip, look.text);
       return true;
     }
   }
@@ -116,9 +128,12 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   if (!look.text.isEmpty()) {
     painter->setFont(look.font);
     painter->setPen(look.textColor);
+    // Only the cell clips the text: a text running over its neighbours is drawn whole across
+    // the cell's padding, where the neighbours' parts of it meet.
     int flags = static_cast<int>(look.alignment);
-    if (look.wrap) flags |= Qt::TextWordWrap;
-    painter->drawText(cell.adjusted(3, 1, -3, -2), flags, look.text);
+    flags |= look.wrap ? Qt::TextWordWrap : Qt::TextDontClip;
+    const QRect area = cell.adjusted(3, 1, -3, -2);
+    painter->drawText(area, flags, shownText(look, area.width()));
   }
 
   drawEdge(*painter, look.right,
@@ -156,12 +171,24 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
 void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
   auto* line = qobject_cast<QLineEdit*>(editor);
   if (line == nullptr) return;
+  // An entry started by typing ends with an arrow key and moves on; an edit of the content
+  // (F2, double click) keeps the arrows for the caret.
+  line->setProperty(kTypedEntry, mReplaceOnNextEdit);
   if (mReplaceOnNextEdit) {
     mReplaceOnNextEdit = false;
     line->clear();
     return;
   }
   line->setText(index.data(Qt::EditRole).toString());
+}
+
+void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                const QModelIndex& index) const {
+  // An edit that changed nothing writes nothing: no undo step, no number rounded to the digits
+  // the editor showed.
+  auto* line = qobject_cast<QLineEdit*>(editor);
+  if (line != nullptr && !line->property(kTypedEntry).toBool() && !line->isModified()) return;
+  QStyledItemDelegate::setModelData(editor, model, index);
 }
 
 bool CellDelegate::eventFilter(QObject* object, QEvent* event) {
@@ -184,6 +211,16 @@ bool CellDelegate::eventFilter(QObject* object, QEvent* event) {
         break;
       case Qt::Key_Backtab:
         columns = -1;
+        break;
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+        if (!editor->property(kTypedEntry).toBool()) {
+          return QStyledItemDelegate::eventFilter(object, event);
+        }
+        rows = key->key() == Qt::Key_Up ? -1 : key->key() == Qt::Key_Down ? 1 : 0;
+        columns = key->key() == Qt::Key_Left ? -1 : key->key() == Qt::Key_Right ? 1 : 0;
         break;
       default:
         return QStyledItemDelegate::eventFilter(object, event);

@@ -24,12 +24,15 @@ class CellDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override;
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const override;
 
  signals:
-  /// An edit was ended by Enter (down, Shift+Enter up) or Tab (right, Shift+Tab left); the
-  /// value is committed and the editor closed already.
+  /// An edit was ended by Enter (down, Shift+Enter up), Tab (right, Shift+Tab left) or, in an
+  /// entry started by typing, an arrow key; the value is committed and the editor closed
+  /// already.
   void editEndedWithMove(int rows, int columns);
 
  protected:

@@ -1,7 +1,8 @@
-// vardex-gui: the desktop application.
+// vardex-gui: the desktop application. `vardex-gui FILE` opens FILE as the project, as a file
+// manager's "open with" does.
 //
 // Hidden options, for the pictures of the user guide (scripts/make-screenshots):
-//   --open FILE        open FILE as the project instead of starting empty
+//   --open FILE        the same as FILE
 //   --calculate        run the calculation once the window shows
 //   --sheet N          show sheet N (0-based) of the project
 //   --screenshot PNG   save a picture of the window to PNG and quit
@@ -12,6 +13,7 @@
 
 #include "app/main_window.hpp"
 #include "app/message_boxes.hpp"
+#include "app/qt_translations.hpp"
 #include "app/workbook_view.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
@@ -32,7 +34,8 @@ int main(int argc, char* argv[]) {
   vardex::host::platform::InstallInterruptCleanup();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vardex"));
-  QApplication::setApplicationVersion(QStringLiteral("1.3"));
+  QApplication::setApplicationVersion(QStringLiteral(VARDEX_VERSION));
+  vardex::installQtTranslations(app);
 
   QCommandLineParser parser;
   const QCommandLineOption open = hiddenOption("open", "file");
@@ -41,6 +44,8 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption screenshot = hiddenOption("screenshot", "png");
   const QCommandLineOption size = hiddenOption("size", "WxH");
   parser.addOptions({open, calculate, sheet, screenshot, size});
+  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("项目工作簿（.xlsx）"),
+                               QStringLiteral("[file]"));
   parser.addHelpOption();
   parser.process(app);
 
@@ -51,7 +56,11 @@ int main(int argc, char* argv[]) {
     if (parts.size() == 2) window.resize(parts[0].toInt(), parts[1].toInt());
   }
   window.show();
-  if (parser.isSet(open) && !window.openProject(parser.value(open))) return 1;
+  QString file = parser.value(open);
+  if (file.isEmpty() && !parser.positionalArguments().isEmpty()) {
+    file = parser.positionalArguments().constFirst();
+  }
+  if (!file.isEmpty() && !window.openProject(file) && parser.isSet(screenshot)) return 1;
   if (parser.isSet(calculate)) window.RunCalculation();
   if (parser.isSet(sheet)) window.view()->showSheet(parser.value(sheet).toInt());
   if (parser.isSet(screenshot)) {

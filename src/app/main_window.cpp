@@ -4,21 +4,21 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenuBar>
-#include <QProgressDialog>
-#include <QThread>
-#include <QTimer>
 #include <QToolBar>
 #include <exception>
 
+#include "app/about_box.hpp"
 #include "app/alignment_menu.hpp"
+#include "app/background_work.hpp"
 #include "app/message_boxes.hpp"
+#include "app/print_commands.hpp"
 #include "app/project_files_dialog.hpp"
 #include "app/settings_dialog.hpp"
+#include "app/sheet_table.hpp"
 #include "app/tool_pictures.hpp"
 #include "app/workbook_view.hpp"
 #include "controls/caption_panel.hpp"
@@ -28,15 +28,13 @@
 #include "host/workbook.hpp"
 #include "project/calculation_run.hpp"
 #include "project/project_template.hpp"
+#include "project/provenance.hpp"
 
 namespace vardex {
 namespace {
 
 // The caption: the product's display name, a blank and "Vardex".
 const char* const kCaption = "路桥测量内业 Vardex";
-
-// How long a calculation runs before its progress window shows: short runs do not flash it.
-constexpr int kProgressDelayMs = 400;
 
 // One tool bar button as designed, lengths in twips relative to the bar.
 struct BarButton {
@@ -63,11 +61,7 @@ QString fromPath(const std::filesystem::path& path) {
 }  // namespace
 
 MainWindow::MainWindow(MessageBoxes& messages, const QString& programDir, QWidget* parent)
-    : QMainWindow(parent),
-      mMessages(messages),
-      mProgramDir(programDir),
-      mSettings(InitConfig()),
-      mRandom(MakeClockRandomSource()) {
+    : QMainWindow(parent), mMessages(messages), mProgramDir(programDir), mSettings(InitConfig()) {
   setObjectName(QStringLiteral("MainWindow"));
   mPageOpener = [this](GuidePage page) { openGuidePage(page, mMessages, this, mProgramDir); };
   mPathChooser = [this](bool forSaving, const QString& suggested) {
@@ -119,6 +113,10 @@ void MainWindow::buildMenus() {
           &MainWindow::CreateProject);
   connect(addItem(active, "menuClac", "开始计算"), &QAction::triggered, this,
           &MainWindow::RunCalculation);
+  connect(addItem(active, "menuImportField", "导入观测数据…"), &QAction::triggered, this,
+          &MainWindow::importFieldData);
+  connect(addItem(active, "menuExportStakeout", "导出放样点…"), &QAction::triggered, this,
+          &MainWindow::exportStakeoutPoints);
   addSeparator(active, "menuHifen_0");
   connect(addItem(active, "menuExit", "退出"), &QAction::triggered, this, &QWidget::close);
 
@@ -136,17 +134,19 @@ void MainWindow::buildMenus() {
 
   QMenu* save = menuBar()->addMenu(tr("保存"));
   save->setObjectName(QStringLiteral("menuSave"));
+  // The control points and the sheets live in the one project workbook: each item saves it.
   connect(addItem(save, "menuSavePointPM", "平面控制点"), &QAction::triggered, this,
-          &MainWindow::UpdateQuestion);
+          &MainWindow::saveProjectChosen);
   connect(addItem(save, "menuSavePointSZ", "水准控制点"), &QAction::triggered, this,
-          &MainWindow::UpdateQuestion);
+          &MainWindow::saveProjectChosen);
   addSeparator(save, "menuHif");
   connect(addItem(save, "menuSaveSheet", "保存活动表"), &QAction::triggered, this,
-          &MainWindow::UpdateQuestion);
+          &MainWindow::saveProjectChosen);
 
   QMenu* about = menuBar()->addMenu(tr("关于"));
   about->setObjectName(QStringLiteral("menuAbout"));
-  addItem(about, "menuAboutsoft", "软件");
+  connect(addItem(about, "menuAboutsoft", "软件"), &QAction::triggered, this,
+          [this] { showAboutBox(mMessages, this, mProgramDir); });
   connect(addItem(about, "menuupdate", "检查更新"), &QAction::triggered, this,
           &MainWindow::UpdateQuestion);
 
@@ -177,6 +177,8 @@ void MainWindow::buildMenus() {
             const QString path = mPathChooser(true, mUntitledName + QStringLiteral(".xlsx"));
             if (!path.isEmpty()) saveProjectAs(path);
           });
+  mPrint = new PrintCommands(this, mMessages, [this] { return mProject.get(); });
+  mPrint->addActions(tools, first);
   tools->insertSeparator(first);
 }
 
@@ -192,7 +194,7 @@ void MainWindow::buildBar() {
     } else if (design.picture == ToolPicture::Calculate) {
       connect(button, &PictureButton::Click, this, &MainWindow::RunCalculation);
     } else {
-      connect(button, &PictureButton::Click, this, &MainWindow::UpdateQuestion);
+      connect(button, &PictureButton::Click, this, &MainWindow::saveProjectChosen);
     }
   }
 
@@ -230,6 +232,10 @@ void MainWindow::buildBar() {
   mButtonB2->setPicture(toolPicture(ToolPicture::Settings, 32), PictureButton::PictureType::Icon);
   connect(mButtonB2, &PictureButton::Click, this, &MainWindow::showSettings);
 
+  // Never so low that the known-points panel, which keeps to the bottom, covers the large
+  // buttons.
+  mBar->setMinimumHeight(
+      twipsToPixels(kLargeButtons[2].top + kLargeButtons[2].size + 90 + 2655 + 30 + 615));
   mBar->installEventFilter(this);
   barResize();
 }
@@ -267,51 +273,57 @@ void MainWindow::showHostError(const host::HostError& error) {
 }
 
 void MainWindow::CreateProject() {
-  if (mProject) return;
+  if (mBusy || !askToKeepChanges()) return;
   const std::filesystem::path templatePath = host::FindProjectTemplate(toPath(mProgramDir));
+  std::unique_ptr<host::Workbook> made;
   try {
-    mProject = std::make_unique<host::Workbook>(host::Workbook::Open(templatePath));
+    made = std::make_unique<host::Workbook>(host::Workbook::Open(templatePath));
   } catch (const host::HostError& error) {
     showHostError(error);
     return;
   }
-  mUntitledName = fromPath(templatePath.stem()) + QStringLiteral("1");
+  showProject(std::move(made), fromPath(templatePath.stem()) + QStringLiteral("1"));
+}
+
+void MainWindow::showProject(std::unique_ptr<host::Workbook> project, const QString& untitledName) {
+  mView->setWorkbook(nullptr);
+  mProject = std::move(project);
+  mUntitledName = untitledName;
   mView->setWorkbook(mProject.get());
+  mView->table()->setFocus();
   updateTitle();
 }
 
-void MainWindow::RunCalculation() {
-  if (!mProject || mCalculating) return;
-  mCalculating = true;
-  // The run goes on a worker thread so that the window keeps painting on a large project; the
-  // view lets go of the workbook meanwhile and user input waits until the run is over.
-  mView->suspend();
-  CalculationOutcome outcome;
-  QThread* worker = QThread::create([this, &outcome] {
-    try {
-      outcome = vardex::RunCalculation(mProject.get(), mSettings, *mRandom);
-    } catch (const std::exception& error) {
-      outcome.messages.push_back(
-          {"错误7", std::string("发生错误，错误内容：\r\n") + error.what(), true});
-    }
-  });
-  QEventLoop loop;
-  connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-  QProgressDialog progress(tr("正在计算记录表……"), QString(), 0, 0, this);
-  progress.setWindowTitle(tr(kCaption));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(0);
-  progress.reset();
-  QTimer::singleShot(kProgressDelayMs, &progress, [&progress] { progress.show(); });
-  worker->start();
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  worker->wait();
-  delete worker;
-  progress.hide();
-  mView->resume();
-  mCalculating = false;
+void MainWindow::workOnProject(const QString& label, WorkbookView::Thaw thaw,
+                               const std::function<void()>& work) {
+  // The view must not read the project while the worker changes it: it shows a picture of
+  // itself meanwhile.
+  mBusy = true;
+  mView->freeze();
+  std::exception_ptr failure;
+  try {
+    runInBackground(this, label, work);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  mView->thaw(thaw);
+  mBusy = false;
   updateTitle();
+  if (failure) std::rethrow_exception(failure);
+}
 
+void MainWindow::RunCalculation() {
+  if (!mProject || mBusy) return;
+  const SettingsForm form = GetConfig(mSettings);
+  const uint64_t seed = DrawSeed();
+  CalculationOutcome outcome;
+  try {
+    workOnProject(tr("正在计算记录表……"), WorkbookView::Thaw::Reload,
+                  [&] { outcome = RunRecordedCalculation(*mProject, form, seed); });
+  } catch (const std::exception& error) {
+    outcome.messages.push_back(
+        {"错误7", std::string("发生错误，错误内容：\r\n") + error.what(), true});
+  }
   for (const CalculationMessage& message : outcome.messages) {
     mMessages.show(this, QString::fromUtf8(message.title.c_str()),
                    QString::fromUtf8(message.text.c_str()), MessageBoxes::Icon::Critical,
@@ -320,10 +332,7 @@ void MainWindow::RunCalculation() {
 }
 
 void MainWindow::UpdateQuestion() {
-  const MessageBoxes::Answer answer =
-      mMessages.show(this, tr("更新"), tr("检查到有新版本，是否愿意去更新。"),
-                     MessageBoxes::Icon::Question, MessageBoxes::Buttons::YesNo);
-  if (answer == MessageBoxes::Answer::Yes) mPageOpener(GuidePage::Update);
+  if (askToReadAboutUpdates(mMessages, this)) mPageOpener(GuidePage::Update);
 }
 
 void MainWindow::showSettings() {
@@ -335,6 +344,9 @@ void MainWindow::showSettings() {
   }
   mSettingsDialog->setSettings(mSettings);
   mSettingsDialog->exec();
+  // Back to the grid, where the user was, so that the keys work at once.
+  activateWindow();
+  mView->table()->setFocus();
 }
 
 void MainWindow::showProjectFiles() { ProjectFilesDialog::showInstance(this); }
@@ -362,18 +374,20 @@ bool MainWindow::openProject(const QString& path) {
 }
 
 bool MainWindow::openFile(const QString& path) {
+  if (mBusy) return false;
   std::unique_ptr<host::Workbook> opened;
+  mBusy = true;
   try {
-    opened = std::make_unique<host::Workbook>(host::Workbook::Open(toPath(path)));
+    runInBackground(this, tr("正在打开“%1”……").arg(QFileInfo(path).fileName()), [&] {
+      opened = std::make_unique<host::Workbook>(host::Workbook::Open(toPath(path)));
+    });
   } catch (const host::HostError& error) {
+    mBusy = false;
     showHostError(error);
     return false;
   }
-  mView->setWorkbook(nullptr);
-  mProject = std::move(opened);
-  mUntitledName = QFileInfo(path).completeBaseName() + QStringLiteral("1");
-  mView->setWorkbook(mProject.get());
-  updateTitle();
+  mBusy = false;
+  showProject(std::move(opened), QFileInfo(path).completeBaseName() + QStringLiteral("1"));
   return true;
 }
 
@@ -385,34 +399,33 @@ bool MainWindow::saveProject() {
     const QString path = mPathChooser(true, mUntitledName + QStringLiteral(".xlsx"));
     return !path.isEmpty() && saveProjectAs(path);
   }
-  try {
-    mProject->Save();
-  } catch (const host::HostError& error) {
-    showHostError(error);
-    return false;
-  }
-  updateTitle();
-  return true;
+  // In place only while the file is still the one read: Save refuses to overwrite a newer one.
+  return saveInBackground(fromPath(mProject->Path()), [this] { mProject->Save(); });
 }
 
 bool MainWindow::saveProjectAs(const QString& path) {
   if (!mProject) return false;
   QString target = path;
   if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".xlsx");
+  return saveInBackground(target, [&] { mProject->SaveAs(toPath(target)); });
+}
+
+bool MainWindow::saveInBackground(const QString& target, const std::function<void()>& save) {
+  if (mBusy) return false;
   try {
-    mProject->SaveAs(toPath(target));
+    workOnProject(tr("正在保存“%1”……").arg(QFileInfo(target).fileName()), WorkbookView::Thaw::Keep,
+                  save);
   } catch (const host::HostError& error) {
     showHostError(error);
     return false;
   }
-  updateTitle();
   return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Closing drops the project: typed input and calculated tables not yet saved would be lost
   // without a word, so the user is asked first.
-  if (mCalculating || !askToKeepChanges()) {
+  if (mBusy || !askToKeepChanges()) {
     event->ignore();
     return;
   }

@@ -9,9 +9,11 @@
 #include <memory>
 
 #include "app/guide_pages.hpp"
+#include "app/workbook_view.hpp"
 #include "settings/survey_settings.hpp"
 
 class QComboBox;
+class QDialog;
 
 namespace vardex {
 
@@ -21,11 +23,10 @@ class Workbook;
 }  // namespace host
 
 class PictureButton;
+class PrintCommands;
 class SettingsDialog;
 class MessageBoxes;
-class RandomSource;
 class CaptionPanel;
-class WorkbookView;
 
 /// The main window. Starts with the default settings and no project; `CreateProject` makes the
 /// one project of the run from the template beside the program, or `openProject` takes a saved
@@ -47,13 +48,13 @@ class MainWindow : public QMainWindow {
                       QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  /// Makes the project from "work.xltx", untitled. Does nothing when a project exists. A
-  /// template that cannot be opened is reported and leaves the window without a project.
+  /// Makes a new project from "work.xltx", untitled, after asking to save unsaved changes of the
+  /// current one. A template that cannot be opened is reported and leaves the project as it was.
   void CreateProject();
   /// Regenerates the three record tables of the project with the settings in force and shows
   /// "水准表". Does nothing without a project. Messages of the run are shown one by one.
   void RunCalculation();
-  /// Asks whether to go and update; on Yes opens the update page of the user guide.
+  /// Tells the installed version and offers the guide's page on updates; on Yes opens it.
   void UpdateQuestion();
   /// The settings dialog, modal; a save in it applies to the next calculation.
   void showSettings();
@@ -69,9 +70,21 @@ class MainWindow : public QMainWindow {
   /// Saves the project as .xlsx at `path`; it then belongs to that file. False on failure.
   bool saveProjectAs(const QString& path);
 
+  /// 导入观测数据: asks for a levelling line or a stake-out file and writes "水准表" or the
+  /// plane tables from it; the report of what matched is shown. On any error the project is
+  /// unchanged and the error (file and line) is shown. Does nothing without a project.
+  void importFieldData();
+  /// 导出放样点: asks for a format and a file and writes the points to set out into it.
+  void exportStakeoutPoints();
+
+  /// Runs a dialog of the field data commands and returns its result; QDialog::exec by default.
+  using DialogRunner = std::function<int(QDialog&)>;
+  void setDialogRunner(DialogRunner runner) { mDialogRunner = std::move(runner); }
+
   host::Workbook* project() const { return mProject.get(); }
   const SurveySettings& settings() const { return mSettings; }
   WorkbookView* view() const { return mView; }
+  PrintCommands* printCommands() const { return mPrint; }
 
   void setPageOpener(PageOpener opener) { mPageOpener = std::move(opener); }
   void setPathChooser(PathChooser chooser) { mPathChooser = std::move(chooser); }
@@ -89,15 +102,20 @@ class MainWindow : public QMainWindow {
   void saveProjectChosen();
   bool askToKeepChanges();
   bool openFile(const QString& path);
+  void showProject(std::unique_ptr<host::Workbook> project, const QString& untitledName);
+  /// Runs `save` of the project to `target` in the background; reports a failure.
+  bool saveInBackground(const QString& target, const std::function<void()>& save);
+  /// Runs `work` on the project off the interface thread, the view frozen meanwhile; rethrows.
+  void workOnProject(const QString& label, WorkbookView::Thaw thaw,
+                     const std::function<void()>& work);
   void showHostError(const host::HostError& error);
 
   MessageBoxes& mMessages;
   QString mProgramDir;
   SurveySettings mSettings;
-  std::unique_ptr<RandomSource> mRandom;
   std::unique_ptr<host::Workbook> mProject;
   QString mUntitledName;  ///< shown for a project that has no file yet
-  bool mCalculating = false;
+  bool mBusy = false;     ///< a calculation, an open or a save is under way
 
   WorkbookView* mView = nullptr;
   QWidget* mBar = nullptr;
@@ -105,8 +123,10 @@ class MainWindow : public QMainWindow {
   PictureButton* mButtonB2 = nullptr;
   CaptionPanel* mPicBox = nullptr;
   SettingsDialog* mSettingsDialog = nullptr;
+  PrintCommands* mPrint = nullptr;
   PageOpener mPageOpener;
   PathChooser mPathChooser;
+  DialogRunner mDialogRunner;
 };
 
 }  // namespace vardex

@@ -1,6 +1,9 @@
 // Message boxes shown with QMessageBox.
 #include "app/message_boxes.hpp"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace vardex {
@@ -20,6 +23,19 @@ QMessageBox::Icon boxIcon(MessageBoxes::Icon icon) {
   return QMessageBox::Information;
 }
 
+// Room the title bar takes besides the title: the window's icon and its buttons.
+constexpr int kTitleBarExtra = 140;
+
+// A message box is as wide as its text needs, and the title bar cuts a longer title ("平…置"):
+// the box is widened to hold the title whole.
+void fitTitle(QMessageBox& box, const QString& title) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  const int width = QFontMetrics(QApplication::font()).horizontalAdvance(title) + kTitleBarExtra;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 MessageBoxes::Answer DialogMessageBoxes::show(QWidget* parent, const QString& title,
@@ -30,6 +46,7 @@ MessageBoxes::Answer DialogMessageBoxes::show(QWidget* parent, const QString& ti
     choices = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
   }
   QMessageBox box(boxIcon(icon), title, text, choices, parent);
+  fitTitle(box, title);
   if (buttons == Buttons::SaveDiscardCancel) {
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);

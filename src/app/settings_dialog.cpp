@@ -2,6 +2,7 @@
 #include "app/settings_dialog.hpp"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -145,6 +146,27 @@ void SettingsDialog::buildSettingsPanel() {
     }
   }
   mTextSZ[6]->setToolTip(tr("越小转站越快，值【0 ～ (（尺最大读数-尺最小读数）/2)】"));
+
+  // The class of the line, which sets the allowable misclosure, below the switches: the class
+  // and whether the set-ups or the length count.
+  constexpr int kClassTop = 5580;
+  constexpr int kClassLeft = 1200;
+  constexpr int kClassWidth = 840;
+  addLabel(panel, 22, tr("水准等级"), twipsRect(kLabelLeft, kClassTop, 900, kLabelHeight));
+  mComboClass = new QComboBox(panel);
+  mComboClass->setObjectName(QStringLiteral("ComboClass"));
+  for (const char* name : {"三等", "四等", "图根", "等外"}) mComboClass->addItem(tr(name));
+  mComboClass->setGeometry(twipsRect(kClassLeft, kClassTop - 60, kClassWidth, kBoxHeight + 30));
+  mComboBasis = new QComboBox(panel);
+  mComboBasis->setObjectName(QStringLiteral("ComboBasis"));
+  mComboBasis->addItem(tr("√n"), QStringLiteral("n"));
+  mComboBasis->addItem(tr("√L"), QStringLiteral("L"));
+  mComboBasis->setGeometry(twipsRect(kClassLeft + kClassWidth + 30, kClassTop - 60,
+                                     kBoxLeft + kBoxWidth - kClassLeft - kClassWidth - 30,
+                                     kBoxHeight + 30));
+  mComboClass->setToolTip(
+      tr("允许闭合差：三等 ±12√L、±4√n；四等 ±20√L、±6√n；图根、等外 ±40√L、±12√n（毫米）。"
+         "n 为测站数，L 为路线长度（千米）；随机生成的记录总按测站数。"));
 }
 
 void SettingsDialog::buildAboutPanel() {
@@ -212,6 +234,8 @@ void SettingsDialog::getConfig() {
   mCheckSZ->setChecked(form.CheckSZ);
   mCheckZJD->setChecked(form.CheckZJD);
   mCheckMiters->setChecked(form.CheckMiters);
+  mComboClass->setCurrentText(fromUtf8(form.LevelClass));
+  mComboBasis->setCurrentIndex(mComboBasis->findData(fromUtf8(form.ClosureBy)));
 }
 
 void SettingsDialog::setConfig() {
@@ -221,6 +245,8 @@ void SettingsDialog::setConfig() {
   form.CheckSZ = mCheckSZ->isChecked();
   form.CheckZJD = mCheckZJD->isChecked();
   form.CheckMiters = mCheckMiters->isChecked();
+  form.LevelClass = mComboClass->currentText().toStdString();
+  form.ClosureBy = mComboBasis->currentData().toString().toStdString();
 
   const SetConfigResult result = SetConfig(form);
   if (result.settings) {

@@ -11,6 +11,7 @@
 #include "settings/survey_settings.hpp"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
@@ -65,6 +66,8 @@ class SettingsDialog : public QDialog {
   QCheckBox* mCheckSZ = nullptr;
   QCheckBox* mCheckZJD = nullptr;
   QCheckBox* mCheckMiters = nullptr;
+  QComboBox* mComboClass = nullptr;     ///< the levelling class, by name
+  QComboBox* mComboBasis = nullptr;     ///< the closure basis, n or L
   std::map<QObject*, int> mLabelIndex;  ///< LabelInfo index of each clickable label
 };
 

@@ -2,12 +2,13 @@
 #include "app/sheet_model.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <variant>
 
 #include "controls/design_units.hpp"
+#include "host/cell_borders.hpp"
 #include "host/workbook.hpp"
+#include "numeric/number_text.hpp"
 
 namespace vardex {
 namespace {
@@ -37,31 +38,6 @@ QFont fontOf(const host::FontStyle& style) {
   font.setUnderline(style.underline);
   font.setStrikeOut(style.strike);
   return font;
-}
-
-// Strength of a border line where two cells meet: the heavier line wins, as in the common
-// spreadsheet programs.
-int strength(host::BorderLine line) {
-  switch (line) {
-    case host::BorderLine::kNone:
-      return 0;
-    case host::BorderLine::kHair:
-      return 1;
-    case host::BorderLine::kDotted:
-      return 2;
-    case host::BorderLine::kDashed:
-      return 3;
-    case host::BorderLine::kThin:
-    case host::BorderLine::kOther:
-      return 4;
-    case host::BorderLine::kMedium:
-      return 5;
-    case host::BorderLine::kDouble:
-      return 6;
-    case host::BorderLine::kThick:
-      return 7;
-  }
-  return 0;
 }
 
 EdgeLine edgeOf(const host::BorderSide& side) {
@@ -98,10 +74,6 @@ EdgeLine edgeOf(const host::BorderSide& side) {
       break;
   }
   return edge;
-}
-
-const host::BorderSide& stronger(const host::BorderSide& a, const host::BorderSide& b) {
-  return strength(b.line) > strength(a.line) ? b : a;
 }
 
 Qt::Alignment horizontalFlag(host::HorizontalAlignment alignment, host::CellKind kind) {
@@ -146,13 +118,11 @@ host::CellKind kindOf(const host::CellValue& value) {
   }
 }
 
-// The value as the user would type it to get it back: numbers in their shortest exact form.
+// The value as the user would type it: numbers with at most 15 significant digits, as the
+// spreadsheet programs show them in the cell bar (4010.000000000005 is 4010 there).
 QString typedText(const host::CellValue& value) {
-  if (const double* number = std::get_if<double>(&value)) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, *number);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-  }
+  if (const double* number = std::get_if<double>(&value))
+    return fromUtf8(GeneralNumberText(*number));
   if (const auto* text = std::get_if<std::string>(&value)) return fromUtf8(*text);
   if (const bool* truth = std::get_if<bool>(&value)) {
     return *truth ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
@@ -184,7 +154,6 @@ void SheetModel::reload() { setSheet(mSheet); }
 
 void SheetModel::resetExtent() {
   mStyleLooks.clear();
-  mColumnStyles.clear();
   mRows = 0;
   mColumns = 0;
   if (mSheet == nullptr) return;
@@ -196,12 +165,6 @@ void SheetModel::resetExtent() {
   }
   for (const host::ColumnInfo& info : host::Layout(*mSheet).columns) {
     usedColumns = std::max(usedColumns, std::min(info.last, host::kMaxColumns));
-    if (info.style == 0) continue;
-    const auto last = static_cast<std::size_t>(std::min(info.last, 1024));
-    if (mColumnStyles.size() < last) mColumnStyles.resize(last, 0);
-    for (auto c = static_cast<std::size_t>(info.first); c <= last; ++c) {
-      mColumnStyles[c - 1] = info.style;
-    }
   }
   mRows = std::min(std::max(usedRows + kRowMargin, kMinimumRows), host::kMaxRows);
   mColumns = std::min(std::max(usedColumns + kColumnMargin, kMinimumColumns), host::kMaxColumns);
@@ -238,12 +201,7 @@ void SheetModel::cellsChanged(const host::RangeRef& range) {
   emit dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn));
 }
 
-uint32_t SheetModel::styleOf(host::CellRef cell) const {
-  const uint32_t own = mSheet->StyleIndex(cell);
-  if (own != 0) return own;
-  const auto column = static_cast<std::size_t>(cell.column);
-  return column <= mColumnStyles.size() ? mColumnStyles[column - 1] : 0;
-}
+uint32_t SheetModel::styleOf(host::CellRef cell) const { return host::ShownStyle(*mSheet, cell); }
 
 const SheetModel::StyleLook& SheetModel::styleLook(uint32_t style) const {
   const std::size_t count = std::max<std::size_t>(host::StyleCount(mSheet->Book()), 1);
@@ -291,6 +249,7 @@ CellLook SheetModel::look(const QModelIndex& index, int rowSpan, int columnSpan)
   result.textColor = own.textColor;
   result.fill = own.fill;
   result.alignment = horizontalFlag(own.horizontal, kindOf(value)) | own.vertical;
+  result.number = kindOf(value) == host::CellKind::kNumber;
   result.wrap = own.wrap;
   result.left = edgeOf(own.left);
   result.top = edgeOf(own.top);
@@ -300,14 +259,14 @@ CellLook SheetModel::look(const QModelIndex& index, int rowSpan, int columnSpan)
       columnSpan == 1 ? own.right : styleLook(styleOf({cell.row, lastCell.column})).right;
   const host::BorderSide& ownBottom =
       rowSpan == 1 ? own.bottom : styleLook(styleOf({lastCell.row, cell.column})).bottom;
-  result.right =
-      edgeOf(lastCell.column < host::kMaxColumns
-                 ? stronger(ownRight, styleLook(styleOf({cell.row, lastCell.column + 1})).left)
-                 : ownRight);
-  result.bottom =
-      edgeOf(lastCell.row < host::kMaxRows
-                 ? stronger(ownBottom, styleLook(styleOf({lastCell.row + 1, cell.column})).top)
-                 : ownBottom);
+  result.right = edgeOf(
+      lastCell.column < host::kMaxColumns
+          ? host::StrongerBorder(ownRight, styleLook(styleOf({cell.row, lastCell.column + 1})).left)
+          : ownRight);
+  result.bottom = edgeOf(
+      lastCell.row < host::kMaxRows
+          ? host::StrongerBorder(ownBottom, styleLook(styleOf({lastCell.row + 1, cell.column})).top)
+          : ownBottom);
   return result;
 }
 

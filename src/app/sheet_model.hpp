@@ -34,10 +34,11 @@ struct CellLook {
   QColor fill;  ///< invalid: no fill, the grid shows
   Qt::Alignment alignment;
   bool wrap = false;
-  EdgeLine left;    ///< drawn only for the first column
-  EdgeLine top;     ///< drawn only for the first row
-  EdgeLine right;   ///< the stronger of this cell's right and its right neighbour's left line
-  EdgeLine bottom;  ///< the stronger of this cell's bottom and the lower neighbour's top line
+  bool number = false;  ///< a number too wide for its cell shows "####"
+  EdgeLine left;        ///< drawn only for the first column
+  EdgeLine top;         ///< drawn only for the first row
+  EdgeLine right;       ///< the stronger of this cell's right and its right neighbour's left line
+  EdgeLine bottom;      ///< the stronger of this cell's bottom and the lower neighbour's top line
 };
 
 /// A QAbstractTableModel over a host::Worksheet. Row r, column c of the model is the cell
@@ -108,7 +109,6 @@ class SheetModel : public QAbstractTableModel {
   host::Worksheet* mSheet = nullptr;
   int mRows = 0;
   int mColumns = 0;
-  std::vector<uint32_t> mColumnStyles;  ///< index column - 1; styles of whole columns
   mutable std::vector<std::optional<StyleLook>> mStyleLooks;
 };
 

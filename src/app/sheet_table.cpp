@@ -15,11 +15,17 @@
 namespace vardex {
 namespace {
 
-// How far the model grows ahead of the user when scrolling or moving reaches its end.
-constexpr int kRowGrowth = 1000;
-constexpr int kColumnGrowth = 26;
+// How far the model grows ahead of the user when moving reaches its end.
+constexpr int kRowGrowth = 100;
+constexpr int kColumnGrowth = 10;
 
 const QColor kFreezeLine(120, 120, 120);
+
+// Merged regions are spans of the view, and Qt's spans are slow to set by the hundred thousand
+// (the plane record tables merge eight regions a row). A sheet with more than kAllSpans of them
+// gets spans only within kSpanMargin rows of the rows in sight, moved along as the view scrolls.
+constexpr std::size_t kAllSpans = 4000;
+constexpr int kSpanMargin = 300;
 
 // Applies sizes for many sections at once. Header updates are off meanwhile: a resize with
 // updates on looks up the section's position, which is linear in the section count, and would
@@ -36,16 +42,7 @@ void resizeSectionsQuietly(QHeaderView* header, Apply apply) {
 
 SheetTable::SheetTable(QWidget* parent) : QTableView(parent), mMain(this) {
   setUpCommon();
-  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-    if (mModel != nullptr && value >= verticalScrollBar()->maximum() - viewport()->height()) {
-      growTowards(mModel->rowCount() - 1 + kRowGrowth, 0);
-    }
-  });
-  connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-    if (mModel != nullptr && value >= horizontalScrollBar()->maximum() - viewport()->width()) {
-      growTowards(0, mModel->columnCount() - 1 + kColumnGrowth);
-    }
-  });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &SheetTable::followSpans);
 }
 
 SheetTable::SheetTable(SheetTable* main, Part part)
@@ -103,6 +100,7 @@ void SheetTable::applyLayout() {
   if (sheet == nullptr) {
     mFrozenRows = 0;
     mFrozenColumns = 0;
+    mMerges.clear();
     rebuildOverlays();
     return;
   }
@@ -133,11 +131,16 @@ void SheetTable::applyLayout() {
       }
     }
   });
+  mMerges.clear();
+  mTallestMerge = 1;
   for (const host::RangeRef& merged : sheet->MergedRanges()) {
     if (merged.first.row > rows || merged.first.column > columns) continue;
-    setSpan(merged.first.row - 1, merged.first.column - 1, static_cast<int>(merged.RowCount()),
-            static_cast<int>(merged.ColumnCount()));
+    mMerges.push_back(merged);
+    mTallestMerge = std::max(mTallestMerge, static_cast<int>(merged.RowCount()));
   }
+  std::sort(mMerges.begin(), mMerges.end(), [](const host::RangeRef& a, const host::RangeRef& b) {
+    return a.first.row < b.first.row;
+  });
   mFrozenRows = std::min(layout.frozen_rows, rows);
   mFrozenColumns = std::min(layout.frozen_columns, columns);
   rebuildOverlays();
@@ -168,6 +171,50 @@ void SheetTable::rebuildOverlays() {
     overlay->raise();
   }
   placeOverlays();
+  mSpanRows = {1, 0};
+  followSpans();
+}
+
+void SheetTable::followSpans() {
+  if (mPart != Part::Main || mModel == nullptr) return;
+  std::pair<int, int> wanted{1, host::kMaxRows};
+  if (mMerges.size() > kAllSpans) {
+    // Sheet rows, 1-based, of the first and last row in sight.
+    const int top = std::max(rowAt(0), 0) + 1;
+    const int bottom = std::max(rowAt(viewport()->height() - 1), top + 100) + 1;
+    if (top >= mSpanRows.first && bottom <= mSpanRows.second) return;
+    wanted = {std::max(1, top - kSpanMargin), bottom + kSpanMargin};
+  } else if (mSpanRows == wanted) {
+    return;
+  }
+  mSpanRows = wanted;
+  clearSpans();
+  for (SheetTable* overlay : mOverlays) {
+    if (overlay != nullptr) overlay->clearSpans();
+  }
+  const auto setSpans = [this](const host::RangeRef& merged) {
+    const int row = merged.first.row - 1;
+    const int column = merged.first.column - 1;
+    const auto rows = static_cast<int>(merged.RowCount());
+    const auto columns = static_cast<int>(merged.ColumnCount());
+    setSpan(row, column, rows, columns);
+    const bool inTop = merged.first.row <= mFrozenRows;
+    const bool inLeft = merged.first.column <= mFrozenColumns;
+    if (mOverlays[0] != nullptr && inTop) mOverlays[0]->setSpan(row, column, rows, columns);
+    if (mOverlays[1] != nullptr && inLeft) mOverlays[1]->setSpan(row, column, rows, columns);
+    if (mOverlays[2] != nullptr && inTop && inLeft) {
+      mOverlays[2]->setSpan(row, column, rows, columns);
+    }
+  };
+  const auto byRow = [](const host::RangeRef& merged, int row) { return merged.first.row < row; };
+  // The frozen rows are always in sight.
+  const auto frozenEnd = std::lower_bound(mMerges.begin(), mMerges.end(), mFrozenRows + 1, byRow);
+  std::for_each(mMerges.begin(), frozenEnd, setSpans);
+  auto merged =
+      std::lower_bound(frozenEnd, mMerges.end(), mSpanRows.first - mTallestMerge + 1, byRow);
+  for (; merged != mMerges.end() && merged->first.row <= mSpanRows.second; ++merged) {
+    if (merged->last.row >= mSpanRows.first) setSpans(*merged);
+  }
 }
 
 void SheetTable::copyLayoutTo(SheetTable& overlay) const {
@@ -191,16 +238,6 @@ void SheetTable::copyLayoutTo(SheetTable& overlay) const {
       if (height != defaultHeight) overlay.setRowHeight(r, height);
     }
   });
-  for (const host::RangeRef& merged : mModel->sheet()->MergedRanges()) {
-    const bool inTop = merged.first.row <= mFrozenRows;
-    const bool inLeft = merged.first.column <= mFrozenColumns;
-    const bool wanted = overlay.mPart == Part::Top    ? inTop
-                        : overlay.mPart == Part::Left ? inLeft
-                                                      : inTop && inLeft;
-    if (!wanted || merged.first.row > mModel->rowCount()) continue;
-    overlay.setSpan(merged.first.row - 1, merged.first.column - 1,
-                    static_cast<int>(merged.RowCount()), static_cast<int>(merged.ColumnCount()));
-  }
   overlay.horizontalScrollBar()->setValue(
       overlay.mPart == Part::Top ? horizontalScrollBar()->value() : 0);
   overlay.verticalScrollBar()->setValue(overlay.mPart == Part::Left ? verticalScrollBar()->value()
@@ -243,6 +280,7 @@ void SheetTable::placeOverlays() {
 void SheetTable::updateGeometries() {
   QTableView::updateGeometries();
   placeOverlays();
+  followSpans();
 }
 
 bool SheetTable::inFrozenArea(const QModelIndex& index) const {
@@ -319,8 +357,81 @@ void SheetTable::moveCurrent(int rows, int columns) {
   scrollTo(target);
 }
 
+bool SheetTable::holdsValue(int row, int column) const {
+  return mModel->sheet()->Value({row + 1, column + 1}).index() != 0;
+}
+
+// The spreadsheet programs' Ctrl+arrow: from inside a run of filled cells to its last cell,
+// otherwise to the next filled cell, or to the end of the grid when there is none.
+QModelIndex SheetTable::edgeOfData(const QModelIndex& from, int rows, int columns) const {
+  const auto inside = [this](int row, int column) {
+    return row >= 0 && column >= 0 && row < mModel->rowCount() && column < mModel->columnCount();
+  };
+  int row = from.row();
+  int column = from.column();
+  if (!inside(row + rows, column + columns)) return from;
+  if (holdsValue(row, column) && holdsValue(row + rows, column + columns)) {
+    while (inside(row + rows, column + columns) && holdsValue(row + rows, column + columns)) {
+      row += rows;
+      column += columns;
+    }
+  } else {
+    row += rows;
+    column += columns;
+    while (inside(row + rows, column + columns) && !holdsValue(row, column)) {
+      row += rows;
+      column += columns;
+    }
+  }
+  return mModel->index(row, column);
+}
+
+QModelIndex SheetTable::lastValueCell() const {
+  int lastRow = 0;
+  int lastColumn = 0;
+  if (const auto used = mModel->sheet()->UsedRange()) {
+    host::ForEachCell(*mModel->sheet(), *used, [&](const host::CellView& cell) {
+      if (cell.kind == host::CellKind::kEmpty) return;
+      lastRow = std::max(lastRow, cell.ref.row - 1);
+      lastColumn = std::max(lastColumn, cell.ref.column - 1);
+    });
+  }
+  return mModel->index(lastRow, lastColumn);
+}
+
+QModelIndex SheetTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  const QModelIndex current = currentIndex();
+  if (mModel == nullptr || mModel->sheet() == nullptr || !current.isValid() ||
+      !(modifiers & Qt::ControlModifier)) {
+    return QTableView::moveCursor(action, modifiers);
+  }
+  switch (action) {
+    case MoveHome:
+      return mModel->index(0, 0);
+    case MoveEnd:
+      return lastValueCell();
+    case MoveUp:
+      return edgeOfData(current, -1, 0);
+    case MoveDown:
+      return edgeOfData(current, 1, 0);
+    case MoveLeft:
+      return edgeOfData(current, 0, -1);
+    case MoveRight:
+      return edgeOfData(current, 0, 1);
+    default:
+      return QTableView::moveCursor(action, modifiers);
+  }
+}
+
 void SheetTable::keyPressEvent(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
+  if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+    // A1 lies in the frozen panes when there are any, which never scroll by themselves.
+    QTableView::keyPressEvent(event);
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -341,10 +452,14 @@ void SheetTable::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Down:
     case Qt::Key_PageDown:
-      if (currentIndex().isValid()) growTowards(currentIndex().row() + 1, currentIndex().column());
+      if (currentIndex().isValid() && !(event->modifiers() & Qt::ControlModifier)) {
+        growTowards(currentIndex().row() + 1, currentIndex().column());
+      }
       break;
     case Qt::Key_Right:
-      if (currentIndex().isValid()) growTowards(currentIndex().row(), currentIndex().column() + 1);
+      if (currentIndex().isValid() && !(event->modifiers() & Qt::ControlModifier)) {
+        growTowards(currentIndex().row(), currentIndex().column() + 1);
+      }
       break;
     default:
       break;

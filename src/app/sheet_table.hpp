@@ -4,6 +4,10 @@
 
 #include <QTableView>
 #include <array>
+#include <utility>
+#include <vector>
+
+#include "host/cell_ref.hpp"
 
 namespace vardex {
 
@@ -14,8 +18,11 @@ class SheetModel;
 ///  - typing over a cell replaces its content, F2 or a double click edits it;
 ///  - Enter moves down (Shift+Enter up), Tab right (Shift+Tab left), also when ending an edit;
 ///  - Delete asks for the selection's contents to be cleared (clearRequested);
+///  - Ctrl+arrows go to the edge of the data region, Ctrl+Home to A1, Ctrl+End to the last
+///    cell holding a value, Shift extending the selection as usual;
 ///  - frozen rows and columns stay in place while the rest scrolls;
-///  - the model grows as the user scrolls or moves towards its last row or column.
+///  - the model grows when the current cell moves past its last row or column, never by
+///    scrolling alone.
 class SheetTable : public QTableView {
   Q_OBJECT
 
@@ -43,6 +50,7 @@ class SheetTable : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void updateGeometries() override;
@@ -61,6 +69,10 @@ class SheetTable : public QTableView {
   bool inFrozenArea(const QModelIndex& index) const;
   SheetTable* overlayFor(const QModelIndex& index) const;
   void growTowards(int row, int column);
+  void followSpans();
+  bool holdsValue(int row, int column) const;
+  QModelIndex edgeOfData(const QModelIndex& from, int rows, int columns) const;
+  QModelIndex lastValueCell() const;
 
   Part mPart = Part::Main;
   SheetTable* mMain = nullptr;  ///< the scrolling table an overlay belongs to; itself for Main
@@ -69,6 +81,9 @@ class SheetTable : public QTableView {
   int mFrozenRows = 0;
   int mFrozenColumns = 0;
   std::array<SheetTable*, 3> mOverlays{};  ///< top, left, corner; null when not frozen
+  std::vector<host::RangeRef> mMerges;     ///< the sheet's merged regions by first row
+  int mTallestMerge = 1;                   ///< rows of the tallest of them
+  std::pair<int, int> mSpanRows{1, 0};     ///< sheet rows whose merges are spans now
 };
 
 }  // namespace vardex

@@ -6,10 +6,12 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStackedLayout>
 #include <QTabBar>
 #include <QToolBar>
 #include <QUndoStack>
@@ -74,11 +76,14 @@ WorkbookView::WorkbookView(MessageBoxes& messages, QWidget* parent)
   mToolBar->setObjectName(QStringLiteral("workbookToolBar"));
   mToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
-  mCellName = new QLabel(this);
+  mCellName = new QLineEdit(this);
   mCellName->setObjectName(QStringLiteral("cellName"));
-  mCellName->setFrameShape(QFrame::StyledPanel);
   mCellName->setMinimumWidth(80);
+  mCellName->setMaximumWidth(160);
   mCellName->setAlignment(Qt::AlignCenter);
+  mCellName->setToolTip(tr("单元格地址：输入如 A65048 或 水准表!A1，按 Enter 前往（Ctrl+G）"));
+  mCellName->installEventFilter(this);
+  connect(mCellName, &QLineEdit::returnPressed, this, [this] { goToAddress(mCellName->text()); });
   mCellContent = new QLineEdit(this);
   mCellContent->setObjectName(QStringLiteral("cellContent"));
   mCellContent->setReadOnly(true);
@@ -93,7 +98,12 @@ WorkbookView::WorkbookView(MessageBoxes& messages, QWidget* parent)
   layout->setSpacing(2);
   layout->addWidget(mToolBar);
   layout->addLayout(cellBar);
-  layout->addWidget(mTable, 1);
+  mGridPicture = new QLabel(this);
+  mGridPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  mGridArea = new QStackedLayout;
+  mGridArea->addWidget(mTable);
+  mGridArea->addWidget(mGridPicture);
+  layout->addLayout(mGridArea, 1);
   layout->addWidget(mTabs);
 
   QAction* undo = mUndo->createUndoAction(this, tr("撤销"));
@@ -118,9 +128,30 @@ WorkbookView::WorkbookView(MessageBoxes& messages, QWidget* parent)
   mToolBar->addAction(clear);
   connect(clear, &QAction::triggered, this, &WorkbookView::clearSelection);
 
+  // Keys of the common spreadsheet programs: the next and previous sheet, and "go to".
+  auto* nextSheet = new QAction(this);
+  nextSheet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+  nextSheet->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(nextSheet);
+  connect(nextSheet, &QAction::triggered, this, [this] { showSheet(mShownSheet + 1); });
+  auto* previousSheet = new QAction(this);
+  previousSheet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+  previousSheet->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(previousSheet);
+  connect(previousSheet, &QAction::triggered, this, [this] { showSheet(mShownSheet - 1); });
+  auto* goTo = new QAction(this);
+  goTo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_F5)});
+  goTo->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(goTo);
+  connect(goTo, &QAction::triggered, this, [this] {
+    mCellName->setFocus();
+    mCellName->selectAll();
+  });
+
   connect(mModel, &SheetModel::editRequested, this, &WorkbookView::editCell);
   connect(mTable, &SheetTable::clearRequested, this, &WorkbookView::clearSelection);
   connect(mTabs, &QTabBar::currentChanged, this, &WorkbookView::showSheet);
+  connect(mTabs, &QTabBar::tabBarClicked, mTable, [this] { mTable->setFocus(); });
   connect(mTable->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &WorkbookView::showCurrentCell);
   connect(mModel, &QAbstractItemModel::dataChanged, this, &WorkbookView::showCurrentCell);
@@ -131,7 +162,6 @@ WorkbookView::~WorkbookView() = default;
 
 void WorkbookView::setWorkbook(host::Workbook* book) {
   mBook = book;
-  mSuspended = false;
   mUndo->clear();
   mShownSheet = -1;
   mModel->setSheet(nullptr);
@@ -145,19 +175,24 @@ void WorkbookView::setWorkbook(host::Workbook* book) {
   showCurrentCell();
 }
 
-void WorkbookView::suspend() {
-  mSuspended = true;
-  mUndo->clear();
-  mShownSheet = -1;
-  mModel->setSheet(nullptr);
+void WorkbookView::freeze() {
+  mGridPicture->setPixmap(mTable->grab());
+  mGridArea->setCurrentWidget(mGridPicture);
+  mFrozen = true;
   mTabs->setEnabled(false);
-  setEnabled(false);
+  mToolBar->setEnabled(false);
+  mCellName->setEnabled(false);
 }
 
-void WorkbookView::resume() {
-  setEnabled(true);
+void WorkbookView::thaw(Thaw thaw) {
+  mFrozen = false;
   mTabs->setEnabled(true);
-  setWorkbook(mBook);
+  mToolBar->setEnabled(true);
+  mCellName->setEnabled(true);
+  if (thaw == Thaw::Reload) setWorkbook(mBook);
+  mGridArea->setCurrentWidget(mTable);
+  mGridPicture->clear();
+  mTable->setFocus();
 }
 
 int WorkbookView::currentSheet() const { return mShownSheet; }
@@ -172,7 +207,7 @@ void WorkbookView::rebuildTabs() {
 }
 
 void WorkbookView::showSheet(int index) {
-  if (mBook == nullptr || mSuspended || index < 0 ||
+  if (mBook == nullptr || mFrozen || index < 0 ||
       static_cast<std::size_t>(index) >= mBook->SheetCount()) {
     return;
   }
@@ -193,6 +228,59 @@ void WorkbookView::showSheet(int index) {
   }
   const QSignalBlocker blocker(mTabs);
   mTabs->setCurrentIndex(index);
+}
+
+bool WorkbookView::goToAddress(const QString& address) {
+  if (mBook == nullptr || mFrozen) return false;
+  QString cells = address.trimmed();
+  int sheet = mShownSheet;
+  const qsizetype bang = cells.lastIndexOf(u'!');
+  if (bang >= 0) {
+    QString name = cells.left(bang).trimmed();
+    if (name.size() >= 2 && name.startsWith(u'\'') && name.endsWith(u'\'')) {
+      name = name.mid(1, name.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
+    }
+    const host::Worksheet* named = mBook->FindSheet(toUtf8(name));
+    sheet = -1;
+    for (std::size_t i = 0; i < mBook->SheetCount(); ++i) {
+      if (&mBook->SheetAt(i) == named) sheet = static_cast<int>(i);
+    }
+    cells = cells.mid(bang + 1).trimmed();
+  }
+  const std::string ref = toUtf8(cells.toUpper());
+  std::optional<host::RangeRef> block = host::ParseRangeRef(ref);
+  if (!block) {
+    if (const std::optional<host::CellRef> cell = host::ParseCellRef(ref)) block = {*cell, *cell};
+  }
+  if (sheet < 0 || !block) {
+    mMessages.show(this, tr("错误"), tr("“%1”不是本工作簿中的单元格地址。").arg(address),
+                   MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok);
+    mCellName->setFocus();
+    mCellName->selectAll();
+    return false;
+  }
+  showSheet(sheet);
+  mModel->ensureSize(block->last.row + SheetModel::kRowMargin,
+                     block->last.column + SheetModel::kColumnMargin);
+  const QModelIndex first = mModel->index(block->first.row - 1, block->first.column - 1);
+  const QModelIndex last = mModel->index(block->last.row - 1, block->last.column - 1);
+  mTable->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
+  mTable->selectionModel()->select(QItemSelection(first, last),
+                                   QItemSelectionModel::ClearAndSelect);
+  mTable->scrollTo(first);
+  mTable->setFocus();
+  return true;
+}
+
+bool WorkbookView::eventFilter(QObject* watched, QEvent* event) {
+  // Esc in the address box gives up the address and goes back to the grid.
+  if (watched == mCellName && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    showCurrentCell();
+    mTable->setFocus();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void WorkbookView::showCurrentCell() {
@@ -225,6 +313,12 @@ void WorkbookView::editCell(host::CellRef cell, const QString& text) {
   if (sheet == nullptr) return;
   std::vector<CellChange> changes{{cell, sheet->Value(cell), toUtf8(text), {}}};
   applyChanges(std::move(changes), tr("输入"), {cell, cell});
+  // The sheet keeps what was typed, as text; a formula would silently never give a value.
+  if (text.size() > 1 && text.startsWith(u'=')) {
+    mMessages.inform(this, tr("公式"),
+                     tr("Vardex 不计算公式：“%1”已作为文本保存在 %2。")
+                         .arg(text, fromUtf8(host::FormatCellRef(cell))));
+  }
 }
 
 void WorkbookView::copySelection() {

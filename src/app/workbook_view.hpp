@@ -10,6 +10,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QStackedLayout;
 class QTabBar;
 class QToolBar;
 class QUndoStack;
@@ -40,17 +41,24 @@ class WorkbookView : public QWidget {
   void setWorkbook(host::Workbook* book);
   host::Workbook* workbook() const { return mBook; }
 
-  /// Lets go of the workbook while another thread changes it: the view shows nothing and takes
-  /// no edits until resume().
-  void suspend();
-  /// Shows the workbook again, at its active sheet, after a change made outside the view. The
-  /// undo history is forgotten: the earlier edits no longer fit what the cells hold.
-  void resume();
+  /// What thaw() does with the workbook another thread worked on.
+  enum class Thaw {
+    Keep,    ///< it was only read (saved): the view goes on where it was
+    Reload,  ///< its cells changed: shown again at its active sheet, the undo history forgotten
+  };
+  /// Stops reading the workbook while another thread works on it: the grid shows a picture of
+  /// itself and the view takes no commands until thaw().
+  void freeze();
+  /// Shows the workbook again after freeze() and gives the grid the keyboard focus.
+  void thaw(Thaw thaw);
 
   /// Index of the sheet shown, -1 when none.
   int currentSheet() const;
   /// Shows sheet `index` of the workbook and makes it the workbook's active sheet.
   void showSheet(int index);
+  /// Goes to the cell or block `address` ("B7", "A8:D10", "水准表!A1", "'Sheet 1'!C3") as typed
+  /// into the cell-address box, showing its sheet. Reports an address that names no cell.
+  bool goToAddress(const QString& address);
 
   /// Copies the selected block to the clipboard as tab-separated text of the shown values.
   void copySelection();
@@ -62,6 +70,8 @@ class WorkbookView : public QWidget {
   void clearSelection();
 
   SheetTable* table() const { return mTable; }
+  /// The cell-address box left of the cell bar.
+  QLineEdit* addressBox() const { return mCellName; }
   SheetModel* model() const { return mModel; }
   QTabBar* tabBar() const { return mTabs; }
   QUndoStack* undoStack() const { return mUndo; }
@@ -73,6 +83,7 @@ class WorkbookView : public QWidget {
   void contentChanged();
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void editCell(host::CellRef cell, const QString& text);
   void applyChanges(std::vector<CellChange> changes, const QString& description,
                     const host::RangeRef& select);
@@ -83,13 +94,15 @@ class WorkbookView : public QWidget {
 
   MessageBoxes& mMessages;
   host::Workbook* mBook = nullptr;
-  bool mSuspended = false;
+  bool mFrozen = false;
   int mShownSheet = -1;
   SheetModel* mModel = nullptr;
   SheetTable* mTable = nullptr;
   QTabBar* mTabs = nullptr;
   QToolBar* mToolBar = nullptr;
-  QLabel* mCellName = nullptr;
+  QLineEdit* mCellName = nullptr;
+  QStackedLayout* mGridArea = nullptr;  ///< the grid, or its picture while frozen
+  QLabel* mGridPicture = nullptr;
   QLineEdit* mCellContent = nullptr;
   QUndoStack* mUndo = nullptr;
 };

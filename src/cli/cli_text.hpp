@@ -17,8 +17,8 @@ inline std::string Quoted(std::string_view s) { return host::text::Quoted(s); }
 inline constexpr std::string_view kAppDescription =
     "Vardex：由“数据输入”表的控制数据生成水准表、放线记录表和平面位置检测表。";
 inline constexpr std::string_view kExitCodes =
-    "退出码：0 成功；1 有文件未能完成（打不开、计算出错、线路数据有误、无法保存）；"
-    "2 命令行或设置有误，或桩号、点不在线路上；3 检查发现问题。";
+    "退出码：0 成功；1 有文件未能完成（打不开、计算出错、线路数据或观测数据有误、无法保存）；"
+    "2 命令行或设置有误，或桩号、点不在线路上；3 检查发现问题，或观测超限（记录已写入并标明）。";
 inline constexpr std::string_view kVersionHelp = "显示版本号并退出";
 inline constexpr std::string_view kHelpHelp = "显示帮助并退出";
 
@@ -106,7 +106,8 @@ inline std::string CheckFailed(std::string_view file, std::size_t count) {
 // --- command line ---------------------------------------------------------------------------
 inline constexpr std::string_view kUsageLead = "命令行有误：";
 inline constexpr std::string_view kSeeHelp = "（运行 vardex --help 查看用法）";
-inline constexpr std::string_view kNeedCommand = "请给出命令：new、calc、check、stations 或 locate";
+inline constexpr std::string_view kNeedCommand =
+    "请给出命令：new、calc、check、stations、locate、pdf、level、stakeout-import 或 stakeout-export";
 inline constexpr std::string_view kUnexpected = "无法识别的参数：";
 inline constexpr std::string_view kMissing = "缺少参数：";
 inline constexpr std::string_view kNeedsValue = "选项需要一个值：";

@@ -11,6 +11,7 @@
 #include "cli/batch.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/output.hpp"
 #include "cli/settings_options.hpp"
 #include "host/cell_ref.hpp"
 #include "host/host_error.hpp"
@@ -19,6 +20,7 @@
 #include "host/workbook.hpp"
 #include "levelling/levelling_check.hpp"
 #include "levelling/levelling_input.hpp"
+#include "levelling/measured_check.hpp"
 #include "numeric/numeric_helpers.hpp"
 #include "plane/plane_check.hpp"
 #include "project/calculation_run.hpp"
@@ -26,23 +28,6 @@
 
 namespace vardex::cli {
 namespace {
-
-void PrintLine(std::FILE* stream, const std::string& line) {
-  std::fputs(line.c_str(), stream);
-  std::fputc('\n', stream);
-}
-
-// Message-box texts break lines with CR LF or LF; on a terminal each further line is indented so
-// that it reads as part of the message above it.
-std::string Indented(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\r') continue;
-    out += c;
-    if (c == '\n') out += "  ";
-  }
-  return out;
-}
 
 // A calculation message as one line: the levelling input's message box carries the English title
 // "Error" and the error number on the text's first line; here it reads "错误13：" like the others.
@@ -69,8 +54,7 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
     host::Workbook book =
         command.output ? host::Workbook::Open(input) : host::Workbook::OpenForUpdate(input);
     const uint64_t seed = command.seed ? *command.seed : DrawSeed();
-    const std::unique_ptr<RandomSource> random = MakeSeededRandomSource(seed);
-    const CalculationOutcome outcome = RunCalculation(&book, command.settings, *random);
+    const CalculationOutcome outcome = RunRecordedCalculation(book, command.form, seed);
     if (!outcome.Complete()) {
       // Half a calculation is not a record anyone should file: nothing is saved.
       for (const CalculationMessage& message : outcome.messages) {
@@ -79,7 +63,6 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
       report.lines.push_back(text::NotSaved(name));
       return report;
     }
-    RecordProvenance(book, command.form, seed);
     const host::SaveOptions options{command.replaceReadOnly};
     if (command.output) {
       book.SaveAs(*command.output, options);
@@ -175,8 +158,16 @@ int RunCheck(const CheckCommand& command) {
         }
         continue;
       }
-      std::vector<CheckFinding> findings = CheckLevellingRecord(book, *settings.settings);
-      std::vector<CheckFinding> plane = CheckPlaneTables(book, *settings.settings);
+      // Tables made from field data hold real readings and deviations: they are checked for their
+      // arithmetic and their verdicts, not for the generator's random windows.
+      std::vector<CheckFinding> findings =
+          provenance && provenance->levellingFiles
+              ? CheckMeasuredLevellingRecord(book, *settings.settings, provenance->distribution)
+              : CheckLevellingRecord(book, *settings.settings);
+      std::vector<CheckFinding> plane =
+          CheckPlaneTables(book, *settings.settings,
+                           provenance && provenance->planeFiles ? PlaneRecordSource::Surveyed
+                                                                : PlaneRecordSource::Generated);
       findings.insert(findings.end(), plane.begin(), plane.end());
       for (const CheckFinding& finding : findings) {
         PrintLine(stdout, text::Finding(name, finding.sheet, CellName(finding.cell),

@@ -29,8 +29,7 @@ struct CalcCommand {
   std::optional<uint64_t> seed;                 ///< drawn per file when absent
   unsigned threads = 1;
   bool replaceReadOnly = false;  ///< --force: a read-only file is replaced too
-  SettingsForm form;             ///< the settings as typed, recorded in the workbook
-  SurveySettings settings;       ///< `form` validated
+  SettingsForm form;             ///< the settings as typed, validated, recorded in the workbook
 };
 
 /// Calculates every input as an independent job and saves it atomically (in place, or to the

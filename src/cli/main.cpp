@@ -19,6 +19,9 @@
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/pdf_command.hpp"
+#include "cli/pdf_text.hpp"
+#include "cli/field_commands.hpp"
 #include "cli/settings_options.hpp"
 #include "host/path_text.hpp"
 #include "host/platform.hpp"
@@ -77,9 +80,10 @@ std::size_t DisplayWidth(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto lead = static_cast<unsigned char>(s[i]);
     const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    uint32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    const uint32_t lead_mask = 0x3Fu >> (length - 1);
+    uint32_t cp = length == 1 ? uint32_t{lead} : (lead & lead_mask);
     for (std::size_t k = 1; k < length && i + k < s.size(); ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
     const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
                       (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
                       (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
@@ -172,6 +176,17 @@ std::optional<std::filesystem::path> FirstDuplicate(
   return std::nullopt;
 }
 
+// The checks calc and pdf make of their files before opening any: -o only with one input (its
+// message `one_input`), and no input twice. The usage exit code when one fails.
+std::optional<int> RefusedInputs(const std::vector<std::filesystem::path>& inputs, bool output,
+                                 std::string_view one_input) {
+  if (output && inputs.size() != 1) return UsageError(std::string(one_input));
+  if (std::optional<std::filesystem::path> twice = FirstDuplicate(inputs)) {
+    return UsageError(text::Duplicate(host::PathText(*twice)));
+  }
+  return std::nullopt;
+}
+
 // Settings are checked before any file is opened, so a typing error costs nothing.
 std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
   SetConfigResult result = SetConfig(form);
@@ -239,10 +254,30 @@ int main(int argc, char** argv) {
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
+  PdfCommand pdf_command;
+  std::vector<std::string> pdf_inputs;
+  std::string pdf_output;
+  unsigned pdf_threads = 0;
+  CLI::App* pdf_app = app.add_subcommand("pdf", std::string(text::kPdfDescription));
+  pdf_app->add_option("PROJECT", pdf_inputs, std::string(text::kPdfFilesHelp))
+      ->required()
+      ->type_name("文件");
+  CLI::Option* pdf_output_option =
+      pdf_app->add_option("-o,--output", pdf_output, std::string(text::kPdfOutputHelp))
+          ->type_name("文件");
+  pdf_app->add_option("--sheets", pdf_command.sheets, std::string(text::kPdfSheetsHelp))
+      ->delimiter(',')
+      ->type_name("工作表");
+  pdf_app->add_option("-j,--jobs", pdf_threads, std::string(text::kPdfJobsHelp))
+      ->type_name("整数")
+      ->check(CLI::Range(1U, 1024U).description(""));
+
   AlignmentCommands alignment(app);
+  FieldCommands field_commands;
+  field_commands.AddTo(app);
 
   for (CLI::App* command :
-       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate()}) {
+       {new_app, calc_app, check_app, alignment.Stations(), alignment.Locate(), pdf_app}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
     command->footer(std::string(text::kExitCodes));
@@ -268,6 +303,7 @@ int main(int argc, char** argv) {
     for (const std::string& t : texts) out.push_back(host::PathFromText(t));
     return out;
   };
+  if (const std::optional<int> code = field_commands.RunParsed()) return *code;
   if (new_app->parsed()) {
     new_command.project = host::PathFromText(new_project);
     new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));
@@ -275,15 +311,11 @@ int main(int argc, char** argv) {
   }
   if (calc_app->parsed()) {
     calc_command.inputs = paths(calc_inputs);
-    if (output_option->count() > 0) {
-      if (calc_command.inputs.size() != 1) {
-        return UsageError(std::string(text::kOutputNeedsOneInput));
-      }
-      calc_command.output = host::PathFromText(output);
+    if (std::optional<int> refused = RefusedInputs(calc_command.inputs, output_option->count() > 0,
+                                                   text::kOutputNeedsOneInput)) {
+      return *refused;
     }
-    if (std::optional<std::filesystem::path> twice = FirstDuplicate(calc_command.inputs)) {
-      return UsageError(text::Duplicate(host::PathText(*twice)));
-    }
+    if (output_option->count() > 0) calc_command.output = host::PathFromText(output);
     if (seed_option->count() > 0) {
       calc_command.seed = ParseSeed(seed);
       if (!calc_command.seed) {
@@ -291,9 +323,7 @@ int main(int argc, char** argv) {
       }
     }
     calc_command.form = calc_settings.Overlay(GetConfig(InitConfig()));
-    std::optional<SurveySettings> settings = ValidatedSettings(calc_command.form);
-    if (!settings) return kExitUsage;
-    calc_command.settings = *settings;
+    if (!ValidatedSettings(calc_command.form)) return kExitUsage;
     unsigned threads = 0;
     if (jobs_option->count() > 0) {
       const std::optional<uint64_t> parsed = ParseSeed(jobs);
@@ -302,6 +332,16 @@ int main(int argc, char** argv) {
     }
     calc_command.threads = threads > 0 ? threads : DefaultThreads(calc_command.inputs.size());
     return RunCalc(calc_command);
+  }
+  if (pdf_app->parsed()) {
+    pdf_command.inputs = paths(pdf_inputs);
+    if (std::optional<int> refused = RefusedInputs(
+            pdf_command.inputs, pdf_output_option->count() > 0, text::kPdfOutputNeedsOneInput)) {
+      return *refused;
+    }
+    if (pdf_output_option->count() > 0) pdf_command.output = host::PathFromText(pdf_output);
+    pdf_command.threads = pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
+    return RunPdf(pdf_command);
   }
   check_command.inputs = paths(check_inputs);
   return RunCheck(check_command);

@@ -66,12 +66,28 @@ void SettingsOptions::AddTo(CLI::App& command) {
       command
           .add_flag("--readings-in-mm", readingsInMm_, "前后视读数以毫米为单位（默认以米为单位）")
           ->group(std::string(text::kSettingsGroup));
+  levelClassOption_ =
+      command
+          .add_option("--level-class", levelClass_,
+                      "水准测量等级：三等、四等、图根或等外，决定允许闭合差（默认 " +
+                          defaults.LevelClass + "）")
+          ->group(std::string(text::kSettingsGroup))
+          ->type_name("等级");
+  closureByOption_ =
+      command
+          .add_option("--closure-by", closureBy_,
+                      "允许闭合差按测站数 n 或路线长度 L（千米）计算；随机生成的记录没有视距，"
+                      "总按 n（默认 " +
+                          defaults.ClosureBy + "）")
+          ->group(std::string(text::kSettingsGroup))
+          ->type_name("n|L");
 }
 
 bool SettingsOptions::AnyGiven() const {
   auto given = [](const CLI::Option* option) { return option != nullptr && option->count() > 0; };
   return std::any_of(textOptions_.begin(), textOptions_.end(), given) ||
-         std::any_of(flagOptions_.begin(), flagOptions_.end(), given);
+         std::any_of(flagOptions_.begin(), flagOptions_.end(), given) || given(levelClassOption_) ||
+         given(closureByOption_);
 }
 
 SettingsForm SettingsOptions::Overlay(SettingsForm form) const {
@@ -89,6 +105,8 @@ SettingsForm SettingsOptions::Overlay(SettingsForm form) const {
   if (flagOptions_[2] != nullptr && flagOptions_[2]->count() > 0) {
     form.CheckMiters = !readingsInMm_;
   }
+  if (levelClassOption_ != nullptr && levelClassOption_->count() > 0) form.LevelClass = levelClass_;
+  if (closureByOption_ != nullptr && closureByOption_->count() > 0) form.ClosureBy = closureBy_;
   return form;
 }
 

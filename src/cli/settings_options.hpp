@@ -1,4 +1,4 @@
-// The thirteen survey settings as command-line options. Their values are kept as typed and go
+// The survey settings as command-line options. Their values are kept as typed and go
 // through the same save rule as the settings dialog, so that both refuse the same input with the
 // same message and item number.
 #pragma once
@@ -34,6 +34,11 @@ class SettingsOptions {
   bool noMidPoints_ = false;
   bool readingsInMm_ = false;
   std::array<CLI::Option*, 3> flagOptions_{};
+  // The levelling class and the closure basis, by name.
+  std::string levelClass_;
+  std::string closureBy_;
+  CLI::Option* levelClassOption_ = nullptr;
+  CLI::Option* closureByOption_ = nullptr;
 };
 
 }  // namespace vardex::cli

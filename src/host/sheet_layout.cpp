@@ -17,6 +17,12 @@ std::size_t StyleCount(const Workbook& book) { return book.impl().styles.xfs.siz
 
 const SheetLayout& Layout(const Worksheet& sheet) { return sheet.impl().layout; }
 
+uint32_t ShownStyle(const Worksheet& sheet, CellRef cell) {
+  const Worksheet::Impl& s = sheet.impl();
+  if (const detail::Cell* own = s.FindCell(cell)) return own->style;
+  return s.DefaultStyle(cell);
+}
+
 double ColumnWidth(const Worksheet& sheet, int32_t column) {
   const SheetLayout& lay = sheet.impl().layout;
   auto it = std::upper_bound(lay.columns.begin(), lay.columns.end(), column,

@@ -102,6 +102,9 @@ const SheetLayout& Layout(const Worksheet& sheet);
 double ColumnWidth(const Worksheet& sheet, int32_t column);
 /// Height of a row in points (hidden rows give 0).
 double RowHeight(const Worksheet& sheet, int32_t row);
+/// The style a cell shows: its own when the cell exists, else its row's when the row has one of
+/// its own, else its column's, else 0.
+uint32_t ShownStyle(const Worksheet& sheet, CellRef cell);
 
 enum class CellKind : uint8_t { kEmpty, kNumber, kText, kBool, kError };
 

@@ -600,6 +600,14 @@ void Workbook::SetCustomProperty(std::string_view name, std::string_view value) 
   impl_->saved = false;
 }
 
+void Workbook::RemoveCustomProperty(std::string_view name) {
+  auto it = impl_->custom_props.find(name);
+  if (it == impl_->custom_props.end()) return;
+  impl_->custom_props.erase(it);
+  impl_->custom_props_modified = true;
+  impl_->saved = false;
+}
+
 const FormatOptions& Workbook::Formats() const noexcept { return impl_->formats; }
 
 }  // namespace vardex::host

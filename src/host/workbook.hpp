@@ -190,6 +190,8 @@ class Workbook {
   /// Custom document properties (docProps/custom.xml), text valued.
   std::optional<std::string> CustomProperty(std::string_view name) const;
   void SetCustomProperty(std::string_view name, std::string_view value);
+  /// Removes the property; nothing happens when there is none of that name.
+  void RemoveCustomProperty(std::string_view name);
 
   const FormatOptions& Formats() const noexcept;
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -81,6 +82,10 @@ struct SharedFormula {
   CellRef master;
   std::string formula;  ///< as written in the master cell (unescaped)
 };
+
+/// The cause of a failed file operation of a save, in the words of the save messages
+/// ("磁盘空间不足").
+std::string SaveCause(const std::system_error& e);
 
 }  // namespace vardex::host::detail
 

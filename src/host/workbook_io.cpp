@@ -4,6 +4,7 @@
 
 #include "host/engine_text.hpp"
 #include "host/file_kind.hpp"
+#include "host/file_bytes.hpp"
 #include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
@@ -17,26 +18,6 @@ namespace fs = std::filesystem;
 
 // The largest file Open reads; the package's limits then bound what it may inflate to.
 constexpr uint64_t kMaxFileBytes = uint64_t{2} << 30;
-
-std::string SaveCause(const std::system_error& e) {
-  const std::error_code code = e.code();
-  if (code == std::errc::no_space_on_device) return "磁盘空间不足";
-#ifdef EDQUOT
-  if (code.value() == EDQUOT && code.category() == std::generic_category()) return "超出磁盘配额";
-#endif
-  if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted)
-    return "没有写入权限";
-  if (code == std::errc::read_only_file_system) return "文件系统只读";
-  if (code == std::errc::is_a_directory) return std::string(text::kTargetIsDirectory);
-  if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory)
-    return "文件夹不存在";
-  if (code == std::errc::io_error) return "输入输出错误";
-  if (code == std::errc::invalid_argument) return std::string(text::kNotRegularFile);
-  if (code == std::errc::cross_device_link) return "不能跨磁盘替换文件";
-  if (code == std::errc::too_many_symbolic_link_levels) return "符号链接层数过多";
-  if (code == std::errc::filename_too_long) return "文件名过长";
-  return "系统错误 " + std::to_string(code.value());
-}
 
 std::string ReadCause(const std::system_error& e) {
   const std::error_code code = e.code();
@@ -94,7 +75,7 @@ platform::FileLock LockOrRefuse(const fs::path& file, int error_number,
   } catch (const std::system_error& e) {
     throw HostError(error_number, message(FileName(file), error_number == kErrCannotOpen
                                                               ? text::ReadFailed(ReadCause(e))
-                                                              : SaveCause(e)));
+                                                              : detail::SaveCause(e)));
   }
 }
 
@@ -107,6 +88,56 @@ fs::path ResultName(const fs::path& target, int n) {
 }
 
 }  // namespace
+
+std::string detail::SaveCause(const std::system_error& e) {
+  const std::error_code code = e.code();
+  if (code == std::errc::no_space_on_device) return "磁盘空间不足";
+#ifdef EDQUOT
+  if (code.value() == EDQUOT && code.category() == std::generic_category()) return "超出磁盘配额";
+#endif
+  if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted)
+    return "没有写入权限";
+  if (code == std::errc::read_only_file_system) return "文件系统只读";
+  if (code == std::errc::is_a_directory) return std::string(text::kTargetIsDirectory);
+  if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory)
+    return "文件夹不存在";
+  if (code == std::errc::io_error) return "输入输出错误";
+  if (code == std::errc::invalid_argument) return std::string(text::kNotRegularFile);
+  if (code == std::errc::cross_device_link) return "不能跨磁盘替换文件";
+  if (code == std::errc::too_many_symbolic_link_levels) return "符号链接层数过多";
+  if (code == std::errc::filename_too_long) return "文件名过长";
+  return "系统错误 " + std::to_string(code.value());
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path, uint64_t max_bytes) {
+  try {
+    return platform::ReadRegularFile(path, max_bytes).bytes;
+  } catch (const std::system_error& e) {
+    const std::string cause = ReadCause(e);
+    throw HostError(kErrCannotOpen,
+                    e.code() == std::errc::file_too_large ? cause : text::ReadFailed(cause));
+  }
+}
+
+void SaveBytesAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  const fs::path target = platform::SaveTarget(path);
+  try {
+    platform::TempFile temp(target);
+    try {
+      temp.WriteDurably(bytes);
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::SaveWriteFailed(FileName(temp.Path()), detail::SaveCause(e)));
+    }
+    try {
+      temp.ReplaceTarget();
+    } catch (const std::system_error& e) {
+      throw HostError(kErrCannotSave, text::SaveRenameFailed(detail::SaveCause(e)));
+    }
+  } catch (const std::system_error& e) {
+    // The temporary file could not be made beside the target.
+    throw HostError(kErrCannotSave, text::SaveWriteFailed({}, detail::SaveCause(e)));
+  }
+}
 
 Workbook Workbook::Open(const std::filesystem::path& path) {
   const std::string name = FileName(path);
@@ -217,9 +248,9 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
     try {
       temp.WriteDurably(bytes);
     } catch (const std::system_error& e) {
-      throw HostError(
-          kErrCannotSave,
-          text::CannotSave(name, text::SaveWriteFailed(FileName(temp.Path()), SaveCause(e))));
+      throw HostError(kErrCannotSave,
+                      text::CannotSave(name, text::SaveWriteFailed(FileName(temp.Path()),
+                                                                   detail::SaveCause(e))));
     }
     const platform::FileIdentity written = temp.Identity();
     if (changed) {
@@ -234,13 +265,14 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
     try {
       temp.ReplaceTarget(held ? impl_->lock.get() : &lock);
     } catch (const std::system_error& e) {
-      throw HostError(kErrCannotSave, text::CannotSave(name, text::SaveRenameFailed(SaveCause(e))));
+      throw HostError(kErrCannotSave,
+                      text::CannotSave(name, text::SaveRenameFailed(detail::SaveCause(e))));
     }
     impl_->loaded_identity = written;
   } catch (const std::system_error& e) {
     // The temporary file could not be made, or the result could not be kept beside the file.
     throw HostError(kErrCannotSave,
-                    text::CannotSave(name, text::SaveWriteFailed({}, SaveCause(e))));
+                    text::CannotSave(name, text::SaveWriteFailed({}, detail::SaveCause(e))));
   }
   if (!in_place) impl_->lock.reset();  // the run's lock was on another file
   impl_->path = path;

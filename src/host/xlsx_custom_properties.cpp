@@ -53,6 +53,13 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
   const std::string vt = DeclaredPrefix(
       root, "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes", "vt");
   const std::string prefix = PrefixOf(root.name());
+  for (pugi::xml_node p = root.first_child(); p;) {
+    const pugi::xml_node next = p.next_sibling();
+    if (p.type() == pugi::node_element && !props.contains(Attr(p, "name").as_string())) {
+      root.remove_child(p);
+    }
+    p = next;
+  }
   // One pass over the part finds every property by name (the last of a name, as a reader
   // would), so that the edit costs the same per property however many there are.
   int max_pid = 1;
@@ -74,6 +81,15 @@ std::string WriteCustomProperties(std::string_view original, const PropertyMap& 
     }
     while (property.first_child()) property.remove_child(property.first_child());
     property.append_child((vt + ":lpwstr").c_str()).text().set(value.c_str());
+  }
+  // Every property of the file was read into the map: one that is no longer there was removed.
+  for (pugi::xml_node p = root.first_child(); p;) {
+    const pugi::xml_node next = p.next_sibling();
+    if (p.type() == pugi::node_element && LocalName(p.name()) == "property" &&
+        !props.contains(Attr(p, "name").as_string())) {
+      root.remove_child(p);
+    }
+    p = next;
   }
   return SaveXml(doc);
 }

@@ -14,7 +14,8 @@ void ReadCustomProperties(std::string_view xml, PropertyMap& out, const std::str
                           const std::string& part);
 
 /// The part with `props` applied: existing properties keep their place (a changed one becomes
-/// text valued), new ones are appended. `original` may be empty (new part).
+/// text valued), new ones are appended, and those no longer in `props` are dropped (`props` was
+/// read from `original`, so a missing name is a removed property). `original` may be empty.
 std::string WriteCustomProperties(std::string_view original, const PropertyMap& props);
 
 }  // namespace vardex::host::detail

@@ -11,6 +11,7 @@
 #include "levelling/levelling_input.hpp"
 #include "levelling/levelling_record.hpp"
 #include "levelling/levelling_texts.hpp"
+#include "levelling/record_cells.hpp"
 #include "numeric/number_text.hpp"
 
 namespace vardex {
@@ -22,28 +23,10 @@ namespace texts = levelling_texts;
 
 enum Column : int32_t { kA = 1, kB, kC, kD, kE, kF, kG, kH, kI };
 
-bool IsBlank(const CellValue& value) {
-  if (host::IsEmpty(value)) return true;
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr && text->empty();
-}
-
-std::string ValueText(const CellValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return host::text::Quoted(*text);
-  if (const auto* number = std::get_if<double>(&value)) return GeneralNumberText(*number);
-  if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "TRUE" : "FALSE";
-  if (const auto* error = std::get_if<host::ErrorValue>(&value))
-    return "错误值" + host::text::Quoted(error->code);
-  return "空";
-}
-
-std::string Num(double value) { return GeneralNumberText(value); }
-
-// Elevations and readings agree when they differ by less than a micrometre; the generator's own
-// arithmetic leaves differences of a few units in the last place.
-bool Near(double a, double b) {
-  return std::fabs(a - b) <= 1e-6 + 1e-12 * std::fmax(std::fabs(a), std::fabs(b));
-}
+using detail::IsBlank;
+using detail::Near;
+using detail::Num;
+using detail::ValueText;
 
 // A length in millimetres that is a whole number of millimetres, give or take rounding noise.
 std::optional<double> WholeMillimetres(double millimetres) {
@@ -66,11 +49,11 @@ struct Window {
   std::string Text() const { return "[" + Num(lo_mm / 1000) + ", " + Num(hi_mm / 1000) + "]"; }
 };
 
-class Checker {
+class Checker : detail::RecordCellCheck {
  public:
   Checker(const host::Worksheet& sheet, const LevellingInputSheet& input,
           const SurveySettings& settings)
-      : sheet_(sheet),
+      : RecordCellCheck(sheet),
         input_(input),
         settings_(settings),
         factor_(ReadingFactor(settings)),
@@ -87,13 +70,6 @@ class Checker {
   }
 
  private:
-  void Report(int32_t row, int32_t column, std::string message) {
-    findings_.push_back(
-        CheckFinding{std::string(texts::kRecordSheet), CellRef{row, column}, std::move(message)});
-  }
-
-  CellValue At(int32_t row, int32_t column) const { return sheet_.Value({row, column}); }
-
   int32_t LastUsedRow() const {
     const auto used = sheet_.UsedRange();
     if (!used) return kLevellingFirstRow - 1;
@@ -105,25 +81,11 @@ class Checker {
     return kLevellingFirstRow - 1;
   }
 
-  std::optional<double> Number(int32_t row, int32_t column, std::string_view what) {
-    const CellValue value = At(row, column);
-    if (const auto* number = std::get_if<double>(&value)) return *number;
-    Report(row, column, "应为数字（" + std::string(what) + "），实为" + ValueText(value));
-    return std::nullopt;
-  }
-
   // A staff reading in metres, whatever unit the sheet shows it in.
   std::optional<double> Reading(int32_t row, int32_t column, std::string_view what) {
     const auto value = Number(row, column, what);
     if (!value) return std::nullopt;
     return *value / factor_;
-  }
-
-  void ExpectEmpty(int32_t row, std::initializer_list<int32_t> columns) {
-    for (const int32_t column : columns) {
-      const CellValue value = At(row, column);
-      if (!IsBlank(value)) Report(row, column, "应为空，实为" + ValueText(value));
-    }
   }
 
   // Names were put as typed, so a name that reads as a number stands in the cell as that number.
@@ -358,8 +320,8 @@ class Checker {
   }
 
   void CheckAllowableClosure() {
-    const std::string expected = std::string(texts::kAllowableClosurePrefix) +
-                                 DecimalText(6.0 * std::sqrt(static_cast<double>(setups_)), 0);
+    const std::string expected =
+        AllowableClosureText(settings_.LevelClass, ClosureBasis::Setups, setups_, 0);
     const CellValue value = sheet_.Value({2, kI});
     const auto* text = std::get_if<std::string>(&value);
     if (text == nullptr || *text != expected) {
@@ -369,7 +331,6 @@ class Checker {
     }
   }
 
-  const host::Worksheet& sheet_;
   const LevellingInputSheet& input_;
   const SurveySettings& settings_;
   const double factor_;
@@ -379,7 +340,6 @@ class Checker {
   const Window high_band_;
   int32_t last_row_ = 0;
   int32_t setups_ = 1;
-  std::vector<CheckFinding> findings_;
 };
 
 }  // namespace

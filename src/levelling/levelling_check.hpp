@@ -25,7 +25,8 @@ namespace vardex {
 ///    staff range and in column C or D as the switches say, a measured value from the input kept,
 ///    a simulated one whole millimetres from the design within the rounded tolerance, G and H;
 ///  - the end benchmark: closing error whole millimetres within the rounded closure tolerance;
-///  - I2 = "±6√n=±" with n = 1 + the number of turning points; column I empty; nothing in A to I
+///  - I2 = the allowable closing error of the settings' class by set-ups ("±6√n=±…" by default),
+///    n = 1 + the number of turning points; column I empty; nothing in A to I
 ///    after the end benchmark row.
 /// Never throws on odd cell contents: a text where a number belongs is a finding. A missing sheet
 /// or an unreadable input is one finding.

@@ -1,6 +1,7 @@
 // Building the levelling record in memory and writing it to "水准表".
 #include "levelling/levelling_record.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "levelling/levelling_texts.hpp"
 #include "numeric/number_text.hpp"
+#include "settings/levelling_class.hpp"
 
 namespace vardex {
 namespace {
@@ -15,7 +17,35 @@ namespace {
 using host::HostError;
 namespace texts = levelling_texts;
 
-enum Column : std::size_t { kA = 0, kB, kC, kD, kE, kF, kG, kH };
+enum Column : std::size_t { kA = 0, kB, kC, kD, kE, kF, kG, kH, kI, kJ };
+
+constexpr int32_t kLevellingColumns = 10;               // A to J
+constexpr host::CellRef kCorrectionHeadingCell{3, 10};  // J3, framed like H3:H4
+
+// J3:J4 takes the frame, merge and style of H3:H4 and the heading text; with no heading, an
+// earlier one and the frame of the correction cells go, so that a generated record written over
+// a measured one shows no empty column.
+void WriteCorrectionHeading(host::Workbook& book, host::Worksheet& sheet,
+                            const std::string& heading) {
+  const bool had_heading = !host::IsEmpty(sheet.Value(kCorrectionHeadingCell));
+  if (heading.empty()) {
+    if (!had_heading) return;
+    sheet.ClearContents({kCorrectionHeadingCell, kCorrectionHeadingCell});
+    const auto used = sheet.UsedRange();
+    const int32_t last = used ? used->last.row : 4;
+    for (int32_t row = 3; row <= last; ++row) sheet.SetStyleIndex({row, 10}, 0);
+    return;
+  }
+  if (!had_heading) {
+    const host::RangeRef selection = sheet.Selection();
+    sheet.Copy({{3, 8}, {4, 8}});
+    sheet.Select({{3, 10}, {4, 10}});
+    sheet.Paste();
+    book.SetCutCopyMode(false);
+    sheet.Select(selection);
+  }
+  sheet.SetValue(kCorrectionHeadingCell, heading);
+}
 
 constexpr std::size_t kMaxRecordRows =
     static_cast<std::size_t>(kLevellingLastClearedRow - kLevellingFirstRow + 1);
@@ -77,10 +107,11 @@ class RecordBuilder {
     row.Cells[column] = std::move(text);
   }
 
-  LevellingRecord Finish(int32_t setups) {
+  // A generated record has no sight distances: its allowable closing error counts set-ups.
+  LevellingRecord Finish(int32_t setups, const SurveySettings& settings) {
     record_.SetupCount = setups;
-    record_.AllowableClosureText = std::string(texts::kAllowableClosurePrefix) +
-                                   DecimalText(6.0 * std::sqrt(static_cast<double>(setups)), 0);
+    record_.AllowableClosureText =
+        AllowableClosureText(settings.LevelClass, ClosureBasis::Setups, setups, 0);
     return std::move(record_);
   }
 
@@ -212,7 +243,7 @@ LevellingRecord BuildLevellingRecord(const LevellingInput& input, const SurveySe
     const Column reading_column = (!is_end && settings.ShowMidPoints) ? kC : kD;
     builder.Put(row, reading_column, (line - point.MeasuredElevation) * factor);
   }
-  return builder.Finish(setups);
+  return builder.Finish(setups, settings);
 }
 
 void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record) {
@@ -233,12 +264,39 @@ void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record) {
   }
 
   sheet.Activate();
-  sheet.ClearContents({{kLevellingFirstRow, 1}, {kLevellingLastClearedRow, 9}});
+  sheet.ClearContents({{kLevellingFirstRow, 1}, {kLevellingLastClearedRow, kLevellingColumns}});
+  WriteCorrectionHeading(book, sheet, record.CorrectionHeading);
+  const uint32_t closing_text_style = sheet.StyleIndex({2, 2});
+  // The closing rows' statements run on from B over the empty cells up to G: those cells take
+  // the unframed style of B2, so that no frame line crosses the text. A later record's point
+  // rows there get the frame of the record's second row back (never a closing row: the start
+  // and end benchmarks come first).
+  std::array<uint32_t, kH> point_styles{};
+  for (std::size_t column = kB; column < kH; ++column) {
+    point_styles[column] =
+        sheet.StyleIndex({kLevellingFirstRow + 1, static_cast<int32_t>(column) + 1});
+  }
+  // Corrections are millimetres like the differences in H: they take the record's first H cell's
+  // frame and format (the cells further down may have none of their own).
+  const uint32_t correction_style = sheet.StyleIndex({kLevellingFirstRow, kH + 1});
+  const bool corrections = !record.CorrectionHeading.empty();
   int32_t sheet_row = kLevellingFirstRow;
   for (const LevellingRow& row : record.Rows) {
+    const bool closing = row.Kind == LevellingRowKind::Closing;
     for (std::size_t column = 0; column < row.Cells.size(); ++column) {
       const host::CellRef cell{sheet_row, static_cast<int32_t>(column) + 1};
       const RecordValue& value = row.Cells[column];
+      if (column >= kB && column < kH) {
+        if (closing && !std::holds_alternative<double>(value)) {
+          sheet.SetStyleIndex(cell, closing_text_style);
+        } else if (!closing && sheet.StyleIndex(cell) == closing_text_style) {
+          sheet.SetStyleIndex(cell, point_styles[column]);
+        }
+      }
+      // The whole column of corrections is framed, its empty start row too.
+      if (column == kJ && corrections && !closing) sheet.SetStyleIndex(cell, correction_style);
+      if (std::holds_alternative<std::monostate>(value)) continue;
+      if (column == kJ) sheet.SetStyleIndex(cell, correction_style);
       if (const auto* number = std::get_if<double>(&value)) {
         sheet.SetValue(cell, *number);
       } else if (const auto* text = std::get_if<std::string>(&value)) {

@@ -48,12 +48,14 @@ StationReadings TurnStation(double lineOfSight, double target, const SurveySetti
 /// reads as a number becomes a number); the empty text empties the cell.
 using RecordValue = std::variant<std::monostate, double, std::string>;
 
-enum class LevellingRowKind { StartBenchmark, TurnPoint, Point, EndBenchmark };
+/// Closing rows follow the end benchmark in a record made from field data only.
+enum class LevellingRowKind { StartBenchmark, TurnPoint, Point, EndBenchmark, Closing };
 
-/// One row of "水准表", columns A to H (column I is never written).
+/// One row of "水准表", columns A to J. A generated record writes A to H only; a record made
+/// from field data puts remarks into I and the misclosure's corrections into J.
 struct LevellingRow {
   LevellingRowKind Kind = LevellingRowKind::Point;
-  std::array<RecordValue, 8> Cells;
+  std::array<RecordValue, 10> Cells;
 };
 
 inline constexpr int32_t kLevellingFirstRow = 5;            ///< the start benchmark's row
@@ -64,6 +66,7 @@ struct LevellingRecord {
   std::vector<LevellingRow> Rows;
   int32_t SetupCount = 1;            ///< 1 plus the number of turning points
   std::string AllowableClosureText;  ///< for I2: "±6√n=±" and 6√n in whole millimetres
+  std::string CorrectionHeading;     ///< for J3 when column J holds corrections, else empty
 };
 
 /// Builds the record of `input` in memory. Draws one back-sight, then two readings per turning
@@ -74,9 +77,11 @@ struct LevellingRecord {
 LevellingRecord BuildLevellingRecord(const LevellingInput& input, const SurveySettings& settings,
                                      RandomSource& random);
 
-/// Writes `record` to "水准表": activates it, clears A5:I65536 (values only), writes each cell of
-/// the record and the text of I2. Throws host::HostError(kErrSubscript) without changing anything
-/// when the sheet is missing.
+/// Writes `record` to "水准表": activates it, clears A5:J65536 (values only), writes each cell of
+/// the record and the text of I2, and the correction heading into J3 (with H3:H4's frame) or,
+/// when there is none, takes an earlier one away. Closing rows' texts in B get B2's left-aligned
+/// style so that they read across the row. Throws host::HostError(kErrSubscript) without
+/// changing anything when the sheet is missing.
 void WriteLevellingRecord(host::Workbook& book, const LevellingRecord& record);
 
 /// Reads the input, builds the record and writes it. A failed read throws LevellingInputError and

@@ -10,6 +10,7 @@
 
 #include "numeric/number_text.hpp"
 #include "plane/input_cells.hpp"
+#include "plane/measured_tables.hpp"
 #include "plane/plane_input.hpp"
 #include "plane/plane_tables.hpp"
 #include "plane/plane_texts.hpp"
@@ -56,8 +57,8 @@ MillimetreRange DrawRange(const detail::ToleranceBounds& bounds) {
 
 class PlaneChecker {
  public:
-  PlaneChecker(const host::Workbook& book, const SurveySettings& settings)
-      : book_(book), settings_(settings) {}
+  PlaneChecker(const host::Workbook& book, const SurveySettings& settings, PlaneRecordSource source)
+      : book_(book), settings_(settings), surveyed_(source == PlaneRecordSource::Surveyed) {}
 
   std::vector<CheckFinding> Run() {
     const host::Worksheet* input = Require(plane_text::kInputSheet);
@@ -175,9 +176,10 @@ class PlaneChecker {
     }
   }
 
-  void CheckCommonColumns(const host::Worksheet& sheet, int32_t row, const StakePoint& point) {
+  void CheckCommonColumns(const host::Worksheet& sheet, int32_t row, const StakePoint& point,
+                          std::string_view mark = {}) {
     ExpectTyped(sheet, {row, kColA}, plane_text::kLabelName, point.Name);
-    ExpectTyped(sheet, {row, kColP}, plane_text::kLabelSide, point.SideText);
+    ExpectTyped(sheet, {row, kColP}, plane_text::kLabelSide, MarkedSideText(point.SideText, mark));
     ExpectNumber(sheet, {row, kColC}, plane_text::kLabelDesignX, point.DesignX);
     ExpectNumber(sheet, {row, kColE}, plane_text::kLabelDesignY, point.DesignY);
   }
@@ -210,18 +212,45 @@ class PlaneChecker {
     }
   }
 
+  // A deviation in whole millimetres as the table shows it, outside the tolerance range.
+  bool Beyond(double measured, double design) const {
+    const double shown = ParseNumericText(DecimalText((measured - design) * 1000.0, 0)).value_or(0);
+    if (!range_) return false;
+    // The bounds as typed, in either order (no draw is involved).
+    const detail::ToleranceBounds bounds = detail::PlaneToleranceBounds(settings_);
+    const double lo = std::min(bounds.lo, bounds.hi);
+    const double hi = std::max(bounds.lo, bounds.hi);
+    return shown < lo || shown > hi;
+  }
+
   std::optional<PlanePoint> CheckInspectionRow(const host::Worksheet& sheet, int32_t row,
                                                const StakePoint& point) {
-    CheckCommonColumns(sheet, row, point);
+    if (surveyed_ && host::IsEmpty(sheet.Value({row, kColG})) &&
+        host::IsEmpty(sheet.Value({row, kColI}))) {
+      CheckCommonColumns(sheet, row, point, plane_text::kNotMeasuredMark);
+      for (const int32_t column : {kColK, kColM, kColO}) {
+        ExpectTyped(sheet, {row, column}, plane_text::kLabelPositionDeviation, "");
+      }
+      return std::nullopt;
+    }
     const auto x = NumberIn(sheet, {row, kColG}, plane_text::kLabelMeasuredX);
     const auto y = NumberIn(sheet, {row, kColI}, plane_text::kLabelMeasuredY);
+    std::string_view mark;
+    if (surveyed_ && x && y && (Beyond(*x, point.DesignX) || Beyond(*y, point.DesignY))) {
+      mark = plane_text::kOutOfToleranceMark;
+    }
+    CheckCommonColumns(sheet, row, point, mark);
     if (x) {
-      CheckDeviation(sheet, {row, kColG}, plane_text::kLabelMeasuredX, point.DesignX, *x);
+      if (!surveyed_) {
+        CheckDeviation(sheet, {row, kColG}, plane_text::kLabelMeasuredX, point.DesignX, *x);
+      }
       ExpectTyped(sheet, {row, kColK}, plane_text::kLabelDeviationX,
                   DecimalText((*x - point.DesignX) * 1000.0, 0));
     }
     if (y) {
-      CheckDeviation(sheet, {row, kColI}, plane_text::kLabelMeasuredY, point.DesignY, *y);
+      if (!surveyed_) {
+        CheckDeviation(sheet, {row, kColI}, plane_text::kLabelMeasuredY, point.DesignY, *y);
+      }
       ExpectTyped(sheet, {row, kColM}, plane_text::kLabelDeviationY,
                   DecimalText((*y - point.DesignY) * 1000.0, 0));
     }
@@ -244,6 +273,11 @@ class PlaneChecker {
     if (measured) {
       ExpectTyped(sheet, {row, kColK}, plane_text::kLabelMeasuredDistance,
                   DecimalText(PlaneDistance(block.StationPoint, *measured), 3));
+    } else if (surveyed_) {
+      // A point not surveyed has no measured distance and no difference.
+      ExpectTyped(sheet, {row, kColK}, plane_text::kLabelMeasuredDistance, "");
+      ExpectTyped(sheet, {row, kColM}, plane_text::kLabelDistanceDifference, "");
+      return;
     }
     // M follows from the distances the sheet shows, whatever they are.
     const auto design_distance = NumberIn(sheet, {row, kColI}, plane_text::kLabelDesignDistance);
@@ -275,6 +309,7 @@ class PlaneChecker {
 
   const host::Workbook& book_;
   const SurveySettings& settings_;
+  const bool surveyed_;
   host::Workbook scratch_;
   std::optional<MillimetreRange> range_;
   std::vector<CheckFinding> findings_;
@@ -283,8 +318,9 @@ class PlaneChecker {
 }  // namespace
 
 std::vector<CheckFinding> CheckPlaneTables(const host::Workbook& book,
-                                           const SurveySettings& settings) {
-  return PlaneChecker(book, settings).Run();
+                                           const SurveySettings& settings,
+                                           PlaneRecordSource source) {
+  return PlaneChecker(book, settings, source).Run();
 }
 
 }  // namespace vardex

@@ -22,7 +22,14 @@ namespace vardex {
 /// Returns an empty list for consistent tables. Never throws on cell contents: a text where a
 /// number belongs is a finding. An unreadable input block or a missing sheet is one finding and
 /// ends the check of what depends on it.
+///
+/// Tables of surveyed points (`PlaneRecordSource::Surveyed`, written from a stake-out file) hold
+/// real deviations: they need not be whole millimetres nor lie within the tolerance, but P of the
+/// inspection table must carry "超限" exactly where a shown deviation lies outside it, and rows
+/// without measured coordinates must be empty but for the design data and "未测".
+enum class PlaneRecordSource { Generated, Surveyed };
 std::vector<CheckFinding> CheckPlaneTables(const host::Workbook& book,
-                                           const SurveySettings& settings);
+                                           const SurveySettings& settings,
+                                           PlaneRecordSource source = PlaneRecordSource::Generated);
 
 }  // namespace vardex

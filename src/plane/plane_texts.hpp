@@ -49,6 +49,12 @@ inline constexpr std::string_view kNotFinite =
     "坐标过大，算出的距离或方位角不是有限数，平面记录表未写入";
 inline constexpr std::string_view kRowRangeTooLong = "记录行超出工作表末行：";
 
+// "平面位置检测表" of surveyed points: marks after the side text in P.
+inline constexpr std::string_view kNotMeasuredMark = "未测";
+inline constexpr std::string_view kOutOfToleranceMark = "超限";
+inline constexpr std::string_view kSurveyedTwice = "重复：该放样点已在";
+inline constexpr std::string_view kSurveyedTwiceEnd = "测过";
+
 // The check of both tables.
 inline constexpr std::string_view kExpected = "应为";
 inline constexpr std::string_view kFound = "，实为";

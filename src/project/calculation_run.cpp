@@ -9,6 +9,7 @@
 #include "levelling/levelling_input.hpp"
 #include "levelling/levelling_record.hpp"
 #include "plane/plane_tables.hpp"
+#include "project/provenance.hpp"
 
 namespace vardex {
 namespace {
@@ -55,6 +56,7 @@ CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings&
   try {
     GenerateLevellingRecord(*project, settings, random);
     outcome.levellingWritten = true;
+    ForgetFieldLevelling(*project);
   } catch (const LevellingInputError& error) {
     // The input read reports for itself and the levelling is skipped; the plane tables read
     // their own block and still have a chance.
@@ -70,6 +72,7 @@ CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings&
   try {
     GeneratePlaneTables(*project, settings, random);
     outcome.planeWritten = true;
+    ForgetFieldPlane(*project);
   } catch (const host::HostError& error) {
     outcome.messages.push_back(Ending(kWhilePlane, error));
     return outcome;
@@ -82,6 +85,24 @@ CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings&
     project->Sheet(kLevellingSheet).Activate();
   } catch (const host::HostError& error) {
     outcome.messages.push_back(Ending(kWhileShowing, error));
+  }
+  return outcome;
+}
+
+CalculationOutcome RunRecordedCalculation(host::Workbook& project, const SettingsForm& form,
+                                          uint64_t seed) {
+  const SetConfigResult settings = SetConfig(form);
+  if (!settings.settings) {
+    CalculationOutcome refused;
+    refused.messages.push_back({std::string(kSettingsMessageTitle), settings.message, true});
+    return refused;
+  }
+  const std::unique_ptr<RandomSource> random = MakeSeededRandomSource(seed);
+  CalculationOutcome outcome = RunCalculation(&project, *settings.settings, *random);
+  if (outcome.Complete()) {
+    RecordProvenance(project, form, seed);
+  } else if (outcome.levellingWritten || outcome.planeWritten) {
+    ForgetProvenance(project);
   }
   return outcome;
 }

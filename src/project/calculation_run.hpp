@@ -39,8 +39,18 @@ struct CalculationOutcome {
 /// tables are still generated. Any other failure of a generator or of the final activation ends
 /// the run where it stands with one message naming the table being written and the cause. The
 /// generators write nothing when they fail, so a table is either fully regenerated or untouched.
+/// A table regenerated no longer counts as made from field data (the workbook's properties say
+/// so no more).
 /// Draws every simulated value from `random`. Throws only std::bad_alloc.
 CalculationOutcome RunCalculation(host::Workbook* project, const SurveySettings& settings,
                                   RandomSource& random);
+
+/// A calculation as both programs run it: RunCalculation with values drawn from a source seeded
+/// with `seed` and the settings `form` (texts as typed), then the workbook's provenance replaced.
+/// A complete run records `form` and `seed`; a run that rewrote some tables but not all removes
+/// the earlier record, which no longer describes the tables; a run that wrote nothing leaves it.
+/// A form that does not validate ends the run before it starts, with the settings message.
+CalculationOutcome RunRecordedCalculation(host::Workbook& project, const SettingsForm& form,
+                                          uint64_t seed);
 
 }  // namespace vardex

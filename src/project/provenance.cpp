@@ -4,10 +4,12 @@
 #include <array>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <random>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "host/platform.hpp"
 
@@ -27,9 +29,20 @@ constexpr std::array<std::string_view, 2> kPlaneNames{"plane-tol-minus", "plane-
 constexpr std::array<std::string_view, 8> kLevellingNames{
     "staff-min",         "staff-max",        "mid-tol-minus",  "mid-tol-plus",
     "closure-tol-minus", "closure-tol-plus", "quick-transfer", "prefix"};
+constexpr std::string_view kLevelClass = "level-class";
+constexpr std::string_view kClosureBy = "closure-by";
 constexpr std::string_view kShowTurnElevation = "show-turn-elevation";
 constexpr std::string_view kShowMidPoints = "show-mid-points";
 constexpr std::string_view kReadingsInMeters = "readings-in-meters";
+
+// Tables made from field data name their files, one "<sha256>  <name>" line each (the form
+// sha256sum prints, so that a shell can verify them).
+constexpr std::string_view kLevellingSource = "Vardex.Levelling.Source";
+constexpr std::string_view kLevellingFiles = "Vardex.Levelling.FieldFiles";
+constexpr std::string_view kLevellingDistribution = "Vardex.Levelling.Distribution";
+constexpr std::string_view kPlaneSource = "Vardex.Plane.Source";
+constexpr std::string_view kPlaneFiles = "Vardex.Plane.FieldFiles";
+constexpr std::string_view kFieldSource = "field";
 
 std::string SettingName(std::string_view option) {
   return std::string(kSettingPrefix) + std::string(option);
@@ -46,13 +59,34 @@ void ReadFlag(const host::Workbook& book, std::string_view option, bool& target)
   }
 }
 
-}  // namespace
+std::string FileList(const std::vector<FieldFileRecord>& files) {
+  std::string text;
+  for (const FieldFileRecord& file : files) {
+    if (!text.empty()) text += '\n';
+    text += file.sha256 + "  " + file.name;
+  }
+  return text;
+}
 
-void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64_t seed) {
+std::vector<FieldFileRecord> ParseFileList(std::string_view text) {
+  std::vector<FieldFileRecord> files;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    const std::size_t gap = line.find("  ");
+    if (gap != std::string_view::npos) {
+      files.push_back({std::string(line.substr(gap + 2)), std::string(line.substr(0, gap))});
+    }
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return files;
+}
+
+void RecordCommon(host::Workbook& book, const SettingsForm& settings) {
   book.SetCustomProperty(kGenerator, kGeneratorValue);
   book.SetCustomProperty(kVersion, VARDEX_VERSION);
   book.SetCustomProperty(kDate, host::platform::UtcNowText());
-  book.SetCustomProperty(kSeed, std::to_string(seed));
   for (std::size_t i = 0; i < kPlaneNames.size(); ++i) {
     book.SetCustomProperty(SettingName(kPlaneNames[i]), settings.TextPM[i]);
   }
@@ -62,6 +96,54 @@ void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64
   book.SetCustomProperty(SettingName(kShowTurnElevation), settings.CheckSZ ? "true" : "false");
   book.SetCustomProperty(SettingName(kShowMidPoints), settings.CheckZJD ? "true" : "false");
   book.SetCustomProperty(SettingName(kReadingsInMeters), settings.CheckMiters ? "true" : "false");
+  book.SetCustomProperty(SettingName(kLevelClass), settings.LevelClass);
+  book.SetCustomProperty(SettingName(kClosureBy), settings.ClosureBy);
+}
+
+}  // namespace
+
+void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64_t seed) {
+  RecordCommon(book, settings);
+  book.SetCustomProperty(kSeed, std::to_string(seed));
+  ForgetFieldLevelling(book);
+  ForgetFieldPlane(book);
+}
+
+void ForgetFieldLevelling(host::Workbook& book) {
+  for (const std::string_view name : {kLevellingSource, kLevellingFiles, kLevellingDistribution}) {
+    book.RemoveCustomProperty(name);
+  }
+}
+
+void ForgetFieldPlane(host::Workbook& book) {
+  for (const std::string_view name : {kPlaneSource, kPlaneFiles}) book.RemoveCustomProperty(name);
+}
+
+void RecordFieldLevelling(host::Workbook& book, const SettingsForm& settings,
+                          const std::vector<FieldFileRecord>& files,
+                          MisclosureDistribution distribution) {
+  RecordCommon(book, settings);
+  book.SetCustomProperty(kLevellingSource, kFieldSource);
+  book.SetCustomProperty(kLevellingFiles, FileList(files));
+  book.SetCustomProperty(kLevellingDistribution, MisclosureDistributionName(distribution));
+}
+
+void RecordFieldPlane(host::Workbook& book, const SettingsForm& settings,
+                      const std::vector<FieldFileRecord>& files) {
+  RecordCommon(book, settings);
+  book.SetCustomProperty(kPlaneSource, kFieldSource);
+  book.SetCustomProperty(kPlaneFiles, FileList(files));
+}
+
+void ForgetProvenance(host::Workbook& book) {
+  for (std::string_view name : {kGenerator, kVersion, kDate, kSeed}) {
+    book.RemoveCustomProperty(name);
+  }
+  for (std::string_view option : kPlaneNames) book.RemoveCustomProperty(SettingName(option));
+  for (std::string_view option : kLevellingNames) book.RemoveCustomProperty(SettingName(option));
+  for (std::string_view option : {kShowTurnElevation, kShowMidPoints, kReadingsInMeters}) {
+    book.RemoveCustomProperty(SettingName(option));
+  }
 }
 
 std::optional<Provenance> ReadProvenance(const host::Workbook& book) {
@@ -87,7 +169,26 @@ std::optional<Provenance> ReadProvenance(const host::Workbook& book) {
   ReadFlag(book, kShowTurnElevation, provenance.settings.CheckSZ);
   ReadFlag(book, kShowMidPoints, provenance.settings.CheckZJD);
   ReadFlag(book, kReadingsInMeters, provenance.settings.CheckMiters);
+  ReadText(book, kLevelClass, provenance.settings.LevelClass);
+  ReadText(book, kClosureBy, provenance.settings.ClosureBy);
+  if (book.CustomProperty(kLevellingSource) == std::optional<std::string>(kFieldSource)) {
+    provenance.levellingFiles = ParseFileList(book.CustomProperty(kLevellingFiles).value_or(""));
+    provenance.distribution =
+        ParseMisclosureDistribution(book.CustomProperty(kLevellingDistribution).value_or(""))
+            .value_or(MisclosureDistribution::None);
+  }
+  if (book.CustomProperty(kPlaneSource) == std::optional<std::string>(kFieldSource)) {
+    provenance.planeFiles = ParseFileList(book.CustomProperty(kPlaneFiles).value_or(""));
+  }
   return provenance;
+}
+
+std::string LocalStamp() {
+  const host::platform::LocalTime now = host::platform::LocalNow();
+  std::array<char, 32> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month,
+                now.day, now.hour, now.minute, now.second);
+  return buffer.data();
 }
 
 uint64_t DrawSeed() {

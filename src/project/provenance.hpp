@@ -6,11 +6,20 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/workbook.hpp"
+#include "levelling/measured_record.hpp"
 #include "settings/survey_settings.hpp"
 
 namespace vardex {
+
+/// A field file a table was made from: its name and the SHA-256 of its bytes.
+struct FieldFileRecord {
+  std::string name;
+  std::string sha256;  ///< 64 lower-case hexadecimal digits
+  friend bool operator==(const FieldFileRecord&, const FieldFileRecord&) = default;
+};
 
 /// What a calculation recorded.
 struct Provenance {
@@ -18,14 +27,40 @@ struct Provenance {
   std::string date;     ///< UTC, ISO 8601, e.g. "2024-05-01T08:30:00Z"
   std::optional<uint64_t> seed;
   SettingsForm settings;  ///< the settings as typed; missing entries read as the defaults
+  /// Set when "水准表" was made from field data rather than drawn: the files, in line order.
+  std::optional<std::vector<FieldFileRecord>> levellingFiles;
+  MisclosureDistribution distribution = MisclosureDistribution::None;
+  /// Set when the plane tables hold surveyed coordinates: the stake-out file.
+  std::optional<std::vector<FieldFileRecord>> planeFiles;
 };
 
 /// Records a calculation with `settings` (texts as typed, so that they validate to exactly the
-/// same values again) and `seed`, dated now. Replaces an earlier record.
+/// same values again) and `seed`, dated now. Replaces an earlier record, field data included:
+/// every table is now a generated one.
 void RecordProvenance(host::Workbook& book, const SettingsForm& settings, uint64_t seed);
+
+/// Removes the record of an earlier calculation, when the tables no longer come from it.
+void ForgetProvenance(host::Workbook& book);
+
+/// Records that "水准表" was made from `files` with `settings` and `distribution`, dated now.
+/// The seed of an earlier calculation stays: it still made the plane tables.
+void RecordFieldLevelling(host::Workbook& book, const SettingsForm& settings,
+                          const std::vector<FieldFileRecord>& files,
+                          MisclosureDistribution distribution);
+
+/// Forgets that "水准表" or the plane tables came from field data: they were generated again.
+void ForgetFieldLevelling(host::Workbook& book);
+void ForgetFieldPlane(host::Workbook& book);
+
+/// Records that the plane tables hold the coordinates surveyed in `files`, dated now.
+void RecordFieldPlane(host::Workbook& book, const SettingsForm& settings,
+                      const std::vector<FieldFileRecord>& files);
 
 /// The recorded calculation, or nothing when the workbook carries no Vardex record.
 std::optional<Provenance> ReadProvenance(const host::Workbook& book);
+
+/// The local date and time "YYYY-MM-DDThh:mm:ss", for files that record when they were written.
+std::string LocalStamp();
 
 /// A seed for a run that was given none: from the system's entropy source mixed with the clock.
 uint64_t DrawSeed();

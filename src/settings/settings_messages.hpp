@@ -23,6 +23,10 @@ inline constexpr std::string_view kClosureTolMessage = "请保证水准点闭合
 /// Quick transfer value not strictly between 0 and half the staff range.
 inline constexpr std::string_view kQuickTransferMessage = "请保证水准快速转站正确性,设置未保存";
 
+/// A levelling class or closure basis that is not one of the choices.
+inline constexpr std::string_view kLevelClassMessage =
+    "请检查水准测量等级（三等、四等、图根、等外）和闭合差计算方式（n 或 L）,设置未保存";
+
 /// Plane box `item` (1-based, from the top) is not a number.
 inline std::string PlaneNotNumberMessage(int item) {
   return "请检查平面设置第" + std::to_string(item) + "项是否为数字,设置未保存";

@@ -69,6 +69,11 @@ SetConfigResult SetConfig(const SettingsForm& form) {
   if (!(next.QuickTransferValue > 0 && half_range > next.QuickTransferValue)) {
     return Refuse(std::string(kQuickTransferMessage));
   }
+  const auto level_class = ParseLevellingClass(form.LevelClass);
+  const auto closure_by = ParseClosureBasis(form.ClosureBy);
+  if (!level_class || !closure_by) return Refuse(std::string(kLevelClassMessage));
+  next.LevelClass = *level_class;
+  next.ClosureBy = *closure_by;
   return {std::move(next), std::string(kSettingsSavedMessage)};
 }
 
@@ -84,6 +89,8 @@ SettingsForm GetConfig(const SurveySettings& settings) {
   form.CheckSZ = settings.ShowTurnPointElevation;
   form.CheckZJD = settings.ShowMidPoints;
   form.CheckMiters = settings.ReadingsInMeters;
+  form.LevelClass = std::string(LevellingClassName(settings.LevelClass));
+  form.ClosureBy = std::string(ClosureBasisName(settings.ClosureBy));
   return form;
 }
 

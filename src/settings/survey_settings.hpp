@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/levelling_class.hpp"
 #include "settings/settings_messages.hpp"
 
 namespace vardex {
@@ -26,6 +27,11 @@ struct SurveySettings {
   bool ReadingsInMeters = true;
   double PlaneTolMinus = -5;  ///< millimetres
   double PlaneTolPlus = 5;    ///< millimetres
+  /// The class whose allowable misclosure the levelling record states and checks.
+  LevellingClass LevelClass = LevellingClass::Fourth;
+  /// ±k√n by set-ups or ±k√L by length. A generated record has no sight distances and always
+  /// counts set-ups.
+  ClosureBasis ClosureBy = ClosureBasis::Setups;
 
   friend bool operator==(const SurveySettings&, const SurveySettings&) = default;
 };
@@ -41,6 +47,10 @@ struct SettingsForm {
   bool CheckSZ = false;
   bool CheckZJD = true;
   bool CheckMiters = true;
+  /// The levelling class by name ("四等") and the closure basis by letter ("n" or "L"), as the
+  /// dialog's two lists and the command line give them.
+  std::string LevelClass = "四等";
+  std::string ClosureBy = "n";
 };
 
 /// Outcome of a save: the complete new settings on success, and the message to show either way
@@ -60,7 +70,8 @@ struct SetConfigResult {
 ///  5. ClosureTolPlus - ClosureTolMinus > 0, else kClosureTolMessage;
 ///  6. 0 < QuickTransferValue < (staff maximum - minimum) / 2, both strict, with the staff range
 ///     of this same form, else kQuickTransferMessage;
-///  7. the new settings and kSettingsSavedMessage.
+///  7. LevelClass one of the class names, ClosureBy "n" or "L", else kLevelClassMessage;
+///  8. the new settings and kSettingsSavedMessage.
 ///
 /// A box of numeric form whose value does not fit a double ("1e999") passes steps 1 and 2 but
 /// cannot be converted: the save then ends with LevellingNotNumberMessage(8), the item after the
@@ -69,7 +80,8 @@ struct SetConfigResult {
 SetConfigResult SetConfig(const SettingsForm& form);
 
 /// The reverse mapping: each number as GeneralNumberText (at most 15 significant digits, no
-/// trailing zeros, point as separator), the prefix unchanged, the switches as check states.
+/// trailing zeros, point as separator), the prefix unchanged, the switches as check states, the
+/// class by name and the closure basis by letter.
 SettingsForm GetConfig(const SurveySettings& settings);
 
 }  // namespace vardex

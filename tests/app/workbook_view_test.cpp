@@ -12,6 +12,7 @@
 #include "app/tab_separated.hpp"
 #include "app_test_support.hpp"
 #include "recording_message_boxes.hpp"
+#include "support/package.hpp"
 #include "support/qt_tests.hpp"
 
 namespace vardex::test {
@@ -41,6 +42,8 @@ class WorkbookViewTest : public QObject {
   void pasteWritesBlockAsTyped();
   void copyGivesShownTexts();
   void undoGoesBackAcrossSheets();
+  void tooWideNumberShowsHashes();
+  void rowStyleComesBeforeColumnStyle();
 
  private:
   host::Workbook& book() { return *mBook; }
@@ -113,6 +116,12 @@ void WorkbookViewTest::typingEditsLikeSpreadsheet_data() {
   QTest::newRow("text stays text")
       << QStringLiteral("12.5") << false << QStringLiteral("K1+240") << int(Qt::Key_Backtab)
       << QStringLiteral("text") << QStringLiteral("K1+240") << QStringLiteral("A4");
+  QTest::newRow("an arrow ends an entry started by typing")
+      << QString() << false << QStringLiteral("107.862") << int(Qt::Key_Right)
+      << QStringLiteral("number") << QStringLiteral("107.862") << QStringLiteral("C4");
+  QTest::newRow("an arrow moves the caret in an F2 edit")
+      << QStringLiteral("12.5") << true << QStringLiteral("1") << int(Qt::Key_Left)
+      << QStringLiteral("number") << QStringLiteral("12.500") << QStringLiteral("B4");
   QTest::newRow("escape keeps the old value")
       << QStringLiteral("12.5") << false << QStringLiteral("99") << int(Qt::Key_Escape)
       << QStringLiteral("number") << QStringLiteral("12.500") << QStringLiteral("B4");
@@ -259,6 +268,35 @@ void WorkbookViewTest::undoGoesBackAcrossSheets() {
   view().undoStack()->redo();
   view().undoStack()->redo();
   QCOMPARE(text(sheet, "E6"), QStringLiteral("107.862"));
+}
+
+void WorkbookViewTest::tooWideNumberShowsHashes() {
+  // B4 is 15 characters wide and shows three decimals.
+  const auto shown = [&](double number) {
+    book().SheetAt(kInputSheet).SetValue(*host::ParseCellRef("B4"), number);
+    view().model()->reload();
+    const QModelIndex b4 = view().model()->index(3, 1);
+    return view().table()->viewport()->grab(view().table()->visualRect(b4)).toImage();
+  };
+  // Any number too wide for the cell looks the same, never as some of its digits.
+  QCOMPARE(shown(123456789012345.0), shown(987654321098765.0));
+  QVERIFY(shown(1.5) != shown(2.5));
+}
+
+void WorkbookViewTest::rowStyleComesBeforeColumnStyle() {
+  // Columns A:C plain (format 2), row 2 bordered (format 1); no cell of its own anywhere.
+  host::Workbook book =
+      OpenPackage({{"S", R"(<row r="2" s="1" customFormat="1"/><row r="3"/>)", "",
+                    R"(<cols><col min="1" max="3" width="9" style="2"/></cols>)"}},
+                  StyleSheet({}, {{}, {0, true}, {}}));
+  SheetModel model;
+  model.setSheet(&book.SheetAt(0));
+  const auto rightEdge = [&](const char* ref) {
+    const host::CellRef cell = *host::ParseCellRef(ref);
+    return model.look(model.index(cell.row - 1, cell.column - 1), 1, 1).right.width;
+  };
+  QVERIFY(rightEdge("B2") > 0);
+  QCOMPARE(rightEdge("B3"), 0);
 }
 
 VARDEX_QT_TEST(WorkbookViewTest);

@@ -125,6 +125,23 @@ TEST(XlsxIo, WrittenCellsReadBackAndEverythingElseStays) {
   EXPECT_EQ(again.CustomProperty("nothing"), std::nullopt);
 }
 
+// A recalculation replaces the record of the one before: a property removed from a saved file is
+// gone from the next save, the others kept.
+TEST(XlsxIo, RemovedCustomPropertyLeavesTheFile) {
+  const test::ScratchDir scratch;
+  Workbook book = Workbook::Open(kWorkbooks / "opx_empty.xltx");
+  book.SetCustomProperty("VardexSeed", "7");
+  book.SetCustomProperty("VardexVersion", "1.3");
+  book.SaveAs(scratch / "a.xlsx");
+  Workbook again = Workbook::Open(scratch / "a.xlsx");
+  again.RemoveCustomProperty("VardexSeed");
+  again.RemoveCustomProperty("nothing");
+  again.SaveAs(scratch / "b.xlsx");
+  const Workbook last = Workbook::Open(scratch / "b.xlsx");
+  EXPECT_EQ(last.CustomProperty("VardexSeed"), std::nullopt);
+  EXPECT_EQ(last.CustomProperty("VardexVersion"), std::optional<std::string>("1.3"));
+}
+
 TEST(XlsxIo, TemplateOpensUntitledAndSavesAsWorkbook) {
   const test::ScratchDir scratch;
   const fs::path dir = scratch / u8"模板 目录";

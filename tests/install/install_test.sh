@@ -35,8 +35,11 @@ if [[ $GUIDE == ON ]]; then
     [[ -f $usr/share/vardex/guide/$page.html ]] || fail "guide page $page.html not installed"
   done
 fi
-# The desktop entry starts what is installed, under the icon that is installed.
-grep -qx 'Exec=vardex-gui' "$usr/share/applications/vardex.desktop" || fail "desktop entry Exec"
+# The desktop entry starts what is installed, under the icon that is installed, with the file a
+# file manager opens with it.
+grep -qx 'Exec=vardex-gui %f' "$usr/share/applications/vardex.desktop" || fail "desktop entry Exec"
+grep -q '^MimeType=.*application/vnd.openxmlformats-officedocument.spreadsheetml.sheet;' \
+  "$usr/share/applications/vardex.desktop" || fail "desktop entry MimeType"
 grep -qx 'Icon=vardex' "$usr/share/applications/vardex.desktop" || fail "desktop entry Icon"
 # The manual page is compressed roff with the version filled in.
 man_head=$(gzip -dc "$usr/share/man/man1/vardex.1.gz" | grep -m1 '^\.TH')

@@ -184,7 +184,7 @@ std::string ZipOf(const Parts& parts, bool zip64) {
 }
 
 std::string Package(const std::vector<PackageSheet>& sheets, const std::string& styles,
-                    const std::string& book_head, bool zip64) {
+                    const std::string& book_head, const std::string& book_tail, bool zip64) {
   std::string types =
       kXml +
       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
@@ -214,15 +214,15 @@ std::string Package(const std::vector<PackageSheet>& sheets, const std::string& 
     rels += Relationship("rIdStyles", "styles", "styles.xml");
     parts.emplace_back("xl/styles.xml", kXml + styles);
   }
-  parts.insert(
-      parts.begin(),
-      {{"[Content_Types].xml", types + "</Types>"},
-       {"_rels/.rels", kXml + "<Relationships xmlns=\"" + kPkgRels + "\">" +
-                           Relationship("rId1", "officeDocument", "xl/workbook.xml") +
-                           "</Relationships>"},
-       {"xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kDocRels +
-                               "\">" + book_head + "<sheets>" + entries + "</sheets></workbook>"},
-       {"xl/_rels/workbook.xml.rels", rels + "</Relationships>"}});
+  parts.insert(parts.begin(),
+               {{"[Content_Types].xml", types + "</Types>"},
+                {"_rels/.rels", kXml + "<Relationships xmlns=\"" + kPkgRels + "\">" +
+                                    Relationship("rId1", "officeDocument", "xl/workbook.xml") +
+                                    "</Relationships>"},
+                {"xl/workbook.xml", kXml + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" +
+                                        kDocRels + "\">" + book_head + "<sheets>" + entries +
+                                        "</sheets>" + book_tail + "</workbook>"},
+                {"xl/_rels/workbook.xml.rels", rels + "</Relationships>"}});
   return ZipOf(parts, zip64);
 }
 
@@ -231,13 +231,13 @@ std::string Package(const std::vector<PackageSheet>& sheets, const std::string& 
 std::string ZipBytes(const Parts& parts) { return ZipOf(parts, false); }
 
 std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
-                         const std::string& book_head) {
-  return Package(sheets, styles, book_head, false);
+                         const std::string& book_head, const std::string& book_tail) {
+  return Package(sheets, styles, book_head, book_tail, false);
 }
 
 std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles,
                          bool zip64) {
-  return Package(sheets, styles, "", zip64);
+  return Package(sheets, styles, "", "", zip64);
 }
 
 host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles) {

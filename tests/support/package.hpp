@@ -31,9 +31,10 @@ using Parts = std::vector<std::pair<std::string, std::string>>;
 std::string ZipBytes(const Parts& parts);
 
 /// A package holding `sheets` in order, `styles` as xl/styles.xml (the whole <styleSheet>
-/// element) when given, and `book_head` between <workbook> and <sheets> (e.g. <bookViews>).
+/// element) when given, `book_head` between <workbook> and <sheets> (e.g. <bookViews>) and
+/// `book_tail` after <sheets> (e.g. <definedNames>).
 std::string PackageBytes(const std::vector<PackageSheet>& sheets, const std::string& styles = "",
-                         const std::string& book_head = "");
+                         const std::string& book_head = "", const std::string& book_tail = "");
 /// The package above, opened; messages name it "project.xlsx".
 host::Workbook OpenPackage(const std::vector<PackageSheet>& sheets, const std::string& styles = "");
 /// The bytes of that package; with `zip64`, every size and offset in the zip64 fields.
