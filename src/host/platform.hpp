@@ -143,6 +143,12 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 /// Standard output and error as on Linux: UTF-8 that the console shows as such (Chinese messages
 /// on Windows), lines that end in "\n" alone.
 void SetUpConsole();
+/// GB 18030 bytes (a superset of GBK, the Chinese Windows code page) as UTF-8, or nothing when
+/// they are not valid in that encoding.
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes);
+/// UTF-8 text as GBK bytes, or nothing when a character has no GBK form or the text is not valid
+/// UTF-8.
+std::optional<std::string> Utf8ToGbk(std::string_view utf8);
 /// A block of `size` bytes (a multiple of kHugePageSize) aligned to a huge page, that the system
 /// is asked to back with huge pages, and that std::free releases; nullptr where the system has no
 /// such blocks for ordinary users (the caller then allocates as usual).

@@ -1,5 +1,6 @@
 // The platform layer on Linux and other POSIX systems.
 #include <fcntl.h>
+#include <iconv.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -139,6 +140,35 @@ void SyncFolder(const fs::path& dir) {
     ::fsync(fd);
     ::close(fd);
   }
+}
+
+// The character set converter of the C library. Nothing is written on failure.
+std::optional<std::string> Convert(std::string_view bytes, const char* from, const char* to) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out(bytes.size() * 2 + 16, '\0');
+  // iconv's interface is not const-correct; it never writes through the input pointer.
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t in_left = bytes.size();
+  std::size_t done = 0;
+  bool ok = true;
+  while (in_left > 0) {
+    char* out_at = out.data() + done;
+    std::size_t out_left = out.size() - done;
+    const std::size_t result = iconv(cd, &in, &in_left, &out_at, &out_left);
+    done = static_cast<std::size_t>(out_at - out.data());
+    if (result != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    ok = false;  // EILSEQ or EINVAL: invalid or incomplete input
+    break;
+  }
+  iconv_close(cd);
+  if (!ok) return std::nullopt;
+  out.resize(done);
+  return out;
 }
 
 }  // namespace
@@ -432,5 +462,11 @@ void* AllocateHugePages(std::size_t size) noexcept {
   if (data != nullptr) ::madvise(data, size, MADV_HUGEPAGE);
   return data;
 }
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
+  return Convert(bytes, "GB18030", "UTF-8");
+}
+
+std::optional<std::string> Utf8ToGbk(std::string_view utf8) { return Convert(utf8, "UTF-8", "GBK"); }
 
 }  // namespace vardex::host::platform

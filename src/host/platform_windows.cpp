@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <atomic>
 #include <bit>
 #include <cstdio>
@@ -220,6 +221,43 @@ bool RenameOpenFile(HANDLE h, const fs::path& to, bool replace) {
 // The lock of a Vardex run covers one byte far beyond the end of any workbook: Windows locks
 // are mandatory, and a lock on the content would keep other programs from reading the file.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
+
+// `bytes` in code page `from` as UTF-16, or nothing when they are not valid in it.
+std::optional<std::wstring> Widen(UINT from, std::string_view bytes) {
+  if (bytes.empty()) return std::wstring();
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+  const int size = static_cast<int>(bytes.size());
+  const int length =
+      ::MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (::MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length) !=
+      length) {
+    return std::nullopt;
+  }
+  return wide;
+}
+
+// UTF-16 text in code page `to`, or nothing when a character has no form in it. `flags` and the
+// default-character check apply to the ANSI code pages only (not to UTF-8).
+std::optional<std::string> Narrow(UINT to, const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  if (wide.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+  const int size = static_cast<int>(wide.size());
+  const bool utf8 = to == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL used_default = FALSE;
+  BOOL* used = utf8 ? nullptr : &used_default;
+  const int length = ::WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, used);
+  if (length <= 0 || used_default) return std::nullopt;
+  std::string out(static_cast<std::size_t>(length), '\0');
+  if (::WideCharToMultiByte(to, flags, wide.data(), size, out.data(), length, nullptr, used) !=
+          length ||
+      used_default) {
+    return std::nullopt;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -530,6 +568,19 @@ void SetUpConsole() {
   if (previous == 0 || previous == CP_UTF8) return;
   ::SetConsoleOutputCP(CP_UTF8);
   std::atexit([] { ::SetConsoleOutputCP(previous); });
+}
+
+// Code page 54936 is GB 18030; 936 is GBK, which Chinese Windows itself writes.
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
+  const std::optional<std::wstring> wide = Widen(54936, bytes);
+  if (!wide) return std::nullopt;
+  return Narrow(CP_UTF8, *wide);
+}
+
+std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
+  const std::optional<std::wstring> wide = Widen(CP_UTF8, utf8);
+  if (!wide) return std::nullopt;
+  return Narrow(936, *wide);
 }
 
 }  // namespace vardex::host::platform
