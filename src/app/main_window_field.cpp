@@ -52,7 +52,7 @@ int runDialog(const MainWindow::DialogRunner& runner, QDialog& dialog) {
 }
 
 void MainWindow::importFieldData() {
-  if (!mProject) return;
+  if (!mProject || mBusy) return;
   FieldImportDialog dialog(this);
   dialog.setObjectName(QStringLiteral("FieldImportDialog"));
   if (runDialog(mDialogRunner, dialog) != QDialog::Accepted || dialog.files().isEmpty()) return;
@@ -60,30 +60,31 @@ void MainWindow::importFieldData() {
   const SettingsForm form = GetConfig(mSettings);
   std::vector<std::string> report;
   bool withinTolerance = true;
-  mView->suspend();
+  // On the worker thread, with the progress window, like a calculation: the view shows a picture
+  // of itself meanwhile and the progress window is gone before any message.
   try {
-    std::vector<FieldFile> files;
-    for (const QString& path : dialog.files()) files.push_back(LoadFieldFile(toPath(path)));
-    if (dialog.kind() == FieldImportDialog::Kind::Levelling) {
-      const LevelImportResult result = ImportLevellingFieldData(*mProject, files, form, mSettings,
-                                                                toCore(dialog.distribution()));
-      report = LevelImportReport(result, kMostListed);
-      withinTolerance = result.summary.WithinAllowable;
-    } else {
-      const StakeoutImportResult result =
-          ImportStakeoutMeasurements(*mProject, files.front(), form, mSettings);
-      report = StakeoutImportReport(result, kMostListed);
-      withinTolerance = result.outOfTolerance.empty();
-    }
+    workOnProject(tr("正在导入观测数据……"), WorkbookView::Thaw::Reload, [&] {
+      std::vector<FieldFile> files;
+      for (const QString& path : dialog.files()) files.push_back(LoadFieldFile(toPath(path)));
+      if (dialog.kind() == FieldImportDialog::Kind::Levelling) {
+        const LevelImportResult result = ImportLevellingFieldData(*mProject, files, form, mSettings,
+                                                                  toCore(dialog.distribution()));
+        report = LevelImportReport(result, kMostListed);
+        withinTolerance = result.summary.WithinAllowable;
+      } else {
+        const StakeoutImportResult result =
+            ImportStakeoutMeasurements(*mProject, files.front(), form, mSettings);
+        report = StakeoutImportReport(result, kMostListed);
+        withinTolerance = result.outOfTolerance.empty();
+      }
+    });
   } catch (const std::exception& error) {
-    mView->resume();
     mMessages.show(
         this, title,
         tr("未能导入，项目未改动：") + QStringLiteral("\n") + QString::fromUtf8(error.what()),
         MessageBoxes::Icon::Critical, MessageBoxes::Buttons::Ok);
     return;
   }
-  mView->resume();
   updateTitle();
   mMessages.show(this, title, joined(report),
                  withinTolerance ? MessageBoxes::Icon::Information : MessageBoxes::Icon::Warning,
