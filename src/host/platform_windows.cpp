@@ -570,9 +570,11 @@ void SetUpConsole() {
   std::atexit([] { ::SetConsoleOutputCP(previous); });
 }
 
-// Code page 54936 is GB 18030; 936 is GBK, which Chinese Windows itself writes.
+// Code page 54936 is GB 18030; 936 is GBK, which Chinese Windows itself writes. A system without
+// 54936 (Wine) reads GBK, which is all but the four-byte sequences.
 std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
-  const std::optional<std::wstring> wide = Widen(54936, bytes);
+  const UINT code_page = ::IsValidCodePage(54936) ? 54936 : 936;
+  const std::optional<std::wstring> wide = Widen(code_page, bytes);
   if (!wide) return std::nullopt;
   return Narrow(CP_UTF8, *wide);
 }
