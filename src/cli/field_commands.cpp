@@ -174,7 +174,8 @@ int FieldCommands::RunImport() {
                       [&](host::Workbook& book, const SettingsForm& form,
                           const SurveySettings& settings, std::vector<std::string>& report) {
                         const StakeoutImportResult result = ImportStakeoutMeasurements(
-                            book, LoadFieldFile(host::PathFromText(coordinateFile_)), form, settings);
+                            book, LoadFieldFile(host::PathFromText(coordinateFile_)), form,
+                            settings);
                         report = StakeoutImportReport(result);
                         return result.outOfTolerance.empty();
                       });

@@ -467,6 +467,8 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
   return Convert(bytes, "GB18030", "UTF-8");
 }
 
-std::optional<std::string> Utf8ToGbk(std::string_view utf8) { return Convert(utf8, "UTF-8", "GBK"); }
+std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
+  return Convert(utf8, "UTF-8", "GBK");
+}
 
 }  // namespace vardex::host::platform

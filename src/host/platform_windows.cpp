@@ -12,9 +12,9 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <atomic>
 #include <bit>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

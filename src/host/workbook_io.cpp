@@ -3,8 +3,8 @@
 #include <system_error>
 
 #include "host/engine_text.hpp"
-#include "host/file_kind.hpp"
 #include "host/file_bytes.hpp"
+#include "host/file_kind.hpp"
 #include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
@@ -126,7 +126,8 @@ void SaveBytesAtomically(const std::filesystem::path& path, std::string_view byt
     try {
       temp.WriteDurably(bytes);
     } catch (const std::system_error& e) {
-      throw HostError(kErrCannotSave, text::SaveWriteFailed(FileName(temp.Path()), detail::SaveCause(e)));
+      throw HostError(kErrCannotSave,
+                      text::SaveWriteFailed(FileName(temp.Path()), detail::SaveCause(e)));
     }
     try {
       temp.ReplaceTarget();
