@@ -8,6 +8,7 @@
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_texts.hpp"
 #include "host/cell_ref.hpp"
+#include "host/path_text.hpp"
 #include "numeric/number_text.hpp"
 
 namespace vardex {
@@ -37,10 +38,7 @@ enum Column : int32_t {
   kAhead,
 };
 
-std::string FileName(const host::Workbook& book) {
-  const std::u8string name = book.Path().filename().u8string();
-  return std::string(name.begin(), name.end());
-}
+std::string FileName(const host::Workbook& book) { return host::PathText(book.Path().filename()); }
 
 bool IsBlank(const CellValue& value) {
   const auto* text = std::get_if<std::string>(&value);
@@ -120,8 +118,9 @@ class SheetReader {
 
 // Stations written back: at least to the millimetre, more places only where the value has them.
 std::string StationCellText(double station) {
+  constexpr double kScales[] = {1e3, 1e4, 1e5};  // exact, unlike some systems' pow(10, n)
   for (int decimals = 3; decimals < 6; ++decimals) {
-    const double scale = std::pow(10.0, decimals);
+    const double scale = kScales[decimals - 3];
     if (std::fabs(std::round(station * scale) / scale - station) < 1e-9) {
       return StationText(station, decimals);
     }

@@ -9,6 +9,7 @@
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_texts.hpp"
 #include "alignment/clothoid.hpp"
+#include "numeric/portable_math.hpp"
 
 namespace vardex {
 namespace {
@@ -38,8 +39,8 @@ double Wrapped(double azimuth) {
 struct XY {
   double x, y;
 };
-XY Along(double azimuth) { return {std::cos(azimuth), std::sin(azimuth)}; }
-XY RightOf(double azimuth) { return {-std::sin(azimuth), std::cos(azimuth)}; }
+XY Along(double azimuth) { return {Cos(azimuth), Sin(azimuth)}; }
+XY RightOf(double azimuth) { return {-Sin(azimuth), Cos(azimuth)}; }
 
 // Shift p of the circle and tangent offset q of a transition of length `spiral` before a circle
 // of `radius`: how far the circle moves in from the tangent, and where along the tangent its
@@ -51,12 +52,12 @@ SpiralShift ShiftOf(double radius, double spiral) {
   if (spiral <= 0) return {};
   const ClothoidOffsets end = ClothoidPoint(spiral, radius * spiral);
   const long double beta = static_cast<long double>(spiral) / (2.0L * radius);
-  const long double half = std::sin(beta / 2.0L);
+  const long double half = Sin(static_cast<double>(beta / 2.0L));
   SpiralShift shift;
   shift.x = static_cast<double>(end.X);
   shift.y = static_cast<double>(end.Y);
   shift.p = static_cast<double>(end.Y - 2.0L * radius * half * half);
-  shift.q = static_cast<double>(end.X - radius * std::sin(beta));
+  shift.q = static_cast<double>(end.X - radius * Sin(static_cast<double>(beta)));
   return shift;
 }
 
@@ -93,12 +94,12 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
   for (std::size_t i = 1; i < n; ++i) {
     const double dx = points[i].X - points[i - 1].X;
     const double dy = points[i].Y - points[i - 1].Y;
-    lengths[i - 1] = std::hypot(dx, dy);
+    lengths[i - 1] = Hypot(dx, dy);
     if (!(lengths[i - 1] >= kSamePoint)) {
       throw AlignmentError(
           t::At(points[i].Where.Name, t::SamePoint(points[i].Name, points[i - 1].Name)));
     }
-    azimuths[i - 1] = Wrapped(std::atan2(dy, dx));
+    azimuths[i - 1] = Wrapped(Atan2(dy, dx));
   }
 
   HorizontalAlignment road;
@@ -119,7 +120,7 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     const double a_out = azimuths[j];
     const XY in = Along(a_in);
     const XY out = Along(a_out);
-    const double deflection = std::atan2(in.x * out.y - in.y * out.x, in.x * out.x + in.y * out.y);
+    const double deflection = Atan2(in.x * out.y - in.y * out.x, in.x * out.x + in.y * out.y);
     const double turn = deflection > 0 ? 1.0 : -1.0;
     const double angle = std::fabs(deflection);
     if (angle < kNoTurn) throw AlignmentError(t::At(point.Where.Name, t::NoTurn(point.Name)));
@@ -160,8 +161,8 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     curve.SpiralOut = point.SpiralOut;
     // The circle, moved in by p1 from the tangent before it and by p2 from the one after it,
     // fixes both tangent lengths; with p1 ≠ p2 they differ by (p1 − p2) / sin Δ each way.
-    const double tangent = std::tan(angle / 2);
-    const double unequal = (s1.p - s2.p) / std::sin(angle);
+    const double tangent = Tan(angle / 2);
+    const double unequal = (s1.p - s2.p) / Sin(angle);
     curve.TangentIn = (radius + s1.p) * tangent - unequal + s1.q;
     curve.TangentOut = (radius + s2.p) * tangent + unequal + s2.q;
     curve.CircularLength = std::max(0.0, radius * (angle - beta1 - beta2));
@@ -171,7 +172,7 @@ HorizontalAlignment HorizontalAlignment::Build(const std::vector<AlignmentPoint>
     const double foot = curve.TangentIn - s1.q;
     curve.CentreX = point.X - foot * in.x + turn * (radius + s1.p) * right_in.x;
     curve.CentreY = point.Y - foot * in.y + turn * (radius + s1.p) * right_in.y;
-    curve.External = std::hypot(curve.CentreX - point.X, curve.CentreY - point.Y) - radius;
+    curve.External = Hypot(curve.CentreX - point.X, curve.CentreY - point.Y) - radius;
 
     const double straight = lengths[j - 1] - tangent_back - curve.TangentIn;
     if (straight < -kTouch) {
@@ -256,7 +257,7 @@ CentrePoint HorizontalAlignment::At(double distance) const {
       // Along the chord rather than from the centre: no large radius is subtracted from
       // coordinates, so a radius of 10 km loses nothing.
       const double half = s / (2 * e.radius);
-      const double chord = 2 * e.radius * std::sin(half);
+      const double chord = 2 * e.radius * Sin(half);
       const XY d = Along(e.azimuth + e.turn * half);
       point = {e.x + chord * d.x, e.y + chord * d.y, Wrapped(e.azimuth + e.turn * 2 * half),
                e.turn / e.radius};
@@ -414,8 +415,8 @@ std::optional<CentreFoot> HorizontalAlignment::Refine(double x, double y, double
     const CentrePoint c = At(distance);
     const double dx = x - c.X;
     const double dy = y - c.Y;
-    along = dx * std::cos(c.Azimuth) + dy * std::sin(c.Azimuth);
-    offset = -dx * std::sin(c.Azimuth) + dy * std::cos(c.Azimuth);
+    along = dx * Cos(c.Azimuth) + dy * Sin(c.Azimuth);
+    offset = -dx * Sin(c.Azimuth) + dy * Cos(c.Azimuth);
     // Near the centre of a circle the foot is ill-defined; a damped step still gets there.
     const double slope = std::max(1 - c.Curvature * offset, 0.2);
     const double next = std::clamp(distance + along / slope, 0.0, length_);

@@ -14,7 +14,9 @@
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_texts.hpp"
 #include "alignment/horizontal.hpp"
+#include "host/path_text.hpp"
 #include "host/xml_util.hpp"
+#include "numeric/portable_math.hpp"
 
 namespace vardex {
 namespace {
@@ -36,9 +38,9 @@ struct Vec {
 };
 Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
 double Cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
-double Length(Vec v) { return std::hypot(v.x, v.y); }
-Vec Along(double azimuth) { return {std::cos(azimuth), std::sin(azimuth)}; }
-double AzimuthOf(Vec from, Vec to) { return std::atan2(to.y - from.y, to.x - from.x); }
+double Length(Vec v) { return Hypot(v.x, v.y); }
+Vec Along(double azimuth) { return {Cos(azimuth), Sin(azimuth)}; }
+double AzimuthOf(Vec from, Vec to) { return Atan2(to.y - from.y, to.x - from.x); }
 
 std::optional<double> Number(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
@@ -116,10 +118,7 @@ std::string ReadFileBytes(const std::filesystem::path& path, const std::string& 
   return bytes;
 }
 
-std::string FileName(const std::filesystem::path& path) {
-  const std::u8string name = path.filename().u8string();
-  return std::string(name.begin(), name.end());
-}
+std::string FileName(const std::filesystem::path& path) { return host::PathText(path.filename()); }
 
 // The parsed file with what its messages need: its name and where its lines start.
 class Document {
@@ -287,7 +286,7 @@ Element ReadElement(const Document& doc, pugi::xml_node node, AngleUnit unit) {
 double StartAzimuth(const Document& doc, const Element& e, const Element* before) {
   if (e.kind == Element::Kind::Curve) {
     const Vec v = *e.centre - e.start;
-    return e.rotation > 0 ? std::atan2(-v.x, v.y) : std::atan2(v.x, -v.y);
+    return e.rotation > 0 ? Atan2(-v.x, v.y) : Atan2(v.x, -v.y);
   }
   if (e.pi) return AzimuthOf(e.start, *e.pi);
   if (e.dir_start) return *e.dir_start;
@@ -301,7 +300,7 @@ double StartAzimuth(const Document& doc, const Element& e, const Element* before
 double EndAzimuth(const Document& doc, const Element& e, const Element* after) {
   if (e.kind == Element::Kind::Curve) {
     const Vec v = *e.centre - e.end;
-    return e.rotation > 0 ? std::atan2(-v.x, v.y) : std::atan2(v.x, -v.y);
+    return e.rotation > 0 ? Atan2(-v.x, v.y) : Atan2(v.x, -v.y);
   }
   if (e.pi) return AzimuthOf(*e.pi, e.end);
   if (e.dir_end) return *e.dir_end;
@@ -432,7 +431,7 @@ void CheckRuns(const Document& doc, const std::vector<Element>& elements,
     const CurveElements& curve = layout.Curves()[k];
     auto check = [&](const Element& element, std::string_view label, double distance, Vec at) {
       const CentrePoint laid_out = layout.At(distance);
-      const double gap = std::hypot(laid_out.X - at.x, laid_out.Y - at.y);
+      const double gap = Hypot(laid_out.X - at.x, laid_out.Y - at.y);
       if (gap > kJoin) doc.Fail(element.node, t::ShapeMismatch(label, gap));
     };
     const Element& first = elements[run.first];

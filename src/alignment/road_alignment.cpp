@@ -7,6 +7,7 @@
 
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_texts.hpp"
+#include "numeric/portable_math.hpp"
 
 namespace vardex {
 namespace {
@@ -152,8 +153,8 @@ RoadPoint RoadAlignment::AtDistance(double distance, double offset) const {
   point.Station = chainage_.StationAt(distance);
   point.Distance = distance;
   point.Offset = offset;
-  point.X = centre.X - offset * std::sin(centre.Azimuth);
-  point.Y = centre.Y + offset * std::cos(centre.Azimuth);
+  point.X = centre.X - offset * Sin(centre.Azimuth);
+  point.Y = centre.Y + offset * Cos(centre.Azimuth);
   point.Azimuth = centre.Azimuth * 180.0 / std::numbers::pi;
   if (point.Azimuth >= 360.0) point.Azimuth -= 360.0;
   if (const auto elevation = profile_.ElevationAt(distance)) {

@@ -7,6 +7,7 @@
 #include "alignment/alignment_error.hpp"
 #include "alignment/alignment_texts.hpp"
 #include "host/cell_ref.hpp"
+#include "host/path_text.hpp"
 #include "numeric/numeric_helpers.hpp"
 
 namespace vardex {
@@ -109,8 +110,7 @@ std::vector<StakeOutRow> ListStations(const RoadAlignment& road,
 void WritePointList(host::Workbook& book, const std::vector<StakeOutRow>& rows) {
   host::Worksheet* sheet = book.FindSheet(t::kInputSheet);
   if (sheet == nullptr || sheet->Name() != t::kInputSheet) {
-    const std::u8string file = book.Path().filename().u8string();
-    throw AlignmentError(t::NoInputSheet(std::string(file.begin(), file.end())));
+    throw AlignmentError(t::NoInputSheet(host::PathText(book.Path().filename())));
   }
   const auto used = sheet->UsedRange();
   const int32_t last = std::max(kFirstPointRow, used ? used->last.row : 0);

@@ -17,6 +17,7 @@
 #include "cli/alignment_text.hpp"
 #include "cli/cli_text.hpp"
 #include "cli/exit_codes.hpp"
+#include "host/path_text.hpp"
 #include "host/workbook.hpp"
 #include "numeric/number_text.hpp"
 #include "numeric/survey_functions.hpp"
@@ -54,7 +55,7 @@ std::optional<double> Metres(const std::string& text) {
 }
 
 bool IsLandXml(const std::filesystem::path& path) {
-  std::string extension = path.extension().string();
+  std::string extension = host::PathText(path.extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return extension == ".xml";
@@ -164,12 +165,12 @@ int AlignmentCommands::RunStations() const {
     return UsageError(std::string(at::kNothingToList));
   }
 
-  const std::filesystem::path project(project_);
+  const std::filesystem::path project = host::PathFromText(project_);
   try {
     // Filled in place like calc: held from reading to saving, and not saved over a newer file.
     host::Workbook book = host::Workbook::OpenForUpdate(project);
     const AlignmentInput input =
-        alignment_.empty() ? ReadAlignmentSheet(book) : ReadLandXml(alignment_);
+        alignment_.empty() ? ReadAlignmentSheet(book) : ReadLandXml(host::PathFromText(alignment_));
     const RoadAlignment road = RoadAlignment::Build(input);
     const std::vector<StakeOutRow> rows = ListStations(road, request);
     WritePointList(book, rows);
@@ -212,7 +213,7 @@ int AlignmentCommands::RunLocate() const {
   }
   if (stations.empty() && points.empty()) return UsageError(std::string(at::kNothingToLocate));
 
-  const std::filesystem::path source(source_);
+  const std::filesystem::path source = host::PathFromText(source_);
   std::vector<RoadPoint> found;
   std::vector<RoadPoint> feet;
   try {

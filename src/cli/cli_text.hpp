@@ -107,7 +107,8 @@ inline std::string CheckFailed(std::string_view file, std::size_t count) {
 inline constexpr std::string_view kUsageLead = "命令行有误：";
 inline constexpr std::string_view kSeeHelp = "（运行 vardex --help 查看用法）";
 inline constexpr std::string_view kNeedCommand =
-    "请给出命令：new、calc、check、stations、locate、pdf、level、stakeout-import 或 stakeout-export";
+    "请给出命令：new、calc、check、stations、locate、pdf、level、stakeout-import 或 "
+    "stakeout-export";
 inline constexpr std::string_view kUnexpected = "无法识别的参数：";
 inline constexpr std::string_view kMissing = "缺少参数：";
 inline constexpr std::string_view kNeedsValue = "选项需要一个值：";

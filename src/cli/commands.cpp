@@ -15,6 +15,7 @@
 #include "cli/settings_options.hpp"
 #include "host/cell_ref.hpp"
 #include "host/host_error.hpp"
+#include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "levelling/levelling_check.hpp"
@@ -46,7 +47,7 @@ std::string HostErrorLine(const host::HostError& error) {
 
 JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
   const std::filesystem::path& input = command.inputs[index];
-  const std::string name = input.string();
+  const std::string name = host::PathText(input);
   JobReport report;
   try {
     // In place, the run holds the file from reading to saving: a second run on it waits.
@@ -69,7 +70,7 @@ JobReport CalculateOne(const CalcCommand& command, std::size_t index) {
       book.Save(options);
     }
     report.ok = true;
-    report.lines.push_back(text::Saved(command.output ? command.output->string() : name));
+    report.lines.push_back(text::Saved(command.output ? host::PathText(*command.output) : name));
   } catch (const host::HostError& error) {
     // The engine's messages name the file already.
     report.lines.push_back(HostErrorLine(error));
@@ -92,7 +93,7 @@ std::string CellName(host::CellRef cell) {
 }  // namespace
 
 int RunNew(const NewCommand& command) {
-  const std::string name = command.project.string();
+  const std::string name = host::PathText(command.project);
   std::error_code error;
   if (!command.force && std::filesystem::exists(command.project, error)) {
     PrintLine(stderr, text::Exists(name));
@@ -137,7 +138,7 @@ int RunCheck(const CheckCommand& command) {
     if (rank(code) > rank(exit_code)) exit_code = code;
   };
   for (const std::filesystem::path& input : command.inputs) {
-    const std::string name = input.string();
+    const std::string name = host::PathText(input);
     try {
       const host::Workbook book = host::Workbook::Open(input);
       const std::optional<Provenance> provenance = ReadProvenance(book);

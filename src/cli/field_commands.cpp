@@ -12,6 +12,7 @@
 #include "fielddata/field_file.hpp"
 #include "host/file_bytes.hpp"
 #include "host/host_error.hpp"
+#include "host/path_text.hpp"
 #include "host/workbook.hpp"
 #include "project/field_data.hpp"
 #include "project/provenance.hpp"
@@ -120,25 +121,26 @@ std::optional<int> FieldCommands::RunParsed() {
 int FieldCommands::RunOnProject(const SettingsOptions& options, CLI::Option* output,
                                 const ProjectWork& work) {
   if (!OptionsValid(options)) return kExitUsage;
-  const std::string name = project_.string();
+  const std::string& name = project_;
+  const std::filesystem::path project = host::PathFromText(project_);
   try {
     // In place like calc: held from reading to saving, and not saved over a newer file.
     const bool in_place = output->count() == 0;
     host::Workbook book =
-        in_place ? host::Workbook::OpenForUpdate(project_) : host::Workbook::Open(project_);
+        in_place ? host::Workbook::OpenForUpdate(project) : host::Workbook::Open(project);
     int exit_code = kExitOk;
     const auto settings = SettingsFor(book, options, name, exit_code);
     if (!settings) return exit_code;
     std::vector<std::string> report;
     const bool within = work(book, settings->first, settings->second, report);
-    const std::filesystem::path target = in_place ? project_ : std::filesystem::path(output_);
+    const std::filesystem::path target = in_place ? project : host::PathFromText(output_);
     if (in_place) {
       book.Save();
     } else {
       book.SaveAs(target);
     }
     PrintReport(report);
-    PrintLine(stdout, text::Written(target.string()));
+    PrintLine(stdout, text::Written(host::PathText(target)));
     return within ? kExitOk : kExitFindings;
   } catch (const host::HostError& error) {
     PrintLine(stderr, Indented(error.what()));
@@ -157,8 +159,8 @@ int FieldCommands::RunLevel() {
                       [&](host::Workbook& book, const SettingsForm& form,
                           const SurveySettings& settings, std::vector<std::string>& report) {
                         std::vector<FieldFile> files;
-                        for (const std::filesystem::path& path : fieldFiles_) {
-                          files.push_back(LoadFieldFile(path));
+                        for (const std::string& path : fieldFiles_) {
+                          files.push_back(LoadFieldFile(host::PathFromText(path)));
                         }
                         const LevelImportResult result =
                             ImportLevellingFieldData(book, files, form, settings, *distribution);
@@ -172,7 +174,8 @@ int FieldCommands::RunImport() {
                       [&](host::Workbook& book, const SettingsForm& form,
                           const SurveySettings& settings, std::vector<std::string>& report) {
                         const StakeoutImportResult result = ImportStakeoutMeasurements(
-                            book, LoadFieldFile(coordinateFile_), form, settings);
+                            book, LoadFieldFile(host::PathFromText(coordinateFile_)), form,
+                            settings);
                         report = StakeoutImportReport(result);
                         return result.outOfTolerance.empty();
                       });
@@ -183,24 +186,24 @@ int FieldCommands::RunExport() {
   if (!format) return Usage(text::BadFormat(format_));
   if (encoding_ != "utf-8" && encoding_ != "gbk") return Usage(text::BadEncoding(encoding_));
   const FileEncoding encoding = encoding_ == "gbk" ? FileEncoding::Gbk : FileEncoding::Utf8;
-  const std::filesystem::path target = output_;
-  const std::string target_name = target.filename().string();
+  const std::filesystem::path target = host::PathFromText(output_);
+  const std::string target_name = host::PathText(target.filename());
   try {
-    const host::Workbook book = host::Workbook::Open(project_);
+    const host::Workbook book = host::Workbook::Open(host::PathFromText(project_));
     const StakeoutExport exported =
         ExportStakeoutPoints(book, *format, encoding, target_name, LocalStamp());
     try {
       host::SaveBytesAtomically(target, exported.bytes);
     } catch (const host::HostError& error) {
-      PrintLine(stderr, text::CannotWrite(target.string(), error.what()));
+      PrintLine(stderr, text::CannotWrite(output_, error.what()));
       return kExitFailed;
     }
-    PrintLine(stdout, text::Exported(exported.points, target.string(), format_));
+    PrintLine(stdout, text::Exported(exported.points, output_, format_));
     return kExitOk;
   } catch (const host::HostError& error) {
     PrintLine(stderr, Indented(error.what()));
   } catch (const std::exception& error) {
-    PrintLine(stderr, text::Failed(project_.string(), Indented(error.what())));
+    PrintLine(stderr, text::Failed(project_, Indented(error.what())));
   }
   return kExitFailed;
 }

@@ -39,9 +39,10 @@ class FieldCommands {
   CLI::App* level_ = nullptr;
   CLI::App* import_ = nullptr;
   CLI::App* export_ = nullptr;
-  std::filesystem::path project_;
-  std::vector<std::filesystem::path> fieldFiles_;
-  std::filesystem::path coordinateFile_;
+  // Paths as the UTF-8 text given; made paths by PathFromText (CLI11 would use the code page).
+  std::string project_;
+  std::vector<std::string> fieldFiles_;
+  std::string coordinateFile_;
   std::string output_;
   CLI::Option* outputOption_ = nullptr;
   CLI::Option* importOutputOption_ = nullptr;

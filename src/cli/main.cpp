@@ -19,10 +19,11 @@
 #include "cli/cli_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/field_commands.hpp"
 #include "cli/pdf_command.hpp"
 #include "cli/pdf_text.hpp"
-#include "cli/field_commands.hpp"
 #include "cli/settings_options.hpp"
+#include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "project/project_template.hpp"
 
@@ -131,10 +132,10 @@ void UseChineseLabels(CLI::App& app) {
 
 // "--prefix=" means an empty prefix, as an empty box in the settings dialog does; CLI11 reads
 // it as a missing value, but takes an empty argument after the option as the empty text.
-std::vector<std::string> SplitEmptyValues(int argc, char** argv) {
+std::vector<std::string> SplitEmptyValues(const std::vector<std::string>& command_line) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
+  for (std::size_t i = 1; i < command_line.size(); ++i) {
+    std::string_view arg = command_line[i];
     if (arg.size() > 3 && arg.starts_with("--") && arg.ends_with("=") &&
         arg.find('=') == arg.size() - 1) {
       args.emplace_back(arg.substr(0, arg.size() - 1));
@@ -181,7 +182,7 @@ std::optional<int> RefusedInputs(const std::vector<std::filesystem::path>& input
                                  std::string_view one_input) {
   if (output && inputs.size() != 1) return UsageError(std::string(one_input));
   if (std::optional<std::filesystem::path> twice = FirstDuplicate(inputs)) {
-    return UsageError(text::Duplicate(twice->string()));
+    return UsageError(text::Duplicate(host::PathText(*twice)));
   }
   return std::nullopt;
 }
@@ -201,6 +202,7 @@ std::optional<SurveySettings> ValidatedSettings(const SettingsForm& form) {
 int main(int argc, char** argv) {
   // An interrupted save leaves no temporary file behind.
   host::platform::InstallInterruptCleanup();
+  host::platform::SetUpConsole();
   CLI::App app{std::string(text::kAppDescription), "vardex"};
   UseChineseLabels(app);
   app.option_defaults()->group("选项");
@@ -208,20 +210,27 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "vardex " VARDEX_VERSION, std::string(text::kVersionHelp));
   app.footer(std::string(text::kExitCodes));
   app.require_subcommand(1);
+  // "/x" is a path on Linux and under Wine, never an option: the same command line means the same
+  // on every system.
+  app.allow_windows_style_options(false);
 
+  // Paths are taken as UTF-8 text and made paths by PathFromText: CLI11 would make them through
+  // the system's code page.
   NewCommand new_command;
+  std::string new_project;
   CLI::App* new_app = app.add_subcommand("new", std::string(text::kNewDescription));
-  new_app->add_option("PROJECT", new_command.project, std::string(text::kNewFileHelp))
+  new_app->add_option("PROJECT", new_project, std::string(text::kNewFileHelp))
       ->required()
       ->type_name("文件");
   new_app->add_flag("--force", new_command.force, std::string(text::kForceHelp));
 
   CalcCommand calc_command;
+  std::vector<std::string> calc_inputs;
   std::string output;
   std::string seed;
   SettingsOptions calc_settings;
   CLI::App* calc_app = app.add_subcommand("calc", std::string(text::kCalcDescription));
-  calc_app->add_option("PROJECT", calc_command.inputs, std::string(text::kCalcFilesHelp))
+  calc_app->add_option("PROJECT", calc_inputs, std::string(text::kCalcFilesHelp))
       ->required()
       ->type_name("文件");
   CLI::Option* output_option =
@@ -236,19 +245,21 @@ int main(int argc, char** argv) {
   calc_settings.AddTo(*calc_app);
 
   CheckCommand check_command;
+  std::vector<std::string> check_inputs;
   SettingsOptions check_settings;
   CLI::App* check_app = app.add_subcommand("check", std::string(text::kCheckDescription));
-  check_app->add_option("PROJECT", check_command.inputs, std::string(text::kCheckFilesHelp))
+  check_app->add_option("PROJECT", check_inputs, std::string(text::kCheckFilesHelp))
       ->required()
       ->type_name("文件");
   check_settings.AddTo(*check_app);
   check_command.options = &check_settings;
 
   PdfCommand pdf_command;
+  std::vector<std::string> pdf_inputs;
   std::string pdf_output;
   unsigned pdf_threads = 0;
   CLI::App* pdf_app = app.add_subcommand("pdf", std::string(text::kPdfDescription));
-  pdf_app->add_option("PROJECT", pdf_command.inputs, std::string(text::kPdfFilesHelp))
+  pdf_app->add_option("PROJECT", pdf_inputs, std::string(text::kPdfFilesHelp))
       ->required()
       ->type_name("文件");
   CLI::Option* pdf_output_option =
@@ -273,7 +284,7 @@ int main(int argc, char** argv) {
   }
 
   try {
-    std::vector<std::string> args = SplitEmptyValues(argc, argv);
+    std::vector<std::string> args = SplitEmptyValues(host::platform::Utf8Arguments(argc, argv));
     app.parse(args);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
@@ -287,17 +298,24 @@ int main(int argc, char** argv) {
   }
 
   if (alignment.Parsed()) return alignment.Run();
+  auto paths = [](const std::vector<std::string>& texts) {
+    std::vector<std::filesystem::path> out;
+    for (const std::string& t : texts) out.push_back(host::PathFromText(t));
+    return out;
+  };
   if (const std::optional<int> code = field_commands.RunParsed()) return *code;
   if (new_app->parsed()) {
+    new_command.project = host::PathFromText(new_project);
     new_command.templateFile = host::FindProjectTemplate(host::ExecutableDir(argv[0]));
     return RunNew(new_command);
   }
   if (calc_app->parsed()) {
+    calc_command.inputs = paths(calc_inputs);
     if (std::optional<int> refused = RefusedInputs(calc_command.inputs, output_option->count() > 0,
                                                    text::kOutputNeedsOneInput)) {
       return *refused;
     }
-    if (output_option->count() > 0) calc_command.output = output;
+    if (output_option->count() > 0) calc_command.output = host::PathFromText(output);
     if (seed_option->count() > 0) {
       calc_command.seed = ParseSeed(seed);
       if (!calc_command.seed) {
@@ -316,13 +334,15 @@ int main(int argc, char** argv) {
     return RunCalc(calc_command);
   }
   if (pdf_app->parsed()) {
+    pdf_command.inputs = paths(pdf_inputs);
     if (std::optional<int> refused = RefusedInputs(
             pdf_command.inputs, pdf_output_option->count() > 0, text::kPdfOutputNeedsOneInput)) {
       return *refused;
     }
-    if (pdf_output_option->count() > 0) pdf_command.output = pdf_output;
+    if (pdf_output_option->count() > 0) pdf_command.output = host::PathFromText(pdf_output);
     pdf_command.threads = pdf_threads > 0 ? pdf_threads : DefaultThreads(pdf_command.inputs.size());
     return RunPdf(pdf_command);
   }
+  check_command.inputs = paths(check_inputs);
   return RunCheck(check_command);
 }

@@ -9,6 +9,7 @@
 #include "cli/exit_codes.hpp"
 #include "cli/pdf_text.hpp"
 #include "host/host_error.hpp"
+#include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "project/print_selection.hpp"
 
@@ -27,7 +28,7 @@ namespace {
 #ifdef VARDEX_HAVE_PDF
 JobReport WriteOne(const PdfCommand& command, std::size_t index) {
   const std::filesystem::path& input = command.inputs[index];
-  const std::string name = input.string();
+  const std::string name = host::PathText(input);
   JobReport report;
   try {
     const host::Workbook book = host::Workbook::Open(input);
@@ -36,7 +37,7 @@ JobReport WriteOne(const PdfCommand& command, std::size_t index) {
     const std::filesystem::path target = command.output ? *command.output : DefaultPdfPath(input);
     host::AtomicFileWriter file(target);
     print::PdfCanvas canvas([&file](std::string_view bytes) { file.Write(bytes); },
-                            input.stem().string());
+                            host::PathText(input.stem()));
     print::PrintJob job(book, sheets, canvas, print::FieldsNow(name));
     if (job.PageCount() == 0) {
       report.lines.push_back(text::Failed(name, print::text::kNothingToPrint));
@@ -46,7 +47,7 @@ JobReport WriteOne(const PdfCommand& command, std::size_t index) {
     canvas.Finish();
     file.Commit();
     report.ok = true;
-    report.lines.push_back(text::PdfWritten(target.string(), job.PageCount()));
+    report.lines.push_back(text::PdfWritten(host::PathText(target), job.PageCount()));
   } catch (const host::HostError& error) {
     // The engine's messages name the file already.
     report.lines.push_back(error.what());

@@ -5,6 +5,7 @@
 
 #include "fielddata/fielddata_texts.hpp"
 #include "host/file_bytes.hpp"
+#include "host/path_text.hpp"
 #include "host/sha256.hpp"
 #include "host/text_codec.hpp"
 
@@ -66,7 +67,7 @@ FieldDataError::FieldDataError(std::string_view file, int32_t line, std::string_
 
 FieldFile LoadFieldFile(const std::filesystem::path& path) {
   FieldFile file;
-  file.Name = path.filename().string();
+  file.Name = host::PathText(path.filename());
   try {
     file.Bytes = host::ReadFileBytes(path, kMaxFieldFileBytes);
   } catch (const host::HostError& e) {

@@ -6,12 +6,14 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace vardex::host::platform {
 
@@ -54,6 +56,7 @@ std::filesystem::path SaveTarget(const std::filesystem::path& path);
 /// link. It takes the target's permissions (and owner where allowed). Until it is committed it
 /// is removed by its destructor and, on SIGINT or SIGTERM, by the interrupt clean-up; while it
 /// is open, LeftoverCleanup() leaves it alone.
+class FileLock;
 class TempFile {
  public:
   /// Throws std::system_error.
@@ -67,9 +70,12 @@ class TempFile {
   void WriteDurably(std::string_view bytes);
   /// The identity the file has now (and keeps when it becomes the target).
   FileIdentity Identity() const;
-  /// Replaces the target with this file in one step and makes the rename durable.
-  /// Throws std::system_error; the file is then still there (and removed by the destructor).
-  void ReplaceTarget();
+  /// Replaces the target with this file in one step and makes the rename durable. `held`, the
+  /// lock this process holds on the target if any, ends with the step (no one can name the
+  /// replaced file any more); Windows, which cannot replace a file that the lock keeps open, ends
+  /// it just before. Throws std::system_error; the file is then still there (and removed by the
+  /// destructor).
+  void ReplaceTarget(FileLock* held = nullptr);
   /// Gives the file the new name `name` in the target's folder unless that name exists; false
   /// when it does. Throws std::system_error for other failures.
   bool MoveToNewName(const std::filesystem::path& name);
@@ -103,6 +109,8 @@ class FileLock {
   /// cannot be opened.
   static FileLock Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait);
   bool Held() const noexcept { return handle_ != -1; }
+  /// Gives the lock up now, as the destructor would.
+  void Release() noexcept;
   /// The identity of the locked file.
   const FileIdentity& Identity() const noexcept { return identity_; }
 
@@ -130,8 +138,22 @@ std::filesystem::path ExecutableDir(const char* argv0);
 unsigned CoreCount();
 /// True when standard error is a terminal (progress lines are drawn only there).
 bool StderrIsTerminal();
-/// Asks the system to back `size` bytes at `data` with huge pages where it can.
-void AdviseHugePages(void* data, std::size_t size) noexcept;
+/// The program's arguments (the program's name first) in UTF-8, whatever the system's code page.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+/// Standard output and error as on Linux: UTF-8 that the console shows as such (Chinese messages
+/// on Windows), lines that end in "\n" alone.
+void SetUpConsole();
+/// GB 18030 bytes (a superset of GBK, the Chinese Windows code page) as UTF-8, or nothing when
+/// they are not valid in that encoding.
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes);
+/// UTF-8 text as GBK bytes, or nothing when a character has no GBK form or the text is not valid
+/// UTF-8.
+std::optional<std::string> Utf8ToGbk(std::string_view utf8);
+/// A block of `size` bytes (a multiple of kHugePageSize) aligned to a huge page, that the system
+/// is asked to back with huge pages, and that std::free releases; nullptr where the system has no
+/// such blocks for ordinary users (the caller then allocates as usual).
+inline constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+void* AllocateHugePages(std::size_t size) noexcept;
 
 /// For tests: makes the next saves fail at one step (the write after half of the bytes, or the
 /// replace) with `error` until called again with an empty error code.

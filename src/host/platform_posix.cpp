@@ -1,5 +1,6 @@
 // The platform layer on Linux and other POSIX systems.
 #include <fcntl.h>
+#include <iconv.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -21,6 +23,7 @@
 #include <utility>
 
 #include "host/platform.hpp"
+#include "host/platform_internal.hpp"
 
 namespace vardex::host::platform {
 namespace {
@@ -51,17 +54,6 @@ class Descriptor {
  private:
   int fd_;
 };
-
-// --- injected failures (tests) ---------------------------------------------------------------
-
-std::mutex injected_mutex;
-SaveStep injected_step = SaveStep::kWrite;
-std::error_code injected_error;
-
-std::error_code InjectedAt(SaveStep step) {
-  std::lock_guard lock(injected_mutex);
-  return injected_error && injected_step == step ? injected_error : std::error_code();
-}
 
 // --- temporary files open for saving, for the interrupt handler ------------------------------
 
@@ -120,7 +112,7 @@ void OnInterrupt(int signal_number) {
 
 constexpr std::string_view kTempMarker = ".vardex-";
 constexpr std::string_view kTempSuffix = ".tmp";
-constexpr std::size_t kRandomDigits = 12;
+using detail::kRandomDigits;
 
 std::string RandomDigits() {
   std::array<unsigned char, kRandomDigits / 2> bytes{};
@@ -137,20 +129,6 @@ std::string RandomDigits() {
   return out;
 }
 
-// "<target name>.vardex-<12 hex digits>.tmp", or the fixed "<target name>.vardex-saving.tmp"
-// that earlier versions used.
-bool IsTempNameFor(std::string_view name, std::string_view target_name) {
-  if (!name.starts_with(target_name)) return false;
-  name.remove_prefix(target_name.size());
-  if (!name.starts_with(kTempMarker) || !name.ends_with(kTempSuffix)) return false;
-  name = name.substr(kTempMarker.size(), name.size() - kTempMarker.size() - kTempSuffix.size());
-  if (name == "saving") return true;
-  if (name.size() != kRandomDigits) return false;
-  for (char c : name)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
-
 fs::path FolderOf(const fs::path& target) {
   fs::path dir = target.parent_path();
   return dir.empty() ? fs::path(".") : dir;
@@ -162,6 +140,35 @@ void SyncFolder(const fs::path& dir) {
     ::fsync(fd);
     ::close(fd);
   }
+}
+
+// The character set converter of the C library. Nothing is written on failure.
+std::optional<std::string> Convert(std::string_view bytes, const char* from, const char* to) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out(bytes.size() * 2 + 16, '\0');
+  // iconv's interface is not const-correct; it never writes through the input pointer.
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t in_left = bytes.size();
+  std::size_t done = 0;
+  bool ok = true;
+  while (in_left > 0) {
+    char* out_at = out.data() + done;
+    std::size_t out_left = out.size() - done;
+    const std::size_t result = iconv(cd, &in, &in_left, &out_at, &out_left);
+    done = static_cast<std::size_t>(out_at - out.data());
+    if (result != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    ok = false;  // EILSEQ or EINVAL: invalid or incomplete input
+    break;
+  }
+  iconv_close(cd);
+  if (!ok) return std::nullopt;
+  out.resize(done);
+  return out;
 }
 
 }  // namespace
@@ -214,13 +221,6 @@ bool IsReadOnly(const fs::path& path) {
   return ::access(path.c_str(), W_OK) != 0 && errno == EACCES;
 }
 
-fs::path SaveTarget(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_symlink(path, error)) return path;
-  const fs::path resolved = fs::canonical(path, error);
-  return error ? path : resolved;
-}
-
 // --- the temporary file of a save ------------------------------------------------------------
 
 TempFile::TempFile(const fs::path& target) : target_(target) {
@@ -267,7 +267,7 @@ TempFile::~TempFile() {
 void TempFile::WriteDurably(std::string_view bytes) {
   const int fd = static_cast<int>(handle_);
   std::string_view rest = bytes;
-  const std::error_code injected = InjectedAt(SaveStep::kWrite);
+  const std::error_code injected = detail::InjectedAt(SaveStep::kWrite);
   if (injected) rest = bytes.substr(0, bytes.size() / 2);  // a disk that fills up part-way
   while (!rest.empty()) {
     const ssize_t n = ::write(fd, rest.data(), rest.size());
@@ -285,10 +285,11 @@ FileIdentity TempFile::Identity() const {
   return IdentityFrom(st);
 }
 
-void TempFile::ReplaceTarget() {
-  if (const std::error_code injected = InjectedAt(SaveStep::kReplace))
+void TempFile::ReplaceTarget(FileLock* held) {
+  if (const std::error_code injected = detail::InjectedAt(SaveStep::kReplace))
     throw std::system_error(injected);
   if (::rename(path_.c_str(), target_.c_str()) != 0) ThrowErrno(errno);
+  if (held != nullptr) held->Release();
   done_ = true;
   UnregisterTemp(slot_);
   slot_ = -1;
@@ -329,7 +330,7 @@ void LeftoverCleanup(const fs::path& target) noexcept {
     for (fs::directory_iterator it(FolderOf(target), error), end; !error && it != end;
          it.increment(error)) {
       const fs::path& candidate = it->path();
-      if (!IsTempNameFor(candidate.filename().string(), target_name)) continue;
+      if (!detail::IsTempNameFor<char>(candidate.filename().string(), target_name)) continue;
       const Descriptor fd(
           ::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
       struct stat opened {};
@@ -364,8 +365,10 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
   return *this;
 }
 
-FileLock::~FileLock() {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+FileLock::~FileLock() { Release(); }
+
+void FileLock::Release() noexcept {
+  if (handle_ >= 0) ::close(static_cast<int>(std::exchange(handle_, -1)));
 }
 
 FileLock FileLock::Acquire(const fs::path& path, std::chrono::milliseconds wait) {
@@ -416,21 +419,14 @@ void InstallInterruptCleanup() {
   }
 }
 
-std::string UtcNowText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  ::gmtime_r(&now, &utc);
-  std::array<char, 32> buffer{};
-  const std::size_t length =
-      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return std::string(buffer.data(), length);
-}
-
-LocalTime LocalNow() {
-  const std::time_t now = std::time(nullptr);
+std::tm detail::BrokenDownTime(std::time_t time, bool local) {
   std::tm tm{};
-  ::localtime_r(&now, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  if (local) {
+    ::localtime_r(&time, &tm);
+  } else {
+    ::gmtime_r(&time, &tm);
+  }
+  return tm;
 }
 
 fs::path ExecutableDir(const char* argv0) {
@@ -452,14 +448,27 @@ unsigned CoreCount() {
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
-void AdviseHugePages(void* data, std::size_t size) noexcept {
-  ::madvise(data, size, MADV_HUGEPAGE);
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
 }
 
-void InjectSaveFailureForTesting(SaveStep step, std::error_code error) {
-  std::lock_guard lock(injected_mutex);
-  injected_step = step;
-  injected_error = error;
+void SetUpConsole() {
+  // Terminals here take the program's UTF-8 as it is.
+}
+
+void* AllocateHugePages(std::size_t size) noexcept {
+  void* data = std::aligned_alloc(kHugePageSize, size);
+  // The kernel may decline the advice.
+  if (data != nullptr) ::madvise(data, size, MADV_HUGEPAGE);
+  return data;
+}
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
+  return Convert(bytes, "GB18030", "UTF-8");
+}
+
+std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
+  return Convert(utf8, "UTF-8", "GBK");
 }
 
 }  // namespace vardex::host::platform

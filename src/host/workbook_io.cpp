@@ -3,8 +3,9 @@
 #include <system_error>
 
 #include "host/engine_text.hpp"
-#include "host/file_kind.hpp"
 #include "host/file_bytes.hpp"
+#include "host/file_kind.hpp"
+#include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/workbook.hpp"
 #include "host/workbook_impl.hpp"
@@ -37,7 +38,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string FileName(const fs::path& p) { return p.filename().string(); }
+std::string FileName(const fs::path& p) { return PathText(p.filename()); }
 
 Workbook Load(std::shared_ptr<const std::string> bytes, const std::string& display_name) {
   Workbook book;
@@ -81,9 +82,9 @@ platform::FileLock LockOrRefuse(const fs::path& file, int error_number,
 // "<name>-计算结果.xlsx", then "-计算结果-2" and so on: where a save keeps its result when the
 // file it would replace changed after it was read.
 fs::path ResultName(const fs::path& target, int n) {
-  std::string name = target.stem().string() + "-计算结果";
+  std::string name = PathText(target.stem()) + "-计算结果";
   if (n > 1) name += "-" + std::to_string(n);
-  return target.parent_path() / (name + target.extension().string());
+  return target.parent_path() / PathFromText(name + PathText(target.extension()));
 }
 
 }  // namespace
@@ -125,7 +126,8 @@ void SaveBytesAtomically(const std::filesystem::path& path, std::string_view byt
     try {
       temp.WriteDurably(bytes);
     } catch (const std::system_error& e) {
-      throw HostError(kErrCannotSave, text::SaveWriteFailed(FileName(temp.Path()), detail::SaveCause(e)));
+      throw HostError(kErrCannotSave,
+                      text::SaveWriteFailed(FileName(temp.Path()), detail::SaveCause(e)));
     }
     try {
       temp.ReplaceTarget();
@@ -140,7 +142,7 @@ void SaveBytesAtomically(const std::filesystem::path& path, std::string_view byt
 
 Workbook Workbook::Open(const std::filesystem::path& path) {
   const std::string name = FileName(path);
-  const std::string ext = Lower(path.extension().string());
+  const std::string ext = Lower(PathText(path.extension()));
   if (ext == ".xls") {
     // Usually an Excel 97-2003 workbook; say so (or what else it is) rather than just "no".
     std::string head;
@@ -197,7 +199,7 @@ void Workbook::SaveAs(const std::filesystem::path& path, const SaveOptions& opti
 void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& options,
                       bool in_place) {
   const std::string name = FileName(path);
-  const std::string ext = Lower(path.extension().string());
+  const std::string ext = Lower(PathText(path.extension()));
   // Saved over the file it came from, a workbook keeps that file's type (a macro workbook named
   // .xlsx stays one, as it was); saved under a name, it takes the type the name says.
   std::string main_type = impl_->main_type;
@@ -262,7 +264,7 @@ void Workbook::SaveTo(const std::filesystem::path& path, const SaveOptions& opti
       throw HostError(kErrChangedOnDisk, text::CannotSave(name, text::ChangedOnDisk({})));
     }
     try {
-      temp.ReplaceTarget();
+      temp.ReplaceTarget(held ? impl_->lock.get() : &lock);
     } catch (const std::system_error& e) {
       throw HostError(kErrCannotSave,
                       text::CannotSave(name, text::SaveRenameFailed(detail::SaveCause(e))));

@@ -249,13 +249,12 @@ ByteBuffer::~ByteBuffer() { std::free(data_); }
 
 void ByteBuffer::Reserve(std::size_t n) {
   if (n <= capacity_) return;
-  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  constexpr std::size_t kHugePage = platform::kHugePageSize;
   if (data_ == nullptr && n >= 2 * kHugePage) {
     // A part of tens of megabytes would otherwise take a page fault every 4 KiB as it is
-    // written; in huge pages it takes one every 2 MiB. The kernel may decline the advice.
+    // written; in huge pages it takes one every 2 MiB.
     const std::size_t rounded = (n + kHugePage - 1) / kHugePage * kHugePage;
-    if (void* p = std::aligned_alloc(kHugePage, rounded)) {
-      platform::AdviseHugePages(p, rounded);
+    if (void* p = platform::AllocateHugePages(rounded)) {
       data_ = static_cast<char*>(p);
       capacity_ = rounded;
       return;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "host/engine_text.hpp"
+#include "host/path_text.hpp"
 #include "levelling/levelling_texts.hpp"
 #include "numeric/number_text.hpp"
 
@@ -24,13 +25,7 @@ constexpr int32_t kColB = 2;
 constexpr int32_t kColE = 5;
 constexpr int32_t kColF = 6;
 
-std::string FileName(const host::Workbook& book) {
-  const std::u8string name = book.Path().filename().u8string();
-  std::string out;
-  out.reserve(name.size());
-  for (const char8_t c : name) out.push_back(static_cast<char>(c));
-  return out;
-}
+std::string FileName(const host::Workbook& book) { return host::PathText(book.Path().filename()); }
 
 // "文件“p.xlsx”中" for a workbook that has a file, nothing for an untitled one.
 std::string FilePrefix(const host::Workbook& book) {

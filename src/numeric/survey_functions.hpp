@@ -24,8 +24,9 @@ inline constexpr double PiConstant = 3.14159265358979;
 /// "[h]" whole degrees without wrap, U+00B0, minutes, U+2032, seconds with two decimals, U+2033.
 inline constexpr std::string_view DmsFormat = "[h]°mm′ss.00″";
 
-/// Horizontal distance from `a` to `b` in metres, (dY^2 + dX^2)^0.5 through the general power
-/// function. Only X and Y are used. Finite for finite coordinates below about 1e150.
+/// Horizontal distance from `a` to `b` in metres, (dY^2 + dX^2)^0.5 correctly rounded (the square
+/// root, where a general power function misses the last bit in rare cases). Only X and Y are used.
+/// Finite for finite coordinates below about 1e150.
 double PlaneDistance(const PlanePoint& a, const PlanePoint& b);
 
 /// Azimuth from `a` to `b` in decimal degrees, clockwise from north (+X): 0 <= result < 360 for

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "host/engine_text.hpp"
+#include "host/path_text.hpp"
 #include "numeric/number_text.hpp"
 #include "plane/plane_texts.hpp"
 
@@ -14,7 +15,7 @@ namespace {
 std::string FilePart(const host::Workbook& book) {
   const auto& path = book.Path();
   if (path.empty()) return {};
-  std::string text = path.filename().string();
+  std::string text = host::PathText(path.filename());
   text += plane_text::kFileSeparator;
   return text;
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "host/page_setup.hpp"
+#include "host/path_text.hpp"
 #include "host/platform.hpp"
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
@@ -12,11 +13,11 @@
 namespace vardex::print {
 
 DocumentFields FieldsNow(const std::string& path) {
-  const std::filesystem::path p(path);
+  const std::filesystem::path p = host::PathFromText(path);
   DocumentFields fields;
-  fields.file = p.filename().string();
+  fields.file = host::PathText(p.filename());
   if (p.has_parent_path()) {
-    fields.folder = p.parent_path().string();
+    fields.folder = host::PathText(p.parent_path());
     fields.folder += static_cast<char>(std::filesystem::path::preferred_separator);
   }
   const host::platform::LocalTime now = host::platform::LocalNow();

@@ -21,6 +21,8 @@ grep -q "^数据输入!" <(dump "项目 一/新项目.xlsx") || fail "--force di
 # Without the template the program says so as the desktop app would, and writes nothing.
 mkdir lonely
 cp "$VARDEX" lonely/vardex
+# The Windows build's bin/vardex starts the vardex.exe beside it.
+if [[ -e $VARDEX.exe ]]; then cp "$VARDEX.exe" lonely/; fi
 run 1 "^错误1004$" lonely/vardex new orphan.xlsx
 grep -q "^发生错误，错误内容：$" <<<"$OUT" || fail "no project-creation message"
 grep -q "work.xltx" <<<"$OUT" || fail "the message does not name the template"

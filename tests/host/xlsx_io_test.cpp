@@ -144,20 +144,21 @@ TEST(XlsxIo, RemovedCustomPropertyLeavesTheFile) {
 
 TEST(XlsxIo, TemplateOpensUntitledAndSavesAsWorkbook) {
   const test::ScratchDir scratch;
-  const fs::path dir = scratch / "模板 目录";
+  const fs::path dir = scratch / u8"模板 目录";
   fs::create_directories(dir);
-  fs::copy_file(kWorkbooks / "opx_empty.xltx", dir / "工作.xltx");
-  Workbook book = Workbook::Open(dir / "工作.xltx");
+  fs::copy_file(kWorkbooks / "opx_empty.xltx", dir / u8"工作.xltx");
+  Workbook book = Workbook::Open(dir / u8"工作.xltx");
   EXPECT_TRUE(book.Path().empty());
   EXPECT_THROW(book.Save(), HostError);
   book.AddSheet("水准表").SetValue({5, 1}, "BM1");
-  book.SaveAs(dir / "项目.xlsx");
-  EXPECT_EQ(book.Path(), dir / "项目.xlsx");
-  Workbook again = Workbook::Open(dir / "项目.xlsx");
+  book.SaveAs(dir / u8"项目.xlsx");
+  EXPECT_EQ(book.Path(), dir / u8"项目.xlsx");
+  Workbook again = Workbook::Open(dir / u8"项目.xlsx");
   EXPECT_EQ(again.Sheet("水准表").Value({5, 1}), CellValue(std::string("BM1")));
   EXPECT_EQ(again.SheetCount(), 4u);
-  EXPECT_EQ(test::PackagePart(FileBytes(dir / "项目.xlsx"), "[Content_Types].xml").find("template"),
-            std::string::npos);
+  EXPECT_EQ(
+      test::PackagePart(FileBytes(dir / u8"项目.xlsx"), "[Content_Types].xml").find("template"),
+      std::string::npos);
 }
 
 // --- hostile and broken packages ----------------------------------------------------------

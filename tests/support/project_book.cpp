@@ -5,6 +5,7 @@
 #include <optional>
 #include <sstream>
 
+#include "host/path_text.hpp"
 #include "numeric/number_text.hpp"
 #include "support/package.hpp"
 
@@ -174,8 +175,9 @@ bool HasFindingAt(const std::vector<CheckFinding>& findings, const std::string& 
 
 host::Workbook SavedAndReopened(host::Workbook& book, const std::string& file_name) {
   const ScratchDir dir;
-  book.SaveAs(dir / file_name);
-  return host::Workbook::Open(dir / file_name);
+  // UTF-8 on every system: a narrow name would go through the ANSI code page on Windows.
+  book.SaveAs(dir / host::PathFromText(file_name));
+  return host::Workbook::Open(dir / host::PathFromText(file_name));
 }
 
 std::filesystem::path TemplateFile() { return VARDEX_TEMPLATE_FILE; }

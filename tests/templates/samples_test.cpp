@@ -92,8 +92,14 @@ TEST(Samples, BridgeSectionExercisesTheRest) {
 }
 
 int MakeProject(const std::string& arguments) {
-  const std::string command = std::string("\"") + VARDEX_MAKE_PROJECT + "\" \"" +
-                              test::TemplateFile().string() + "\" " + arguments;
+  // The system's own spelling of the program's path (a drive letter under Wine, where "/..." would
+  // read as an option of the shell).
+  const fs::path program = fs::absolute(VARDEX_MAKE_PROJECT).make_preferred();
+  std::string command =
+      "\"" + program.string() + "\" \"" + test::TemplateFile().string() + "\" " + arguments;
+#ifdef _WIN32
+  command = "\"" + command + "\"";  // cmd.exe takes off the outer pair of quotes
+#endif
   return std::system(command.c_str());
 }
 

@@ -179,8 +179,8 @@ TEST(Template, PlaneRecordFormats) {
 TEST(Template, SavedProjectKeepsContentAndPrintSetup) {
   Workbook copy = Workbook::Open(kTemplate);
   const test::ScratchDir dir;
-  copy.SaveAs(dir / "模板往返.xlsx");
-  const auto parts = test::PackageParts(test::FileBytes(dir / "模板往返.xlsx"));
+  copy.SaveAs(dir / u8"模板往返.xlsx");
+  const auto parts = test::PackageParts(test::FileBytes(dir / u8"模板往返.xlsx"));
   const auto original = test::PackageParts(test::FileBytes(kTemplate));
   ASSERT_EQ(parts.size(), original.size());
   for (std::size_t i = 0; i < parts.size(); ++i) {
