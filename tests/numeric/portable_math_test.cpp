@@ -53,7 +53,9 @@ TEST(PortableMathTest, IdentitiesHoldAcrossTheRange) {
     const double s = Sin(x), c = Cos(x);
     EXPECT_NEAR(s * s + c * c, 1.0, 4e-16) << x;
     EXPECT_NEAR(Atan2(s, c), std::remainder(x, 2 * kPi), 1e-11) << x;
-    if (std::fabs(c) > 1e-3) EXPECT_NEAR(Tan(x), s / c, 4 * Ulp(s / c)) << x;
+    if (std::fabs(c) > 1e-3) {
+      EXPECT_NEAR(Tan(x), s / c, 4 * Ulp(s / c)) << x;
+    }
     EXPECT_NEAR(Atan(Tan(x / 1.4e5)), x / 1.4e5, 2 * Ulp(x / 1.4e5)) << x;
     EXPECT_NEAR(Hypot(y, z), std::sqrt(y * y + z * z), 2 * Ulp(Hypot(y, z))) << y << " " << z;
   }
