@@ -45,7 +45,7 @@ Row& Worksheet::Impl::RowAt(int32_t row) {
           std::min(std::max(index + 1, rows.capacity() * 2), static_cast<std::size_t>(kMaxRows)));
     rows.resize(index + 1);
   }
-  return rows[index];
+  return rows.At(index);
 }
 
 namespace {
@@ -57,7 +57,9 @@ auto ColumnLess = [](const Cell& c, int32_t column) { return c.column < column; 
 Cell* Worksheet::Impl::FindCell(CellRef ref) {
   const auto index = static_cast<std::size_t>(ref.row - 1);
   if (index >= rows.size()) return nullptr;
-  auto& cells = rows[index].cells;
+  Row* row = rows.Find(index);
+  if (row == nullptr) return nullptr;
+  auto& cells = row->cells;
   auto it = std::lower_bound(cells.begin(), cells.end(), ref.column, ColumnLess);
   return it != cells.end() && it->column == ref.column ? &*it : nullptr;
 }
@@ -276,7 +278,9 @@ void Worksheet::ClearContents(const RangeRef& range) {
   auto& s = *impl_;
   const auto last = std::min<std::size_t>(static_cast<std::size_t>(range.last.row), s.rows.size());
   for (auto r = static_cast<std::size_t>(range.first.row); r <= last; ++r) {
-    Row& row = s.rows[r - 1];
+    Row* found = s.rows.Find(r - 1);
+    if (found == nullptr) continue;
+    Row& row = *found;
     auto& cells = row.cells;
     if (cells.empty()) continue;
     auto begin = std::lower_bound(cells.begin(), cells.end(), range.first.column, ColumnLess);

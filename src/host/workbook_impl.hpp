@@ -87,6 +87,65 @@ struct SharedFormula {
 /// ("磁盘空间不足").
 std::string SaveCause(const std::system_error& e);
 
+/// The rows of a sheet by index (row - 1). The table holds a four-byte slot for every row down to
+/// the last one and a whole Row only for the rows that exist, so a sheet with a few cells far down
+/// (or a used range claiming a million rows) costs little. Rows are kept in a deque: a reference to
+/// one stays valid while others are added.
+class RowTable {
+ public:
+  /// One past the index of the last row the table reaches.
+  std::size_t size() const noexcept { return slots_.size(); }
+  std::size_t capacity() const noexcept { return slots_.capacity(); }
+  void reserve(std::size_t n) { slots_.reserve(n); }
+  /// Reaches down to `n` rows (the new ones empty); never shrinks.
+  void resize(std::size_t n) {
+    if (n > slots_.size()) slots_.resize(n, 0);
+  }
+
+  /// The row at `index` (< size()), or an empty row that does not exist.
+  const Row& operator[](std::size_t index) const noexcept {
+    const uint32_t slot = slots_[index];
+    return slot == 0 ? kNoRow : store_[slot - 1];
+  }
+  /// The row at `index` (< size()) to change, or nullptr when there is none there.
+  Row* Find(std::size_t index) noexcept {
+    const uint32_t slot = slots_[index];
+    return slot == 0 ? nullptr : &store_[slot - 1];
+  }
+  /// The row at `index` (< size()) to change, made when there is none there.
+  Row& At(std::size_t index) {
+    uint32_t& slot = slots_[index];
+    if (slot == 0) {
+      store_.emplace_back();
+      slot = static_cast<uint32_t>(store_.size());
+    }
+    return store_[slot - 1];
+  }
+
+  /// Every row in order, empty ones included, as const Row&.
+  class Iterator {
+   public:
+    Iterator(const RowTable* table, std::size_t index) : table_(table), index_(index) {}
+    const Row& operator*() const noexcept { return (*table_)[index_]; }
+    Iterator& operator++() noexcept {
+      ++index_;
+      return *this;
+    }
+    bool operator==(const Iterator& other) const noexcept = default;
+
+   private:
+    const RowTable* table_;
+    std::size_t index_;
+  };
+  Iterator begin() const noexcept { return {this, 0}; }
+  Iterator end() const noexcept { return {this, slots_.size()}; }
+
+ private:
+  inline static const Row kNoRow{};
+  std::vector<uint32_t> slots_;  ///< 0: no row; else 1 + its place in store_
+  std::deque<Row> store_;
+};
+
 }  // namespace vardex::host::detail
 
 namespace vardex::host {
@@ -98,7 +157,7 @@ struct Worksheet::Impl {
   std::string rel_id;
   std::string part;  ///< e.g. "xl/worksheets/sheet1.xml"
 
-  std::vector<detail::Row> rows;  ///< index = row - 1
+  detail::RowTable rows;  ///< index = row - 1
   std::vector<RangeRef> merged;
   RangeRef selection{{1, 1}, {1, 1}};
 

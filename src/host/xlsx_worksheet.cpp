@@ -61,7 +61,9 @@ class SheetReader {
     for (const RangeRef& a : arrays_) {
       for (int32_t r = a.first.row; r <= a.last.row; ++r) {
         if (static_cast<std::size_t>(r) > s_.rows.size()) break;
-        for (Cell& c : s_.rows[static_cast<std::size_t>(r - 1)].cells)
+        Row* row = s_.rows.Find(static_cast<std::size_t>(r - 1));
+        if (row == nullptr) continue;
+        for (Cell& c : row->cells)
           if (c.column >= a.first.column && c.column <= a.last.column &&
               a.first != CellRef{r, c.column})
             c.flags |= Cell::kArrayPart;

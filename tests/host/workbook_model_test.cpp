@@ -7,6 +7,7 @@
 #include "host/sheet_layout.hpp"
 #include "host/workbook.hpp"
 #include "support/expect_error.hpp"
+#include "support/package.hpp"
 
 namespace vardex::host {
 namespace {
@@ -87,6 +88,35 @@ TEST(WorkbookModel, ClearContentsKeepsStylesAndIsCheapOnHugeRanges) {
   s.ClearContents(Range("A1:XFD1048576"));
   EXPECT_TRUE(IsEmpty(s.Value(At("J5"))));
   EXPECT_EQ(s.UsedRange(), std::optional<RangeRef>(Range("A5:C7")));
+}
+
+// Rows are made where cells go, in any order, also far down a sheet with nothing between; the
+// file keeps each cell in its place.
+TEST(WorkbookModel, CellsFarApartKeepTheirPlacesThroughASave) {
+  test::ScratchDir dir;
+  {
+    Workbook book;
+    Worksheet& s = book.SheetAt(0);
+    s.SetValue(At("XFD1048576"), 1.0);
+    s.SetValue(At("A1"), 2.0);
+    s.SetValue(At("C500000"), "中");  // a row between the two, made after both
+    s.SetValue(At("B500000"), 3.0);   // and a cell before the one already in it
+    s.ClearContents(Range("A2:XFD499999"));
+    s.SetValue(At("A700000"), 4.0);
+    s.ClearContents(Range("A700000"));
+    EXPECT_EQ(s.UsedRange(), std::optional<RangeRef>(Range("A1:XFD1048576")));
+    book.SaveAs(dir / "far.xlsx");
+  }
+  const Workbook book = Workbook::Open(dir / "far.xlsx");
+  const Worksheet& s = book.SheetAt(0);
+  EXPECT_EQ(s.Value(At("A1")), CellValue(2.0));
+  EXPECT_EQ(s.Value(At("B500000")), CellValue(3.0));
+  EXPECT_EQ(s.Value(At("C500000")), CellValue(std::string("中")));
+  EXPECT_EQ(s.Value(At("XFD1048576")), CellValue(1.0));
+  for (const char* empty : {"A2", "A499999", "A500000", "A700000", "XFD1048575"}) {
+    EXPECT_TRUE(IsEmpty(s.Value(At(empty)))) << empty;
+  }
+  EXPECT_EQ(s.UsedRange(), std::optional<RangeRef>(Range("A1:XFD1048576")));
 }
 
 TEST(WorkbookModel, TextFollowsTheNumberFormat) {
