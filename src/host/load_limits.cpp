@@ -13,10 +13,18 @@ void FailOverLimit(const std::string& file, std::string_view what, uint64_t limi
   throw HostError(kErrCannotOpen, text::CannotOpen(file, text::OverLimit(what, amount)));
 }
 
-void LoadBudget::Add(std::size_t& total, std::size_t n, std::size_t limit, std::string_view what) {
-  total += n;
-  if (total > limit)
-    FailOverLimit(file_, std::string("工作簿的") + std::string(what) + "总数", limit);
+void LoadBudget::Add(std::atomic<std::size_t>& total, std::size_t n, std::size_t limit,
+                     std::string_view what) {
+  if (total.fetch_add(n, std::memory_order_relaxed) + n > limit) Fail(what, limit);
+}
+
+void LoadBudget::CheckStrings(std::size_t pending) const {
+  if (strings_.load(std::memory_order_relaxed) + pending > kLoadLimits.strings)
+    Fail(kStrings, kLoadLimits.strings);
+}
+
+void LoadBudget::Fail(std::string_view what, std::size_t limit) const {
+  FailOverLimit(file_, std::string("工作簿的") + std::string(what) + "总数", limit);
 }
 
 }  // namespace vardex::host::detail

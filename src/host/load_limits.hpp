@@ -4,6 +4,7 @@
 // load take gigabytes or minutes. A load that would pass one stops with a message naming it.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,21 +32,30 @@ inline constexpr LoadLimits kLoadLimits{};
 
 /// What the load has built so far, against kLoadLimits. The Add* functions throw
 /// HostError(kErrCannotOpen) naming the file and the limit once a total passes its limit.
+/// Sheets read in parallel share one budget: the totals are atomic.
 class LoadBudget {
  public:
   explicit LoadBudget(std::string file) : file_(std::move(file)) {}
-  void AddCells(std::size_t n) { Add(cells_, n, kLoadLimits.cells, "单元格"); }
-  void AddRows(std::size_t n) { Add(rows_, n, kLoadLimits.rows, "行"); }
-  void AddStrings(std::size_t n) { Add(strings_, n, kLoadLimits.strings, "文本"); }
+  void AddCells(std::size_t n) { Add(cells_, n, kLoadLimits.cells, kCells); }
+  void AddRows(std::size_t n) { Add(rows_, n, kLoadLimits.rows, kRows); }
+  void AddStrings(std::size_t n) { Add(strings_, n, kLoadLimits.strings, kStrings); }
+  /// Throws as AddStrings would if `pending` texts, not yet added, were added now.
+  void CheckStrings(std::size_t pending) const;
   const std::string& File() const noexcept { return file_; }
 
  private:
-  void Add(std::size_t& total, std::size_t n, std::size_t limit, std::string_view what);
+  static constexpr std::string_view kCells = "单元格";
+  static constexpr std::string_view kRows = "行";
+  static constexpr std::string_view kStrings = "文本";
+
+  void Add(std::atomic<std::size_t>& total, std::size_t n, std::size_t limit,
+           std::string_view what);
+  [[noreturn]] void Fail(std::string_view what, std::size_t limit) const;
 
   std::string file_;
-  std::size_t cells_ = 0;
-  std::size_t rows_ = 0;
-  std::size_t strings_ = 0;
+  std::atomic<std::size_t> cells_{0};
+  std::atomic<std::size_t> rows_{0};
+  std::atomic<std::size_t> strings_{0};
 };
 
 /// The refusal for a limit: names the file, what was counted and the limit.

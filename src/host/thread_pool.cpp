@@ -110,38 +110,4 @@ void ParallelFor(std::size_t count, unsigned threads,
   if (loop->error) std::rethrow_exception(loop->error);
 }
 
-std::function<void()> RunAsync(std::function<void()> task) {
-  struct State {
-    std::function<void()> task;
-    std::atomic<bool> claimed{false};
-    bool finished = false;
-    std::exception_ptr error;
-    std::mutex mutex;
-    std::condition_variable done;
-    // Runs the task unless someone already has.
-    void Claim() {
-      if (claimed.exchange(true)) return;
-      std::exception_ptr failure;
-      try {
-        task();
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      std::lock_guard lock(mutex);
-      error = failure;
-      finished = true;
-      done.notify_all();
-    }
-  };
-  auto state = std::make_shared<State>();
-  state->task = std::move(task);
-  if (ThePool().Workers() > 0) ThePool().Submit([state] { state->Claim(); });
-  return [state] {
-    state->Claim();  // not started yet (or no workers): the caller does it
-    std::unique_lock lock(state->mutex);
-    state->done.wait(lock, [&] { return state->finished; });
-    if (state->error) std::rethrow_exception(state->error);
-  };
-}
-
 }  // namespace vardex::host::detail

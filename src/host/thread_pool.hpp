@@ -1,6 +1,6 @@
 // The engine's one pool of worker threads, one per core beside the calling thread, shared by
 // everything that works in parallel (compressing the parts of a save, reading a workbook's
-// sheets ahead of the parser). Threads are made once, on first use, with the standard library.
+// sheets). Threads are made once, on first use, with the standard library.
 #pragma once
 
 #include <cstddef>
@@ -13,9 +13,5 @@ namespace vardex::host::detail {
 /// indices may start before smaller ones finish. The first exception a call throws is rethrown
 /// here once all have ended. Calls from inside a task are allowed (the caller does the work).
 void ParallelFor(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& task);
-
-/// Runs `task` on a worker of the pool; the returned function waits for it and rethrows what it
-/// threw. Used to overlap one step (inflating the next part) with the caller's work.
-std::function<void()> RunAsync(std::function<void()> task);
 
 }  // namespace vardex::host::detail

@@ -24,6 +24,11 @@ uint32_t StringPool::Intern(std::string_view s) {
   return Append(std::string(s));
 }
 
+std::optional<uint32_t> StringPool::Find(std::string_view s) const {
+  if (auto it = index_.find(s); it != index_.end()) return it->second;
+  return std::nullopt;
+}
+
 uint32_t StringPool::Append(std::string s, bool findable) {
   const auto id = static_cast<uint32_t>(strings_.size());
   strings_.push_back(std::move(s));

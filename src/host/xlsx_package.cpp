@@ -5,6 +5,8 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <set>
 #include <unordered_map>
 
@@ -229,26 +231,6 @@ void LoadPackage(Workbook& book, Package package) {
     b.sheets.push_back(std::make_unique<Worksheet>(std::move(impl)));
   }
 
-  // Inflating a part takes about as long as scanning it: the next sheet's part is inflated on
-  // another core while this one is read (two parts in memory at a time, never all of them).
-  std::vector<std::string> texts(b.sheets.size());
-  auto prefetch = [&](std::size_t i) -> std::function<void()> {
-    if (i >= b.sheets.size()) return [] {};
-    return RunAsync(
-        [&pkg, &texts, i, part = b.sheets[i]->impl().part] { texts[i] = ReadAsUtf8(pkg, part); });
-  };
-  std::function<void()> next = prefetch(0);
-  // Whatever ends the load, the worker must not outlive the text it writes into.
-  struct WaitOnExit {
-    std::function<void()>& wait;
-    ~WaitOnExit() {
-      try {
-        wait();
-      } catch (...) {
-      }
-    }
-  } wait_on_exit{next};
-
   if (const Rel* r = FindRel(rels, "sharedStrings"); r && pkg.Find(r->target)) {
     b.sst_part = r->target;
     ReadSharedStrings(pkg.Read(b.sst_part), b.strings, file, b.sst_part, &budget);
@@ -267,14 +249,40 @@ void LoadPackage(Workbook& book, Package package) {
   if (const Rel* r = FindRel(rels, "calcChain"); r && pkg.Find(r->target))
     b.calc_chain_part = r->target;
 
-  for (std::size_t i = 0; i < b.sheets.size(); ++i) {
-    next();  // rethrows a damaged part's error
-    next = prefetch(i + 1);
-    Worksheet::Impl& impl = b.sheets[i]->impl();
-    ReadWorksheet(impl, std::make_shared<const std::string>(std::move(texts[i])), b.strings,
-                  b.sst_original, file, &budget);
-    impl.source.reset();  // read again from the package if the sheet is ever written
+  // The sheets are read on all cores, each inflated by the worker that scans it (so that at
+  // most one part per core is in memory), the largest first so that the workers end together.
+  // The string pool is only read meanwhile; each sheet's new texts are adopted after, in tab
+  // order, so that a text gets the same id however the reads were scheduled.
+  const std::size_t count = b.sheets.size();
+  std::vector<std::size_t> order(count);
+  std::vector<std::size_t> part_size(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    order[i] = i;
+    part_size[i] = static_cast<std::size_t>(pkg.Find(b.sheets[i]->impl().part)->size);
   }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t x, std::size_t y) { return part_size[x] > part_size[y]; });
+  std::vector<StringPool> sheet_texts(count);
+  std::vector<std::exception_ptr> failures(count);
+  std::atomic<bool> failed{false};
+  ParallelFor(count, 0, [&](std::size_t k) {
+    if (failed.load()) return;  // the load fails anyway: spare the other sheets
+    const std::size_t i = order[k];
+    try {
+      Worksheet::Impl& impl = b.sheets[i]->impl();
+      ReadWorksheet(impl, std::make_shared<const std::string>(ReadAsUtf8(pkg, impl.part)),
+                    b.strings, sheet_texts[i], b.sst_original, file, &budget);
+      impl.source.reset();  // read again from the package if the sheet is ever written
+    } catch (...) {
+      failures[i] = std::current_exception();
+      failed = true;
+    }
+  });
+  // Of several damaged sheets, the first in tab order is named.
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+  for (std::size_t i = 0; i < count; ++i)
+    AdoptSheetTexts(b.sheets[i]->impl(), sheet_texts[i], b.strings, &budget);
 
   if (const Rel* r = FindRel(root_rels, "custom-properties"); r && pkg.Find(r->target))
     ReadCustomProperties(pkg.Read(r->target), b.custom_props, file, r->target);
@@ -331,8 +339,9 @@ std::unique_ptr<Worksheet> MakeSheet(Workbook& book, std::string name) {
       break;
     }
   }
+  StringPool no_texts;  // an empty sheet has none
   ReadWorksheet(*impl, std::make_shared<const std::string>(EmptyWorksheetXml()), b.strings,
-                b.sst_original, b.display_name);
+                no_texts, b.sst_original, b.display_name);
   impl->modified = true;
   return std::make_unique<Worksheet>(std::move(impl));
 }

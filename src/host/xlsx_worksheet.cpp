@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "host/engine_text.hpp"
 #include "host/xml_scanner.hpp"
@@ -24,11 +25,12 @@ struct CellParse {
 
 class SheetReader {
  public:
-  SheetReader(Worksheet::Impl& sheet, std::string_view doc, StringPool& pool,
-              std::size_t shared_count, LoadBudget* budget)
+  SheetReader(Worksheet::Impl& sheet, std::string_view doc, const StringPool& pool,
+              StringPool& sheet_texts, std::size_t shared_count, LoadBudget* budget)
       : s_(sheet),
         doc_(doc),
         pool_(pool),
+        sheet_texts_(sheet_texts),
         shared_count_(shared_count),
         budget_(budget),
         scan_(doc, 0) {}
@@ -54,6 +56,13 @@ class SheetReader {
       }
       last_row = ReadRow(t, last_row);
     }
+  }
+
+  // Tells the budget what is still counted only here.
+  void FlushBudget() {
+    if (budget_ == nullptr) return;
+    budget_->AddCells(std::exchange(pending_cells_, 0));
+    budget_->AddRows(std::exchange(pending_rows_, 0));
   }
 
   // Array formulas cover cells that may only be written as a whole.
@@ -106,8 +115,8 @@ class SheetReader {
                      });
     current = {r, 0};
     if (r <= last_row) throw ScanError{t.begin, "行号 " + std::to_string(r) + " 顺序错误或重复"};
-    if (budget_ != nullptr && static_cast<std::size_t>(r) > s_.rows.size())
-      budget_->AddRows(static_cast<std::size_t>(r) - s_.rows.size());
+    if (static_cast<std::size_t>(r) > s_.rows.size())
+      Count(pending_rows_, static_cast<std::size_t>(r) - s_.rows.size(), &LoadBudget::AddRows);
     Row& row = s_.RowAt(r);
     row.exists = true;
     row.needs_ref = !has_ref;
@@ -245,7 +254,7 @@ class SheetReader {
         throw ScanError{t.begin, "单元格类型" + text::Quoted(type) + "无效"};
       }
     }
-    if (budget_ != nullptr) budget_->AddCells(1);
+    Count(pending_cells_, 1, &LoadBudget::AddCells);
     if (stray) {
       strays_.push_back({r, cell_row, cell});
       row.dirty = true;  // its original XML holds the cell that moves away
@@ -260,8 +269,9 @@ class SheetReader {
   // from their cells if the sheet is saved, so that each cell goes out in the row it names.
   void PlaceStrays() {
     for (const Stray& st : strays_) {
-      if (budget_ != nullptr && static_cast<std::size_t>(st.row) > s_.rows.size())
-        budget_->AddRows(static_cast<std::size_t>(st.row) - s_.rows.size());
+      if (static_cast<std::size_t>(st.row) > s_.rows.size())
+        Count(pending_rows_, static_cast<std::size_t>(st.row) - s_.rows.size(),
+              &LoadBudget::AddRows);
       Row& row = s_.RowAt(st.row);
       row.exists = true;
       row.dirty = true;
@@ -277,11 +287,21 @@ class SheetReader {
   }
 
  private:
+  // The budget is told in batches: sheets read at once would otherwise contend for it on every
+  // cell. A large step is told at once, before the rows it reaches are made.
+  void Count(std::size_t& pending, std::size_t n, void (LoadBudget::*add)(std::size_t)) {
+    if (budget_ == nullptr) return;
+    pending += n;
+    if (pending >= kBudgetBatch) (budget_->*add)(std::exchange(pending, 0));
+  }
+
   uint32_t Intern(std::string_view text) {
-    const std::size_t before = pool_.Size();
-    const uint32_t id = pool_.Intern(text);
-    if (budget_ != nullptr && pool_.Size() > before) budget_->AddStrings(1);
-    return id;
+    if (const std::optional<uint32_t> id = pool_.Find(text)) return *id;
+    const std::size_t before = sheet_texts_.Size();
+    const uint32_t id = sheet_texts_.Intern(text);
+    // Counted when adopted; until then the sheet's own texts must fit what is left.
+    if (budget_ != nullptr && sheet_texts_.Size() > before) budget_->CheckStrings(id + 1);
+    return id | kSheetText;
   }
 
   void ReadText(const Tag& start) {
@@ -346,9 +366,13 @@ class SheetReader {
 
   Worksheet::Impl& s_;
   std::string_view doc_;
-  StringPool& pool_;
+  const StringPool& pool_;
+  StringPool& sheet_texts_;
   std::size_t shared_count_;
   LoadBudget* budget_;
+  static constexpr std::size_t kBudgetBatch = 4096;
+  std::size_t pending_cells_ = 0;
+  std::size_t pending_rows_ = 0;
   Scanner scan_;
   std::string value_;
   std::vector<RangeRef> arrays_;
@@ -423,8 +447,9 @@ void ReadLayout(Worksheet::Impl& s, const pugi::xml_document& doc) {
 
 }  // namespace
 
-void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, StringPool& pool,
-                   std::size_t shared_count, const std::string& file, LoadBudget* budget) {
+void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml,
+                   const StringPool& pool, StringPool& sheet_texts, std::size_t shared_count,
+                   const std::string& file, LoadBudget* budget) {
   const std::string& doc = *xml;
   CheckUtf8(doc, file, s.part);
   s.source = std::move(xml);
@@ -446,11 +471,12 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
     const std::size_t colon = q.find(':');
     s.prefix = colon == std::string_view::npos ? "" : std::string(q.substr(0, colon + 1));
   }
-  SheetReader reader(s, doc, pool, shared_count, budget);
+  SheetReader reader(s, doc, pool, sheet_texts, shared_count, budget);
   try {
     reader.ReadSheetData(data);
     reader.PlaceStrays();
     reader.MarkArrays();
+    reader.FlushBudget();
   } catch (const ScanError& e) {
     const CellRef at = reader.current;
     if (at.row > 0 && at.column > 0) {
@@ -525,6 +551,26 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml, S
         s.dim_begin = eq + 5;
         s.dim_end = doc.find(doc[eq + 4], s.dim_begin);
       }
+    }
+  }
+}
+
+void AdoptSheetTexts(Worksheet::Impl& sheet, const StringPool& sheet_texts, StringPool& pool,
+                     LoadBudget* budget) {
+  if (sheet_texts.Size() == 0) return;
+  std::vector<uint32_t> ids(sheet_texts.Size());
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const std::size_t before = pool.Size();
+    ids[i] = pool.Intern(sheet_texts.Get(static_cast<uint32_t>(i)));
+    if (budget != nullptr && pool.Size() > before) budget->AddStrings(1);
+  }
+  for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+    Row* row = sheet.rows.Find(r);
+    if (row == nullptr) continue;
+    for (Cell& cell : row->cells) {
+      if ((cell.kind == CellKind::kText || cell.kind == CellKind::kError) &&
+          (cell.v.text & kSheetText) != 0)
+        cell.v.text = ids[cell.v.text & ~kSheetText];
     }
   }
 }

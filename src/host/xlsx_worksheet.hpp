@@ -12,12 +12,24 @@
 
 namespace vardex::host::detail {
 
-/// Reads a worksheet part into `sheet` (rows, cells, merges, layout). Texts of inline strings
-/// go into `pool`; shared-string cells must index below `shared_count`. Rows, cells and texts
-/// count against `budget` when one is given.
+/// Marks a cell's text id as one of its sheet's own new texts (see ReadWorksheet).
+inline constexpr uint32_t kSheetText = 0x80000000u;
+
+/// Reads a worksheet part into `sheet` (rows, cells, merges, layout). Shared-string cells must
+/// index below `shared_count`. The texts of inline cells that `pool` already holds take their
+/// ids there; the others go into `sheet_texts` and their cells hold that id | kSheetText until
+/// AdoptSheetTexts. `pool` is only read, so several sheets can be read at once. Rows, cells and
+/// texts count against `budget` when one is given.
 /// Throws HostError(kErrCannotOpen) naming the file, part, sheet and cell.
-void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xml, StringPool& pool,
-                   std::size_t shared_count, const std::string& file, LoadBudget* budget = nullptr);
+void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xml,
+                   const StringPool& pool, StringPool& sheet_texts, std::size_t shared_count,
+                   const std::string& file, LoadBudget* budget = nullptr);
+
+/// Adds the texts ReadWorksheet left in `sheet_texts` to `pool`, in their order, and gives the
+/// sheet's cells their ids there. Sheets adopted in tab order give every text the same id on
+/// each load, however the reads were scheduled.
+void AdoptSheetTexts(Worksheet::Impl& sheet, const StringPool& sheet_texts, StringPool& pool,
+                     LoadBudget* budget = nullptr);
 
 /// The worksheet part with the model's cells; untouched rows and cells keep their bytes.
 /// `shared_index` maps string pool ids of written texts to shared-string table indices.

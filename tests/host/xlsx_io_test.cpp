@@ -181,6 +181,42 @@ TEST(XlsxIo, MinimalPackageReads) {
   EXPECT_EQ(s.Value({9, 1}), CellValue(7.0));  // row and cell without references follow on
 }
 
+// Sheets are read on several cores, each collecting the texts new to the workbook on its own;
+// every cell must still come out with its own text, also once the rows are rewritten.
+TEST(XlsxIo, TextsOfSheetsReadAtOnceStayWithTheirCells) {
+  std::vector<test::PackageSheet> sheets;
+  auto text_of = [](int sheet, int row) {
+    return row % 3 == 0 ? "共用" + std::to_string(row)
+                        : "表" + std::to_string(sheet) + "-" + std::to_string(row);
+  };
+  for (int n = 1; n <= 6; ++n) {
+    std::string rows;
+    for (int r = 1; r <= 300; ++r) {
+      const std::string at = std::to_string(r);
+      rows += "<row r=\"" + at + "\"><c r=\"A" + at + "\" t=\"inlineStr\"><is><t>" + text_of(n, r) +
+              "</t></is></c><c r=\"B" + at + "\" t=\"e\"><v>" + (r % 2 ? "#REF!" : "#N/A") +
+              "</v></c></row>";
+    }
+    sheets.push_back({"表" + std::to_string(n), rows});
+  }
+  auto expect_texts = [&](Workbook& book) {
+    for (int n = 1; n <= 6; ++n) {
+      Worksheet& s = book.Sheet("表" + std::to_string(n));
+      for (int r = 1; r <= 300; ++r) {
+        ASSERT_EQ(s.Value({r, 1}), CellValue(text_of(n, r))) << n << ":" << r;
+        ASSERT_EQ(s.Value({r, 2}), CellValue(ErrorValue{r % 2 ? "#REF!" : "#N/A"}));
+      }
+    }
+  };
+  Workbook book = Workbook::OpenBytes(test::PackageBytes(sheets), "texts.xlsx");
+  expect_texts(book);
+  // A cell set in every row makes each row go out from the model, its texts as shared strings.
+  for (int n = 1; n <= 6; ++n)
+    for (int r = 1; r <= 300; ++r) book.Sheet("表" + std::to_string(n)).SetValue({r, 3}, 1.0);
+  Workbook again = Workbook::OpenBytes(test::SavedBytes(book), "texts.xlsx");
+  expect_texts(again);
+}
+
 TEST(XlsxIo, BrokenPackagesGiveLocatedErrors) {
   const std::string good = Package("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>");
   std::string bomb = good;
