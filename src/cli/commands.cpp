@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <future>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -160,14 +161,20 @@ int RunCheck(const CheckCommand& command) {
       }
       // Tables made from field data hold real readings and deviations: they are checked for their
       // arithmetic and their verdicts, not for the generator's random windows.
-      std::vector<CheckFinding> findings =
-          provenance && provenance->levellingFiles
-              ? CheckMeasuredLevellingRecord(book, *settings.settings, provenance->distribution)
-              : CheckLevellingRecord(book, *settings.settings);
+      // The two checks only read the workbook: the levelling record is checked on a core of its
+      // own while the plane tables are checked here.
+      std::future<std::vector<CheckFinding>> levelling =
+          std::async(std::launch::async, [&book, &provenance, &settings] {
+            return provenance && provenance->levellingFiles
+                       ? CheckMeasuredLevellingRecord(book, *settings.settings,
+                                                      provenance->distribution)
+                       : CheckLevellingRecord(book, *settings.settings);
+          });
       std::vector<CheckFinding> plane =
           CheckPlaneTables(book, *settings.settings,
                            provenance && provenance->planeFiles ? PlaneRecordSource::Surveyed
                                                                 : PlaneRecordSource::Generated);
+      std::vector<CheckFinding> findings = levelling.get();
       findings.insert(findings.end(), plane.begin(), plane.end());
       for (const CheckFinding& finding : findings) {
         PrintLine(stdout, text::Finding(name, finding.sheet, CellName(finding.cell),
