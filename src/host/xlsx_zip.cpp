@@ -116,6 +116,9 @@ Package::Package(std::shared_ptr<const std::string> bytes, std::string display_n
       Fail(display_name_, text::kTruncated);
     PackageEntry e;
     e.name.assign(p + 46, name_length);
+    // Some zip tools on Windows store the folder separator as a backslash, which no part name
+    // holds: such an entry is the part its name means with slashes, and is saved under that.
+    std::replace(e.name.begin(), e.name.end(), '\\', '/');
     const uint64_t flags = Le(p + 8, 2);
     e.method = static_cast<uint16_t>(Le(p + 10, 2));
     e.dos_date = static_cast<uint32_t>(Le(p + 12, 4));
