@@ -149,13 +149,22 @@ bool IsBetaNamespace(std::string_view ns) {
          ns == "http://schemas.openxmlformats.org/spreadsheetml/2006/7/main";
 }
 
-// A part's text in UTF-8: a worksheet some program wrote in UTF-16 is scanned (and written
-// back) as UTF-8, the same conversion on reading and on writing keeping its offsets.
-std::string ReadAsUtf8(const Package& pkg, std::string_view part) {
-  std::string bytes = pkg.Read(part);
-  std::string converted = Utf16AsUtf8(bytes);
-  return converted.empty() ? bytes : converted;
-}
+// A worksheet's text in UTF-8: one some program wrote in UTF-16 is scanned (and written back) as
+// UTF-8, the same conversion on reading and on writing keeping its offsets.
+class SheetText {
+ public:
+  SheetText(const Package& pkg, std::string_view part) {
+    pkg.ReadInto(part, bytes_);
+    converted_ = Utf16AsUtf8(bytes_.view());
+  }
+  std::string_view View() const noexcept {
+    return converted_.empty() ? bytes_.view() : std::string_view(converted_);
+  }
+
+ private:
+  ByteBuffer bytes_;
+  std::string converted_;
+};
 
 [[noreturn]] void Fail(const std::string& file, std::string_view reason) {
   throw HostError(kErrCannotOpen, text::CannotOpen(file, reason));
@@ -270,9 +279,9 @@ void LoadPackage(Workbook& book, Package package) {
     const std::size_t i = order[k];
     try {
       Worksheet::Impl& impl = b.sheets[i]->impl();
-      ReadWorksheet(impl, std::make_shared<const std::string>(ReadAsUtf8(pkg, impl.part)),
-                    b.strings, sheet_texts[i], b.sst_original, file, &budget);
-      impl.source.reset();  // read again from the package if the sheet is ever written
+      // Read again from the package if the sheet is ever written.
+      ReadWorksheet(impl, SheetText(pkg, impl.part).View(), b.strings, sheet_texts[i],
+                    b.sst_original, file, &budget);
     } catch (...) {
       failures[i] = std::current_exception();
       failed = true;
@@ -340,8 +349,8 @@ std::unique_ptr<Worksheet> MakeSheet(Workbook& book, std::string name) {
     }
   }
   StringPool no_texts;  // an empty sheet has none
-  ReadWorksheet(*impl, std::make_shared<const std::string>(EmptyWorksheetXml()), b.strings,
-                no_texts, b.sst_original, b.display_name);
+  impl->source = std::make_shared<const std::string>(EmptyWorksheetXml());
+  ReadWorksheet(*impl, *impl->source, b.strings, no_texts, b.sst_original, b.display_name);
   impl->modified = true;
   return std::make_unique<Worksheet>(std::move(impl));
 }
@@ -660,10 +669,11 @@ std::string BuildPackage(Workbook& book, const ZipOptions& options, const std::s
     std::optional<bool> tab;
     if (auto it = tab_flags.find(s); it != tab_flags.end()) tab = it->second;
     return [s, &b, &shared_index, tab](ByteBuffer& out) {
-      const std::shared_ptr<const std::string> source =
-          s->source ? s->source
-                    : std::make_shared<const std::string>(ReadAsUtf8(b.package, s->part));
-      WriteWorksheet(*s, *source, b.strings, shared_index, tab, out);
+      if (s->source) {
+        WriteWorksheet(*s, *s->source, b.strings, shared_index, tab, out);
+        return;
+      }
+      WriteWorksheet(*s, SheetText(b.package, s->part).View(), b.strings, shared_index, tab, out);
     };
   };
 

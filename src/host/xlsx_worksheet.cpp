@@ -447,12 +447,10 @@ void ReadLayout(Worksheet::Impl& s, const pugi::xml_document& doc) {
 
 }  // namespace
 
-void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml,
-                   const StringPool& pool, StringPool& sheet_texts, std::size_t shared_count,
-                   const std::string& file, LoadBudget* budget) {
-  const std::string& doc = *xml;
+void ReadWorksheet(Worksheet::Impl& s, std::string_view doc, const StringPool& pool,
+                   StringPool& sheet_texts, std::size_t shared_count, const std::string& file,
+                   LoadBudget* budget) {
   CheckUtf8(doc, file, s.part);
-  s.source = std::move(xml);
   s.source_size = doc.size();
   auto fail = [&](std::size_t offset, const std::string& what) {
     throw HostError(kErrCannotOpen, text::CannotOpen(file, text::BadXml(s.part, offset, what)));
@@ -533,12 +531,12 @@ void ReadWorksheet(Worksheet::Impl& s, std::shared_ptr<const std::string> xml,
   }
 
   // The rest of the part, without cell data and merged cells, for the layout facts.
-  std::string rest = doc.substr(0, s.data_begin);
+  std::string rest(doc.substr(0, s.data_begin));
   if (s.merge_end > s.merge_begin) {
-    rest.append(doc, s.data_end, s.merge_begin - s.data_end);
-    rest.append(doc, s.merge_end, std::string::npos);
+    rest.append(doc.substr(s.data_end, s.merge_begin - s.data_end));
+    rest.append(doc.substr(s.merge_end));
   } else {
-    rest.append(doc, s.data_end, std::string::npos);
+    rest.append(doc.substr(s.data_end));
   }
   pugi::xml_document layout;
   ParseXml(layout, rest, file, s.part);
@@ -1019,7 +1017,7 @@ std::size_t EstimateWorksheetSize(const Worksheet::Impl& s) {
   return s.source_size + cells * 40 + s.rows.size() * 24 + s.merged.size() * 28;
 }
 
-void WriteWorksheet(const Worksheet::Impl& s, const std::string& src, const StringPool& pool,
+void WriteWorksheet(const Worksheet::Impl& s, std::string_view src, const StringPool& pool,
                     const std::vector<uint32_t>& shared_index, std::optional<bool> tab_selected,
                     ByteBuffer& out) {
   // Room for all of it at once: unwritten room costs nothing, and the part is never moved.
@@ -1078,10 +1076,10 @@ void WriteWorksheet(const Worksheet::Impl& s, const std::string& src, const Stri
         out.Append(row_open);
         AppendUint(out, static_cast<uint64_t>(r));
         out.Append('"');
-        out.Append(std::string_view(src).substr(row.raw_offset + 1 + p.size() + 3,
-                                                row.raw_length - 1 - p.size() - 3));
+        out.Append(
+            src.substr(row.raw_offset + 1 + p.size() + 3, row.raw_length - 1 - p.size() - 3));
       } else {
-        out.Append(std::string_view(src).substr(row.raw_offset, row.raw_length));
+        out.Append(src.substr(row.raw_offset, row.raw_length));
       }
       continue;
     }
@@ -1094,7 +1092,7 @@ void WriteWorksheet(const Worksheet::Impl& s, const std::string& src, const Stri
     const std::size_t bare = out.size();
     if (row.attr_length != 0) {
       scratch.clear();
-      AppendRowAttributes(scratch, std::string_view(src).substr(row.attr_offset, row.attr_length));
+      AppendRowAttributes(scratch, src.substr(row.attr_offset, row.attr_length));
       out.Append(scratch);
     }
     if (row.cells.empty()) {
@@ -1181,14 +1179,14 @@ void WriteWorksheet(const Worksheet::Impl& s, const std::string& src, const Stri
 
   // After the cell data: verbatim, with the merged cells replaced when they changed.
   if (!s.merges_modified) {
-    out.Append(std::string_view(src).substr(s.data_end));
+    out.Append(src.substr(s.data_end));
     return;
   }
   std::size_t before = s.merge_begin, after = s.merge_end;
   if (s.merge_end <= s.merge_begin) before = after = MergeInsertPoint(src, s.data_end);
-  out.Append(std::string_view(src).substr(s.data_end, before - s.data_end));
+  out.Append(src.substr(s.data_end, before - s.data_end));
   PutMerges(out, s.merged, p);
-  out.Append(std::string_view(src).substr(after));
+  out.Append(src.substr(after));
 }
 
 std::string EmptyWorksheetXml() {

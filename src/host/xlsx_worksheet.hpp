@@ -21,9 +21,11 @@ inline constexpr uint32_t kSheetText = 0x80000000u;
 /// AdoptSheetTexts. `pool` is only read, so several sheets can be read at once. Rows, cells and
 /// texts count against `budget` when one is given.
 /// Throws HostError(kErrCannotOpen) naming the file, part, sheet and cell.
-void ReadWorksheet(Worksheet::Impl& sheet, std::shared_ptr<const std::string> xml,
-                   const StringPool& pool, StringPool& sheet_texts, std::size_t shared_count,
-                   const std::string& file, LoadBudget* budget = nullptr);
+/// `xml` is needed only during the call: cells keep offsets into it, and a later save reads the
+/// part again (or the caller keeps it as the sheet's source).
+void ReadWorksheet(Worksheet::Impl& sheet, std::string_view xml, const StringPool& pool,
+                   StringPool& sheet_texts, std::size_t shared_count, const std::string& file,
+                   LoadBudget* budget = nullptr);
 
 /// Adds the texts ReadWorksheet left in `sheet_texts` to `pool`, in their order, and gives the
 /// sheet's cells their ids there. Sheets adopted in tab order give every text the same id on
@@ -35,7 +37,7 @@ void AdoptSheetTexts(Worksheet::Impl& sheet, const StringPool& sheet_texts, Stri
 /// `shared_index` maps string pool ids of written texts to shared-string table indices.
 /// `tab_selected`, when given, sets or clears the sheet view's tabSelected flag.
 /// The part is written into `out` (empty on entry); `source` is the part as it was read.
-void WriteWorksheet(const Worksheet::Impl& sheet, const std::string& source, const StringPool& pool,
+void WriteWorksheet(const Worksheet::Impl& sheet, std::string_view source, const StringPool& pool,
                     const std::vector<uint32_t>& shared_index, std::optional<bool> tab_selected,
                     ByteBuffer& out);
 /// About the size WriteWorksheet will write, in bytes (to schedule the largest parts first).

@@ -219,6 +219,18 @@ std::string Package::Read(std::string_view name) const {
   return out;
 }
 
+void Package::ReadInto(std::string_view name, ByteBuffer& out) const {
+  const PackageEntry* e = Find(name);
+  if (e == nullptr) Fail(display_name_, text::MissingPart(name));
+  out.Clear();
+  if (e->content) {
+    out.Append(*e->content);
+    return;
+  }
+  out.Resize(static_cast<std::size_t>(e->size));
+  if (!Inflate(*e, out.data())) Fail(display_name_, text::DamagedPart(e->name));
+}
+
 bool RawIntact(const PackageEntry& entry) {
   if (entry.content) return true;
   ByteBuffer scratch;

@@ -25,6 +25,8 @@ struct PackageEntry {
 };
 
 /// The entries of a package in their original order.
+class ByteBuffer;
+
 class Package {
  public:
   Package() = default;
@@ -39,6 +41,9 @@ class Package {
   /// The entry's uncompressed bytes, checked against its CRC-32. Throws HostError naming the
   /// file and the part when the entry is missing or damaged.
   std::string Read(std::string_view name) const;
+  /// As Read, into `out` (emptied first): a part of megabytes lands in huge pages, not zeroed
+  /// first as a string would be.
+  void ReadInto(std::string_view name, ByteBuffer& out) const;
   /// Adds an in-memory entry (used for packages built from scratch).
   void AddMemoryEntry(std::string name, std::string content);
   const std::string& DisplayName() const noexcept { return display_name_; }
