@@ -18,11 +18,6 @@ void LoadBudget::Add(std::atomic<std::size_t>& total, std::size_t n, std::size_t
   if (total.fetch_add(n, std::memory_order_relaxed) + n > limit) Fail(what, limit);
 }
 
-void LoadBudget::CheckStrings(std::size_t pending) const {
-  if (strings_.load(std::memory_order_relaxed) + pending > kLoadLimits.strings)
-    Fail(kStrings, kLoadLimits.strings);
-}
-
 void LoadBudget::Fail(std::string_view what, std::size_t limit) const {
   FailOverLimit(file_, std::string("工作簿的") + std::string(what) + "总数", limit);
 }

@@ -39,8 +39,6 @@ class LoadBudget {
   void AddCells(std::size_t n) { Add(cells_, n, kLoadLimits.cells, kCells); }
   void AddRows(std::size_t n) { Add(rows_, n, kLoadLimits.rows, kRows); }
   void AddStrings(std::size_t n) { Add(strings_, n, kLoadLimits.strings, kStrings); }
-  /// Throws as AddStrings would if `pending` texts, not yet added, were added now.
-  void CheckStrings(std::size_t pending) const;
   const std::string& File() const noexcept { return file_; }
 
  private:

@@ -24,9 +24,9 @@ uint32_t StringPool::Intern(std::string_view s) {
   return Append(std::string(s));
 }
 
-std::optional<uint32_t> StringPool::Find(std::string_view s) const {
+uint32_t StringPool::Intern(std::string&& s) {
   if (auto it = index_.find(s); it != index_.end()) return it->second;
-  return std::nullopt;
+  return Append(std::move(s));
 }
 
 uint32_t StringPool::Append(std::string s, bool findable) {

@@ -64,13 +64,12 @@ struct Row {
 class StringPool {
  public:
   uint32_t Intern(std::string_view s);
+  /// As above, taking over `s` when it is new.
+  uint32_t Intern(std::string&& s);
   /// Appends without lookup (shared-string table entries keep their index even if repeated).
   /// `findable` false keeps the entry out of Intern's lookup (rich text must not be reused for a
   /// plain text that reads the same).
   uint32_t Append(std::string s, bool findable = true);
-  /// The id Intern would give `s` without adding it, if it is there. Safe to call from several
-  /// threads while nobody adds.
-  std::optional<uint32_t> Find(std::string_view s) const;
   const std::string& Get(uint32_t id) const { return strings_[id]; }
   std::size_t Size() const noexcept { return strings_.size(); }
 

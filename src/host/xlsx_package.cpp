@@ -260,8 +260,8 @@ void LoadPackage(Workbook& book, Package package) {
 
   // The sheets are read on all cores, each inflated by the worker that scans it (so that at
   // most one part per core is in memory), the largest first so that the workers end together.
-  // The string pool is only read meanwhile; each sheet's new texts are adopted after, in tab
-  // order, so that a text gets the same id however the reads were scheduled.
+  // The string pool is left alone meanwhile; each sheet's texts are adopted after, in tab order,
+  // so that a text gets the same id however the reads were scheduled.
   const std::size_t count = b.sheets.size();
   std::vector<std::size_t> order(count);
   std::vector<std::size_t> part_size(count);
@@ -271,7 +271,7 @@ void LoadPackage(Workbook& book, Package package) {
   }
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t x, std::size_t y) { return part_size[x] > part_size[y]; });
-  std::vector<StringPool> sheet_texts(count);
+  std::vector<std::vector<std::string>> sheet_texts(count);
   std::vector<std::exception_ptr> failures(count);
   std::atomic<bool> failed{false};
   ParallelFor(count, 0, [&](std::size_t k) {
@@ -280,8 +280,8 @@ void LoadPackage(Workbook& book, Package package) {
     try {
       Worksheet::Impl& impl = b.sheets[i]->impl();
       // Read again from the package if the sheet is ever written.
-      ReadWorksheet(impl, SheetText(pkg, impl.part).View(), b.strings, sheet_texts[i],
-                    b.sst_original, file, &budget);
+      ReadWorksheet(impl, SheetText(pkg, impl.part).View(), sheet_texts[i], b.sst_original, file,
+                    &budget);
     } catch (...) {
       failures[i] = std::current_exception();
       failed = true;
@@ -348,9 +348,9 @@ std::unique_ptr<Worksheet> MakeSheet(Workbook& book, std::string name) {
       break;
     }
   }
-  StringPool no_texts;  // an empty sheet has none
+  std::vector<std::string> no_texts;  // an empty sheet has none
   impl->source = std::make_shared<const std::string>(EmptyWorksheetXml());
-  ReadWorksheet(*impl, *impl->source, b.strings, no_texts, b.sst_original, b.display_name);
+  ReadWorksheet(*impl, *impl->source, no_texts, b.sst_original, b.display_name);
   impl->modified = true;
   return std::make_unique<Worksheet>(std::move(impl));
 }

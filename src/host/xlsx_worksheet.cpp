@@ -25,11 +25,10 @@ struct CellParse {
 
 class SheetReader {
  public:
-  SheetReader(Worksheet::Impl& sheet, std::string_view doc, const StringPool& pool,
-              StringPool& sheet_texts, std::size_t shared_count, LoadBudget* budget)
+  SheetReader(Worksheet::Impl& sheet, std::string_view doc, std::vector<std::string>& sheet_texts,
+              std::size_t shared_count, LoadBudget* budget)
       : s_(sheet),
         doc_(doc),
-        pool_(pool),
         sheet_texts_(sheet_texts),
         shared_count_(shared_count),
         budget_(budget),
@@ -295,13 +294,11 @@ class SheetReader {
     if (pending >= kBudgetBatch) (budget_->*add)(std::exchange(pending, 0));
   }
 
+  // Only collected here: texts are looked up and counted when the sheet's are adopted (their
+  // number is bounded by the cells').
   uint32_t Intern(std::string_view text) {
-    if (const std::optional<uint32_t> id = pool_.Find(text)) return *id;
-    const std::size_t before = sheet_texts_.Size();
-    const uint32_t id = sheet_texts_.Intern(text);
-    // Counted when adopted; until then the sheet's own texts must fit what is left.
-    if (budget_ != nullptr && sheet_texts_.Size() > before) budget_->CheckStrings(id + 1);
-    return id | kSheetText;
+    sheet_texts_.emplace_back(text);
+    return static_cast<uint32_t>(sheet_texts_.size() - 1) | kSheetText;
   }
 
   void ReadText(const Tag& start) {
@@ -366,8 +363,7 @@ class SheetReader {
 
   Worksheet::Impl& s_;
   std::string_view doc_;
-  const StringPool& pool_;
-  StringPool& sheet_texts_;
+  std::vector<std::string>& sheet_texts_;
   std::size_t shared_count_;
   LoadBudget* budget_;
   static constexpr std::size_t kBudgetBatch = 4096;
@@ -447,9 +443,8 @@ void ReadLayout(Worksheet::Impl& s, const pugi::xml_document& doc) {
 
 }  // namespace
 
-void ReadWorksheet(Worksheet::Impl& s, std::string_view doc, const StringPool& pool,
-                   StringPool& sheet_texts, std::size_t shared_count, const std::string& file,
-                   LoadBudget* budget) {
+void ReadWorksheet(Worksheet::Impl& s, std::string_view doc, std::vector<std::string>& sheet_texts,
+                   std::size_t shared_count, const std::string& file, LoadBudget* budget) {
   CheckUtf8(doc, file, s.part);
   s.source_size = doc.size();
   auto fail = [&](std::size_t offset, const std::string& what) {
@@ -469,7 +464,7 @@ void ReadWorksheet(Worksheet::Impl& s, std::string_view doc, const StringPool& p
     const std::size_t colon = q.find(':');
     s.prefix = colon == std::string_view::npos ? "" : std::string(q.substr(0, colon + 1));
   }
-  SheetReader reader(s, doc, pool, sheet_texts, shared_count, budget);
+  SheetReader reader(s, doc, sheet_texts, shared_count, budget);
   try {
     reader.ReadSheetData(data);
     reader.PlaceStrays();
@@ -553,15 +548,16 @@ void ReadWorksheet(Worksheet::Impl& s, std::string_view doc, const StringPool& p
   }
 }
 
-void AdoptSheetTexts(Worksheet::Impl& sheet, const StringPool& sheet_texts, StringPool& pool,
-                     LoadBudget* budget) {
-  if (sheet_texts.Size() == 0) return;
-  std::vector<uint32_t> ids(sheet_texts.Size());
+void AdoptSheetTexts(Worksheet::Impl& sheet, std::vector<std::string>& sheet_texts,
+                     StringPool& pool, LoadBudget* budget) {
+  if (sheet_texts.empty()) return;
+  std::vector<uint32_t> ids(sheet_texts.size());
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const std::size_t before = pool.Size();
-    ids[i] = pool.Intern(sheet_texts.Get(static_cast<uint32_t>(i)));
+    ids[i] = pool.Intern(std::move(sheet_texts[i]));
     if (budget != nullptr && pool.Size() > before) budget->AddStrings(1);
   }
+  sheet_texts = {};
   for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
     Row* row = sheet.rows.Find(r);
     if (row == nullptr) continue;

@@ -16,22 +16,23 @@ namespace vardex::host::detail {
 inline constexpr uint32_t kSheetText = 0x80000000u;
 
 /// Reads a worksheet part into `sheet` (rows, cells, merges, layout). Shared-string cells must
-/// index below `shared_count`. The texts of inline cells that `pool` already holds take their
-/// ids there; the others go into `sheet_texts` and their cells hold that id | kSheetText until
-/// AdoptSheetTexts. `pool` is only read, so several sheets can be read at once. Rows, cells and
-/// texts count against `budget` when one is given.
+/// index below `shared_count`. The texts of inline, formula-result and error cells are appended
+/// to `sheet_texts` and their cells hold the index there | kSheetText until AdoptSheetTexts, so
+/// that several sheets can be read at once. Rows and cells count against `budget` when one is
+/// given (texts when they are adopted).
 /// Throws HostError(kErrCannotOpen) naming the file, part, sheet and cell.
 /// `xml` is needed only during the call: cells keep offsets into it, and a later save reads the
 /// part again (or the caller keeps it as the sheet's source).
-void ReadWorksheet(Worksheet::Impl& sheet, std::string_view xml, const StringPool& pool,
-                   StringPool& sheet_texts, std::size_t shared_count, const std::string& file,
-                   LoadBudget* budget = nullptr);
+void ReadWorksheet(Worksheet::Impl& sheet, std::string_view xml,
+                   std::vector<std::string>& sheet_texts, std::size_t shared_count,
+                   const std::string& file, LoadBudget* budget = nullptr);
 
-/// Adds the texts ReadWorksheet left in `sheet_texts` to `pool`, in their order, and gives the
-/// sheet's cells their ids there. Sheets adopted in tab order give every text the same id on
-/// each load, however the reads were scheduled.
-void AdoptSheetTexts(Worksheet::Impl& sheet, const StringPool& sheet_texts, StringPool& pool,
-                     LoadBudget* budget = nullptr);
+/// Interns the texts ReadWorksheet left in `sheet_texts` (moved out) into `pool`, in their
+/// order, and gives the sheet's cells their ids there; new texts count against `budget`. Sheets
+/// adopted in tab order give every text the same id on each load, however the reads were
+/// scheduled.
+void AdoptSheetTexts(Worksheet::Impl& sheet, std::vector<std::string>& sheet_texts,
+                     StringPool& pool, LoadBudget* budget = nullptr);
 
 /// The worksheet part with the model's cells; untouched rows and cells keep their bytes.
 /// `shared_index` maps string pool ids of written texts to shared-string table indices.
