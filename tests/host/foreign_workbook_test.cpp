@@ -189,6 +189,22 @@ TEST(LenientReading, ReadsWhatTheProgramsOpen) {
   EXPECT_EQ(
       Workbook::Open(kForeign / "engine-only/empty_s_attribute.xlsx").SheetAt(0).Value({1, 1}),
       CellValue(std::string("Name")));
+  {
+    // A real one: every part of it behind backslashes, charts and comments included.
+    Workbook book = Workbook::Open(kForeign / "engine-only/issue_530.xlsx");
+    book.SheetAt(0).SetValue({20, 20}, 1.0);
+    const std::string saved = test::SavedBytes(book);
+    for (const auto& [name, bytes] : test::PackageParts(saved))
+      EXPECT_EQ(name.find('\\'), std::string::npos) << name;
+    Workbook again = Workbook::OpenBytes(saved, "issue_530.xlsx");
+    for (const Workbook* b : {&book, &again}) {
+      EXPECT_EQ(b->SheetAt(0).Name(), "出勤分类组织汇总表");
+      EXPECT_EQ(b->SheetAt(0).Value({1, 1}), CellValue(std::string("报表导出人：")));
+      EXPECT_EQ(b->SheetAt(0).Value({4, 3}), CellValue(std::string("领域")));
+    }
+    EXPECT_EQ(test::PackageParts(saved).size(),
+              test::PackageParts(test::FileBytes(kForeign / "engine-only/issue_530.xlsx")).size());
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Workbook book = Workbook::OpenBytes(c.package, "foreign.xlsx");
