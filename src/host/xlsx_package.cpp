@@ -287,7 +287,7 @@ void LoadPackage(Workbook& book, Package package) {
       failed = true;
     }
   });
-  // Of several damaged sheets, the first in tab order is named.
+  // Of the damaged sheets found (the others stop at the first), the first in tab order is named.
   for (const std::exception_ptr& failure : failures)
     if (failure) std::rethrow_exception(failure);
   for (std::size_t i = 0; i < count; ++i)
