@@ -179,6 +179,12 @@ std::size_t CodePoints(std::string_view s) {
 
 }  // namespace
 
+CellValue TypedValue(std::string_view text) {
+  if (text.empty()) return {};
+  if (const std::optional<double> number = TypedNumber(text)) return *number;
+  return std::string(text);
+}
+
 // --- worksheet ----------------------------------------------------------------------------------
 
 Worksheet::Worksheet(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

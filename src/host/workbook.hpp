@@ -35,6 +35,10 @@ inline bool IsEmpty(const CellValue& v) noexcept {
 
 class Workbook;
 
+/// What Worksheet::SetValue(cell, text) stores for `text`: nothing for an empty text, the number
+/// a text reads as, else the text.
+CellValue TypedValue(std::string_view text);
+
 /// How a save treats the file it replaces.
 struct SaveOptions {
   bool replace_read_only = false;  ///< replace a read-only file (it stays read-only)

@@ -131,11 +131,9 @@ class PlaneChecker {
   /// The cell must hold what putting `text` as typed stores: a numeric text becomes a number.
   void ExpectTyped(const host::Worksheet& sheet, host::CellRef cell, std::string_view label,
                    const std::string& text) {
-    // The engine's own put decides which texts become numbers, so the check cannot drift from
-    // it; one scratch cell serves the whole run.
-    host::Worksheet& scratch = scratch_.SheetAt(0);
-    scratch.SetValue({1, 1}, text);
-    const host::CellValue expected = scratch.Value({1, 1});
+    // The engine's own rule decides which texts become numbers, so the check cannot drift from
+    // what the put stored.
+    const host::CellValue expected = host::TypedValue(text);
     const host::CellValue actual = sheet.Value(cell);
     if (!SameValue(expected, actual)) Mismatch(sheet, cell, label, expected, actual);
   }
@@ -310,7 +308,6 @@ class PlaneChecker {
   const host::Workbook& book_;
   const SurveySettings& settings_;
   const bool surveyed_;
-  host::Workbook scratch_;
   std::optional<MillimetreRange> range_;
   std::vector<CheckFinding> findings_;
 };

@@ -23,18 +23,22 @@ TEST(WorkbookModel, ValuePutAsTyped) {
   Workbook book;
   EXPECT_TRUE(book.Saved());
   Worksheet& s = book.SheetAt(0);
+  // TypedValue tells what the put stores without a cell (the record check relies on that).
   for (const auto& [typed, number] : numbers) {
     s.SetValue(At("B2"), typed);
     EXPECT_EQ(s.Value(At("B2")), CellValue(number)) << typed;
+    EXPECT_EQ(TypedValue(typed), s.Value(At("B2"))) << typed;
   }
   for (const char* typed :
        {"K1+200", "1,234", "inf", "nan", "1e999", "0x10", "12.5.1", "水准点BM1", "e5", ".", "5e"}) {
     s.SetValue(At("B2"), typed);
     EXPECT_EQ(s.Value(At("B2")), CellValue(std::string(typed))) << typed;
+    EXPECT_EQ(TypedValue(typed), s.Value(At("B2"))) << typed;
   }
   EXPECT_FALSE(book.Saved());
   s.SetValue(At("B2"), "");
   EXPECT_TRUE(IsEmpty(s.Value(At("B2"))));
+  EXPECT_TRUE(IsEmpty(TypedValue("")));
   s.SetText(At("C3"), "25");
   EXPECT_EQ(s.Value(At("C3")), CellValue(std::string("25")));
 }
